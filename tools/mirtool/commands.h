@@ -1,0 +1,22 @@
+#pragma once
+// The command groups of mirtool. Each takes the arguments after its group
+// name, prints errors to stderr as "mirtool: FILE: reason" and returns the
+// process exit code (0 success, 1 failure, 2 bad usage).
+
+#include <string>
+#include <vector>
+
+namespace mirtool {
+
+using Args = std::vector<std::string>;
+
+int RunMlzCommand(const Args& args);
+int RunRbpCommand(const Args& args);
+int RunMovCommand(const Args& args);
+
+// Prints "mirtool: <subject>: <reason>" to stderr and returns 1.
+int Fail(const std::string& subject, const std::string& reason);
+// Prints a usage error and returns 2.
+int UsageError(const std::string& message);
+
+}  // namespace mirtool

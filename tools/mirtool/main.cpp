@@ -1,0 +1,62 @@
+// mirtool: inspects and builds the system's file formats.
+
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+#include "mirelo_version.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: mirtool GROUP COMMAND [ARGS]\n"
+    "\n"
+    "  mlz list ARCHIVE                     one line per entry: index, name, stored size,\n"
+    "                                       unpacked size, method, data offset\n"
+    "  mlz extract ARCHIVE DIR [NAME...]    write entries (all, or the named ones) under DIR\n"
+    "  mlz pack OUT.mlz [--stored] [--base DIR] FILE...\n"
+    "                                       pack files (folders are walked); names are\n"
+    "                                       relative to DIR (default: the current folder)\n"
+    "  rbp info FILE.rbp                    header fields\n"
+    "  rbp topng FILE.rbp OUT.png           picture with its alpha\n"
+    "  rbp frompng IN.png OUT.rbp [--alpha] [--design WxH]\n"
+    "                                       type 13 with magenta as the key, or type 11\n"
+    "  mov info FILE.mov                    header fields, frame count, per-frame sizes\n"
+    "  mov frames FILE.mov DIR              each frame as DIR/frame-NNNNN.jpg\n"
+    "\n"
+    "  --help, --version\n";
+
+}  // namespace
+
+namespace mirtool {
+
+int Fail(const std::string& subject, const std::string& reason) {
+    std::fprintf(stderr, "mirtool: %s: %s\n", subject.c_str(), reason.c_str());
+    return 1;
+}
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "mirtool: %s\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+}  // namespace mirtool
+
+int main(int argc, char** argv) {
+    mirtool::Args args(argv + 1, argv + argc);
+    if (args.empty()) return mirtool::UsageError("no command given");
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::printf("mirtool %s\n", MIRELO_VERSION);
+        return 0;
+    }
+    std::string group = args[0];
+    mirtool::Args rest(args.begin() + 1, args.end());
+    if (group == "mlz") return mirtool::RunMlzCommand(rest);
+    if (group == "rbp") return mirtool::RunRbpCommand(rest);
+    if (group == "mov") return mirtool::RunMovCommand(rest);
+    return mirtool::UsageError("unknown group '" + group + "'");
+}
