@@ -1,0 +1,53 @@
+#include "platform/device_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/device_path.h"
+
+namespace platform {
+
+std::unique_ptr<DeviceFile> DeviceFile::OpenForReading(std::string_view devicePath) {
+    std::string host = DeviceToHostPath(devicePath);
+    int descriptor = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return std::unique_ptr<DeviceFile>(new DeviceFile(descriptor, static_cast<uint64_t>(info.st_size)));
+}
+
+DeviceFile::~DeviceFile() { ::close(descriptor_); }
+
+size_t DeviceFile::ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t got = ::pread(descriptor_, bytes.data() + done, bytes.size() - done,
+                              static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+bool DeviceFile::ReadAt(uint64_t offset, std::span<uint8_t> bytes) {
+    return ReadSomeAt(offset, bytes) == bytes.size();
+}
+
+bool ReadWholeFile(std::string_view devicePath, std::vector<uint8_t>* bytes, uint64_t maxBytes) {
+    bytes->clear();
+    auto file = DeviceFile::OpenForReading(devicePath);
+    if (!file || file->Size() > maxBytes) return false;
+    std::vector<uint8_t> data(static_cast<size_t>(file->Size()));
+    if (!file->ReadAt(0, data)) return false;
+    *bytes = std::move(data);
+    return true;
+}
+
+}  // namespace platform
