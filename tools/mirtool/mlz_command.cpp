@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <system_error>
 
 #include "commands.h"
+#include "host_files.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
 #include "platform/device_path.h"
@@ -79,37 +79,6 @@ bool SafeHostPath(const fs::path& folder, std::string_view name, fs::path* out, 
         return false;
     }
     *out = result;
-    return true;
-}
-
-bool WriteHostFile(const fs::path& path, const formats::ByteVector& bytes, std::string* why) {
-    std::error_code error;
-    if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
-    if (error) {
-        *why = "cannot create folder " + path.parent_path().string() + ": " + error.message();
-        return false;
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        *why = "cannot write " + path.string();
-        return false;
-    }
-    return true;
-}
-
-bool ReadHostFile(const fs::path& path, formats::ByteVector* bytes, std::string* why) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *why = "cannot open";
-        return false;
-    }
-    bytes->assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        *why = "read error";
-        return false;
-    }
     return true;
 }
 
@@ -257,18 +226,8 @@ int Pack(const Args& args) {
         inputBytes += bytes.size();
     }
     formats::ByteVector archive = builder.Finish();
-    // Written beside the target and renamed, so a failure never leaves a torn archive.
-    fs::path temporary = output + ".part";
     std::string why;
-    if (!WriteHostFile(temporary, archive, &why)) {
-        fs::remove(temporary, error);
-        return Fail(output, why);
-    }
-    fs::rename(temporary, output, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return Fail(output, "cannot rename into place: " + error.message());
-    }
+    if (!WriteHostFileAtomically(output, archive, &why)) return Fail(output, why);
     std::fprintf(stderr, "mirtool: packed %zu entries, %llu bytes into %zu bytes: %s\n",
                  builder.EntryCount(), static_cast<unsigned long long>(inputBytes), archive.size(),
                  output.c_str());

@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "commands.h"
+#include "host_files.h"
 #include "formats/movie_container.h"
 
 namespace mirtool {
@@ -132,13 +133,8 @@ int Frames(const std::string& path, const std::filesystem::path& folder) {
         if (!movie.ReadFrame(i, &bytes, &error)) return Fail(path, error);
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05u.jpg", i);
-        const std::string out = (folder / name).string();
-        std::FILE* file = std::fopen(out.c_str(), "wb");
-        if (!file) return Fail(out, std::strerror(errno));
-        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        const int writeErrno = errno;
-        if (std::fclose(file) != 0 || !written)
-            return Fail(out, std::strerror(written ? errno : writeErrno));
+        std::string why;
+        if (!WriteHostFile(folder / name, bytes, &why)) return Fail((folder / name).string(), why);
     }
     return 0;
 }

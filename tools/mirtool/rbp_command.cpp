@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "host_files.h"
 #include "formats/rbp.h"
 
 namespace mirtool {
@@ -32,49 +33,6 @@ struct BgraPicture {
     ByteVector pixels;  // blue, green, red, alpha; rows from the top
     bool hadAlpha = false;  // the PNG carried an alpha channel or a transparent colour
 };
-
-bool ReadWholeFile(const std::string& path, ByteVector* bytes, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot open file";
-        return false;
-    }
-    bytes->assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        *error = "cannot read file";
-        return false;
-    }
-    return true;
-}
-
-// Writes beside the target and renames, so that a failed run never leaves a
-// half-written picture under the requested name.
-bool WriteFileAtomically(const std::string& path, const ByteVector& bytes, std::string* error) {
-    std::string temporary = path + ".tmp-" + std::to_string(getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            *error = "cannot create file";
-            return false;
-        }
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            *error = "cannot write file";
-            return false;
-        }
-    }
-    std::error_code code;
-    std::filesystem::rename(temporary, path, code);
-    if (code) {
-        std::remove(temporary.c_str());
-        *error = "cannot write file: " + code.message();
-        return false;
-    }
-    return true;
-}
 
 // --- PNG reading: libpng's error handling longjmps, so the setjmp frame
 // below owns no C++ objects; everything it fills lives in the caller.
@@ -200,7 +158,7 @@ const char* PixelTypeName(uint32_t pixelType) {
 
 bool LoadRbp(const std::string& path, ByteVector* file, formats::RbpHeader* header,
              std::string* error) {
-    return ReadWholeFile(path, file, error) && formats::ParseRbpHeader(*file, header, error);
+    return ReadHostFile(path, file, error) && formats::ParseRbpHeader(*file, header, error);
 }
 
 int Info(const std::string& path) {
@@ -229,7 +187,7 @@ int ToPng(const std::string& inPath, const std::string& outPath) {
         return Fail(inPath, error);
     ByteVector png;
     if (!EncodePng(picture, &png, &error)) return Fail(inPath, error);
-    if (!WriteFileAtomically(outPath, png, &error)) return Fail(outPath, error);
+    if (!WriteHostFileAtomically(outPath, png, &error)) return Fail(outPath, error);
     return 0;
 }
 
@@ -273,7 +231,7 @@ int FromPng(const Args& args) {
     ByteVector file;
     BgraPicture picture;
     std::string error;
-    if (!ReadWholeFile(inPath, &file, &error) || !DecodePng(file, &picture, &error))
+    if (!ReadHostFile(inPath, &file, &error) || !DecodePng(file, &picture, &error))
         return Fail(inPath, error);
     if (!designGiven) {
         // The handheld's 320 x 240 stands for the source title's 800 x 600.
@@ -299,7 +257,7 @@ int FromPng(const Args& args) {
                        : formats::EncodeRbpType13(picture.pixels, picture.width, picture.height,
                                                   designWidth, designHeight, &rbp, &error);
     if (!encoded) return Fail(inPath, error);
-    if (!WriteFileAtomically(outPath, rbp, &error)) return Fail(outPath, error);
+    if (!WriteHostFileAtomically(outPath, rbp, &error)) return Fail(outPath, error);
     return 0;
 }
 

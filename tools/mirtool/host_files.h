@@ -1,0 +1,22 @@
+#pragma once
+// Whole-file reading and writing on host paths for mirtool's commands. On
+// failure `why` receives a short reason for the "mirtool: FILE: reason" line.
+
+#include <filesystem>
+#include <string>
+
+#include "formats/byte_io.h"
+
+namespace mirtool {
+
+bool ReadHostFile(const std::filesystem::path& path, formats::ByteVector* bytes, std::string* why);
+
+// Creates the parent folders and writes the file.
+bool WriteHostFile(const std::filesystem::path& path, formats::ByteSpan bytes, std::string* why);
+
+// Writes beside the target and renames into place, so that a failed run
+// never leaves a torn file under the requested name.
+bool WriteHostFileAtomically(const std::filesystem::path& path, formats::ByteSpan bytes,
+                             std::string* why);
+
+}  // namespace mirtool
