@@ -15,8 +15,9 @@ std::vector<uint8_t> MixedData() {
     constexpr size_t kPiece = 1 << 20;
     constexpr size_t kTotal = 16 << 20;
     std::mt19937 generator(42);
-    const std::string words[] = {"\x82\xa0\x82\xa2 ", "scenario ", "GameData\\char\\", "message ", "\r\n",
-                                 "the ", "window ", "choice "};
+    const std::string words[] = {"\x82\xa0\x82\xa2 ", "scenario ", "GameData\\char\\",
+                                 "message ",          "\r\n",      "the ",
+                                 "window ",           "choice "};
     std::vector<uint8_t> data;
     data.reserve(kTotal);
     for (size_t piece = 0; data.size() < kTotal; ++piece) {
@@ -37,7 +38,8 @@ std::vector<uint8_t> MixedData() {
                 break;
             default:
                 for (size_t i = 0; data.size() < end; ++i) {
-                    data.push_back(static_cast<uint8_t>((i % 480) / 2 + (i / 480) % 7 + generator() % 2));
+                    data.push_back(
+                        static_cast<uint8_t>((i % 480) / 2 + (i / 480) % 7 + generator() % 2));
                 }
                 break;
         }

@@ -23,7 +23,8 @@ const MlzDirectory* ArchiveReader::OpenDirectory(std::string_view archivePath, R
     if (!ParseMlzHeader(header, &count, &lastError_)) return nullptr;
     uint64_t directoryBytes = MlzDirectoryBytes(count);
     if (directoryBytes > file->Size()) {
-        lastError_ = "directory of " + std::to_string(count) + " entries runs past the end of the file";
+        lastError_ =
+            "directory of " + std::to_string(count) + " entries runs past the end of the file";
         return nullptr;
     }
     ByteVector bytes(static_cast<size_t>(directoryBytes));
@@ -46,7 +47,8 @@ const MlzEntry* ArchiveReader::FindEntry(std::string_view archivePath, std::stri
     return entry;
 }
 
-bool ArchiveReader::ReadEntry(std::string_view archivePath, std::string_view name, ByteVector* bytes) {
+bool ArchiveReader::ReadEntry(std::string_view archivePath, std::string_view name,
+                              ByteVector* bytes) {
     bytes->clear();
     const MlzEntry* entry = FindEntry(archivePath, name);
     if (entry == nullptr) return false;

@@ -24,7 +24,8 @@ public:
     // The directory of the archive at archivePath, or nullptr. A directory
     // already held for the same path is returned without touching the file
     // unless kAlways is given. A failed open keeps what was held before.
-    const MlzDirectory* OpenDirectory(std::string_view archivePath, Reload reload = Reload::kIfChanged);
+    const MlzDirectory* OpenDirectory(std::string_view archivePath,
+                                      Reload reload = Reload::kIfChanged);
 
     // The unpacked bytes of the first entry named `name`; false when the
     // archive, the entry or its data is missing or damaged.

@@ -141,7 +141,8 @@ int64_t LzssEncode(std::span<uint8_t> destination, std::span<const uint8_t> sour
     uint8_t mask = 1;
     auto emit = [&]() {
         // The caller guarantees twice the source length; stay inside the span regardless.
-        for (size_t i = 0; i < groupLength && out < destination.size(); ++i) destination[out++] = group[i];
+        for (size_t i = 0; i < groupLength && out < destination.size(); ++i)
+            destination[out++] = group[i];
         group[0] = 0;
         groupLength = 1;
         mask = 1;
@@ -156,8 +157,8 @@ int64_t LzssEncode(std::span<uint8_t> destination, std::span<const uint8_t> sour
         } else {
             int position = tree->matchPosition;
             group[groupLength++] = static_cast<uint8_t>(position & 0xFF);
-            group[groupLength++] =
-                static_cast<uint8_t>(((position >> 4) & 0xF0) | (tree->matchLength - (kThreshold + 1)));
+            group[groupLength++] = static_cast<uint8_t>(((position >> 4) & 0xF0) |
+                                                        (tree->matchLength - (kThreshold + 1)));
         }
         mask = static_cast<uint8_t>(mask << 1);
         if (mask == 0) emit();

@@ -43,7 +43,8 @@ bool ParseMlzDirectory(ByteSpan bytes, uint64_t fileSize, MlzDirectory* director
     if (!ParseMlzHeader(bytes, &count, error)) return false;
     uint64_t directoryBytes = MlzDirectoryBytes(count);
     if (directoryBytes > fileSize || !HasRange(bytes, 0, directoryBytes)) {
-        SetError(error, "directory of " + std::to_string(count) + " entries runs past the end of the file");
+        SetError(error, "directory of " + std::to_string(count) +
+                            " entries runs past the end of the file");
         return false;
     }
     MlzDirectory parsed;
@@ -86,7 +87,8 @@ bool UnpackMlzEntry(const MlzEntry& entry, ByteSpan stored, ByteVector* unpacked
         return true;
     }
     if (entry.unpackedSize > LzssMaxDecodedSize(entry.storedSize)) {
-        SetError(error, "entry " + entry.name + " claims more unpacked bytes than its data can hold");
+        SetError(error,
+                 "entry " + entry.name + " claims more unpacked bytes than its data can hold");
         return false;
     }
     ByteVector result(entry.unpackedSize);
@@ -102,7 +104,8 @@ bool UnpackMlzEntry(const MlzEntry& entry, ByteSpan stored, ByteVector* unpacked
 
 bool MlzArchiveBuilder::AddEntry(std::string_view name, ByteSpan data, MlzMethod method,
                                  std::string* error) {
-    if (name.empty() || name.size() > kMlzMaxNameLength || name.find('\0') != std::string_view::npos) {
+    if (name.empty() || name.size() > kMlzMaxNameLength ||
+        name.find('\0') != std::string_view::npos) {
         SetError(error, "entry name '" + std::string(name) + "' is empty or longer than " +
                             std::to_string(kMlzMaxNameLength) + " bytes");
         return false;
@@ -151,7 +154,8 @@ ByteVector MlzArchiveBuilder::Finish() const {
         StoreLe32(out.data() + at + 76, offset);
         offset += static_cast<uint32_t>(entry.stored.size());
     }
-    for (const Pending& entry : entries_) out.insert(out.end(), entry.stored.begin(), entry.stored.end());
+    for (const Pending& entry : entries_)
+        out.insert(out.end(), entry.stored.begin(), entry.stored.end());
     return out;
 }
 

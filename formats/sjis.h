@@ -34,10 +34,16 @@ inline size_t SjisFindLast(std::string_view text, char c) {
     return found;
 }
 
-inline size_t SjisFindLastDot(std::string_view text) { return SjisFindLast(text, '.'); }
-inline size_t SjisFindLastBackslash(std::string_view text) { return SjisFindLast(text, '\\'); }
+inline size_t SjisFindLastDot(std::string_view text) {
+    return SjisFindLast(text, '.');
+}
+inline size_t SjisFindLastBackslash(std::string_view text) {
+    return SjisFindLast(text, '\\');
+}
 
-inline char FoldAsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+inline char FoldAsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Equal when the strings have the same characters, ASCII letters compared
 // without case and double-byte characters compared exactly as pairs.
@@ -74,7 +80,8 @@ inline std::string SjisReplaceExtension(std::string_view name, std::string_view 
 // extension equal to it without regard to ASCII case is kept as it is.
 inline std::string SjisForceExtension(std::string_view name, std::string_view extension) {
     size_t dot = SjisFindLastDot(name);
-    if (dot != kSjisNotFound && SjisEqualNoCase(name.substr(dot), extension)) return std::string(name);
+    if (dot != kSjisNotFound && SjisEqualNoCase(name.substr(dot), extension))
+        return std::string(name);
     return SjisReplaceExtension(name, extension);
 }
 

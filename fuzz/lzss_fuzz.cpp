@@ -20,7 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int64_t written = formats::LzssEncode(encoded, stream);
     if (written < 0 || static_cast<size_t>(written) > encoded.size()) __builtin_trap();
     std::vector<uint8_t> back(stream.size());
-    produced = formats::LzssDecode(back, std::span<const uint8_t>(encoded.data(), static_cast<size_t>(written)));
-    if (produced != stream.size() || std::memcmp(back.data(), stream.data(), stream.size()) != 0) __builtin_trap();
+    produced = formats::LzssDecode(
+        back, std::span<const uint8_t>(encoded.data(), static_cast<size_t>(written)));
+    if (produced != stream.size() || std::memcmp(back.data(), stream.data(), stream.size()) != 0)
+        __builtin_trap();
     return 0;
 }

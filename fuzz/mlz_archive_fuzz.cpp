@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const formats::MlzEntry& entry : directory.entries) {
         directory.Find(entry.name);
         uint64_t offset = directory.AbsoluteOffset(entry);
-        if (!formats::HasRange(file, offset, entry.storedSize)) __builtin_trap();  // parser promised this
+        if (!formats::HasRange(file, offset, entry.storedSize))
+            __builtin_trap();  // parser promised this
         formats::ByteVector unpacked;
         formats::UnpackMlzEntry(entry, file.subspan(offset, entry.storedSize), &unpacked, nullptr);
     }

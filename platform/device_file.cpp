@@ -19,10 +19,13 @@ std::unique_ptr<DeviceFile> DeviceFile::OpenForReading(std::string_view devicePa
         ::close(descriptor);
         return nullptr;
     }
-    return std::unique_ptr<DeviceFile>(new DeviceFile(descriptor, static_cast<uint64_t>(info.st_size)));
+    return std::unique_ptr<DeviceFile>(
+        new DeviceFile(descriptor, static_cast<uint64_t>(info.st_size)));
 }
 
-DeviceFile::~DeviceFile() { ::close(descriptor_); }
+DeviceFile::~DeviceFile() {
+    ::close(descriptor_);
+}
 
 size_t DeviceFile::ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes) {
     size_t done = 0;

@@ -10,7 +10,8 @@ namespace platform {
 namespace {
 
 bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool Convert(const char* to, const char* from, std::string_view in, std::string* out) {
@@ -25,7 +26,8 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string*
     size_t targetLeft = result.size();
     bool ok = true;
     while (sourceLeft > 0) {
-        if (iconv(cd, &source, &sourceLeft, &target, &targetLeft) != static_cast<size_t>(-1)) continue;
+        if (iconv(cd, &source, &sourceLeft, &target, &targetLeft) != static_cast<size_t>(-1))
+            continue;
         if (errno == E2BIG) {
             size_t used = result.size() - targetLeft;
             result.resize(result.size() * 2);
@@ -45,9 +47,13 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string*
 
 }  // namespace
 
-bool SjisToUtf8(std::string_view sjis, std::string* out) { return Convert("UTF-8", "CP932", sjis, out); }
+bool SjisToUtf8(std::string_view sjis, std::string* out) {
+    return Convert("UTF-8", "CP932", sjis, out);
+}
 
-bool Utf8ToSjis(std::string_view utf8, std::string* out) { return Convert("CP932", "UTF-8", utf8, out); }
+bool Utf8ToSjis(std::string_view utf8, std::string* out) {
+    return Convert("CP932", "UTF-8", utf8, out);
+}
 
 std::string SjisForDisplay(std::string_view sjis) {
     std::string text;

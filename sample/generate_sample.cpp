@@ -34,7 +34,8 @@ struct Picture {
     void Disc(int cx, int cy, int radius, int r, int g, int b) {
         for (int y = cy - radius; y <= cy + radius; ++y) {
             for (int x = cx - radius; x <= cx + radius; ++x) {
-                if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius) Set(x, y, r, g, b);
+                if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius)
+                    Set(x, y, r, g, b);
             }
         }
     }
@@ -57,8 +58,8 @@ bool WritePng(const std::string& path, const Picture& picture) {
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, picture.width, picture.height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, picture.width, picture.height, 8, PNG_COLOR_TYPE_RGBA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < picture.height; ++y) {
         png_write_row(png, &picture.rgba[static_cast<size_t>(y) * picture.width * 4]);
@@ -90,13 +91,13 @@ Picture Background() {
 }
 
 Picture Character() {
-    Picture p(120, 200);  // fully transparent to start with
-    p.Disc(60, 45, 28, 250, 220, 200);       // face
-    p.Box(32, 20, 88, 38, 90, 50, 40);       // hair
-    p.Disc(50, 45, 3, 40, 40, 60);           // eyes
+    Picture p(120, 200);                // fully transparent to start with
+    p.Disc(60, 45, 28, 250, 220, 200);  // face
+    p.Box(32, 20, 88, 38, 90, 50, 40);  // hair
+    p.Disc(50, 45, 3, 40, 40, 60);      // eyes
     p.Disc(70, 45, 3, 40, 40, 60);
-    p.Box(52, 58, 68, 61, 200, 90, 90);      // mouth
-    for (int y = 75; y < 200; ++y) {         // dress widening downwards
+    p.Box(52, 58, 68, 61, 200, 90, 90);  // mouth
+    for (int y = 75; y < 200; ++y) {     // dress widening downwards
         int half = 18 + (y - 75) / 3;
         p.Box(60 - half, y, 60 + half, y + 1, 80, 120, 200);
     }
@@ -129,7 +130,8 @@ int main(int argc, char** argv) {
     struct Output {
         const char* name;
         Picture picture;
-    } outputs[] = {{"back.png", Background()}, {"chara.png", Character()}, {"window.png", WindowFrame()}};
+    } outputs[] = {
+        {"back.png", Background()}, {"chara.png", Character()}, {"window.png", WindowFrame()}};
     for (const Output& output : outputs) {
         std::string path = dir + "/" + output.name;
         if (!WritePng(path, output.picture)) {

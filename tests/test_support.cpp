@@ -31,7 +31,8 @@ std::vector<uint8_t> ReadHostFile(const std::filesystem::path& path) {
 void WriteHostFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
@@ -45,7 +46,8 @@ CommandResult RunCommand(const std::string& commandLine) {
     if (pipe == nullptr) return result;
     std::array<char, 4096> chunk{};
     size_t got = 0;
-    while ((got = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) result.output.append(chunk.data(), got);
+    while ((got = fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
+        result.output.append(chunk.data(), got);
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -53,7 +55,8 @@ CommandResult RunCommand(const std::string& commandLine) {
 
 std::string MirtoolCommand() {
     const char* path = std::getenv("MIRTOOL");
-    if (path == nullptr) throw std::runtime_error("MIRTOOL is not set; run the tests through ctest");
+    if (path == nullptr)
+        throw std::runtime_error("MIRTOOL is not set; run the tests through ctest");
     return std::string("'") + path + "'";
 }
 

@@ -28,8 +28,8 @@ Bytes Decode(const Bytes& stream, size_t size) {
 }
 
 Bytes TextLike(size_t size) {
-    const std::string words[] = {"the ", "ring ", "buffer ", "slides ", "over ", "text; ", "\r\n",
-                                 "GameData\\char\\", "back", ".rbp "};
+    const std::string words[] = {"the ",   "ring ", "buffer ",          "slides ", "over ",
+                                 "text; ", "\r\n",  "GameData\\char\\", "back",    ".rbp "};
     std::mt19937 generator(7);
     Bytes out;
     while (out.size() < size) {
@@ -74,7 +74,8 @@ void ExpectNoReferenceToUnwrittenRing(const Bytes& stream) {
             size_t length = (stream[in + 1] & 0x0F) + 2;
             in += 2;
             for (size_t k = 0; k < length; ++k) {
-                ASSERT_TRUE(written[(position + k) % 2048]) << "reference to unwritten ring byte " << (position + k) % 2048;
+                ASSERT_TRUE(written[(position + k) % 2048])
+                    << "reference to unwritten ring byte " << (position + k) % 2048;
                 written[r] = true;
                 r = (r + 1) % 2048;
             }
@@ -84,8 +85,8 @@ void ExpectNoReferenceToUnwrittenRing(const Bytes& stream) {
 
 TEST(Lzss, RoundTripsTextZerosRandomAndPictures) {
     for (size_t size : {1u, 2u, 16u, 17u, 18u, 33u, 2047u, 2048u, 2049u, 70000u}) {
-        const Bytes inputs[] = {TextLike(size), Bytes(size, 0), testing_support::RandomBytes(size, 3),
-                                PictureLike(size)};
+        const Bytes inputs[] = {TextLike(size), Bytes(size, 0),
+                                testing_support::RandomBytes(size, 3), PictureLike(size)};
         for (const Bytes& source : inputs) {
             Bytes stream = Encode(source);
             ASSERT_LE(stream.size(), source.size() * 9 / 8 + 1) << "size " << size;

@@ -12,7 +12,9 @@ namespace {
 using formats::ByteVector;
 using formats::MlzMethod;
 
-ByteVector Text(const std::string& text) { return ByteVector(text.begin(), text.end()); }
+ByteVector Text(const std::string& text) {
+    return ByteVector(text.begin(), text.end());
+}
 
 ByteVector BuildArchive(const std::vector<std::pair<std::string, ByteVector>>& entries,
                         MlzMethod method = MlzMethod::kLzss) {
@@ -37,7 +39,8 @@ protected:
 TEST_F(ArchiveReaderTest, ReadsStoredAndCompressedEntries) {
     ByteVector picture = testing_support::RandomBytes(5000, 1);
     ByteVector script(3000, 'Q');
-    ByteVector archive = BuildArchive({{"GameData\\char\\a.rbp", picture}, {"GameData\\sinario\\s.MES", script}});
+    ByteVector archive =
+        BuildArchive({{"GameData\\char\\a.rbp", picture}, {"GameData\\sinario\\s.MES", script}});
     std::string path = Write("grpack.mlz", archive);
 
     const formats::MlzDirectory* directory = reader.OpenDirectory(path);

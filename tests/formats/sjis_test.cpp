@@ -29,7 +29,8 @@ TEST(Sjis, EqualNoCaseFoldsAsciiOnly) {
 }
 
 TEST(Sjis, ForcedExtension) {
-    EXPECT_EQ(formats::SjisForceExtension("GameData\\char\\x.BMP", ".rbp"), "GameData\\char\\x.rbp");
+    EXPECT_EQ(formats::SjisForceExtension("GameData\\char\\x.BMP", ".rbp"),
+              "GameData\\char\\x.rbp");
     EXPECT_EQ(formats::SjisForceExtension("x.RBP", ".rbp"), "x.RBP");
     EXPECT_EQ(formats::SjisForceExtension("noext", ".rbp"), "noext.rbp");
     EXPECT_EQ(formats::SjisForceExtension("dir.d\\noext", ".rbp"), "dir.d\\noext.rbp");

@@ -26,7 +26,8 @@ TEST(DevicePath, ComponentsMatchWithoutLetterCase) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "pixels");
 
     // A missing file maps below the matched folders, ready to be created.
-    EXPECT_EQ(platform::DeviceToHostPath(root + "data1\\NEW\\x.dat"), (dir / "Data1/NEW/x.dat").string());
+    EXPECT_EQ(platform::DeviceToHostPath(root + "data1\\NEW\\x.dat"),
+              (dir / "Data1/NEW/x.dat").string());
     EXPECT_FALSE(platform::ReadWholeFile(root + "data1\\nothing.rbp", &bytes));
     EXPECT_TRUE(bytes.empty());
     // A folder ending in '\' keeps its trailing separator.
@@ -46,7 +47,8 @@ TEST(DevicePath, ShiftJisNamesReachUtf8Files) {
 TEST(DeviceFile, ReadsAtOffsetsAndReportsShortReads) {
     testing_support::TempDir dir;
     testing_support::WriteHostFile(dir / "f.bin", std::string("0123456789"));
-    auto file = platform::DeviceFile::OpenForReading(platform::HostToDevicePath((dir / "f.bin").string()));
+    auto file =
+        platform::DeviceFile::OpenForReading(platform::HostToDevicePath((dir / "f.bin").string()));
     ASSERT_TRUE(file);
     EXPECT_EQ(file->Size(), 10u);
     std::vector<uint8_t> four(4);
@@ -55,7 +57,8 @@ TEST(DeviceFile, ReadsAtOffsetsAndReportsShortReads) {
     EXPECT_FALSE(file->ReadAt(7, four));
     EXPECT_EQ(file->ReadSomeAt(7, four), 3u);
     // Folders are not files.
-    EXPECT_FALSE(platform::DeviceFile::OpenForReading(platform::HostToDevicePath(dir.path().string())));
+    EXPECT_FALSE(
+        platform::DeviceFile::OpenForReading(platform::HostToDevicePath(dir.path().string())));
 }
 
 }  // namespace

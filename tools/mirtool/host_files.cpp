@@ -36,7 +36,8 @@ bool WriteHostFile(const fs::path& path, formats::ByteSpan bytes, std::string* w
         return false;
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
         *why = "cannot write file";

@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "commands.h"
-#include "host_files.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
+#include "host_files.h"
 #include "platform/device_path.h"
 #include "platform/text_encoding.h"
 
@@ -92,8 +92,9 @@ int List(const Args& args) {
                 directory->entries.size());
     for (size_t i = 0; i < directory->entries.size(); ++i) {
         const formats::MlzEntry& entry = directory->entries[i];
-        std::printf("%5zu  %-44s %10u %10u %-7s %10u\n", i, platform::SjisForDisplay(entry.name).c_str(),
-                    entry.storedSize, entry.unpackedSize, MethodName(entry), entry.dataOffset);
+        std::printf("%5zu  %-44s %10u %10u %-7s %10u\n", i,
+                    platform::SjisForDisplay(entry.name).c_str(), entry.storedSize,
+                    entry.unpackedSize, MethodName(entry), entry.dataOffset);
     }
     return 0;
 }
@@ -123,8 +124,8 @@ int Extract(const Args& args) {
                 return formats::SjisEqualNoCase(other, entry.name);
             });
             if (seen) {
-                std::fprintf(stderr, "mirtool: %s: skipping later duplicate of %s\n", archive.c_str(),
-                             platform::SjisForDisplay(entry.name).c_str());
+                std::fprintf(stderr, "mirtool: %s: skipping later duplicate of %s\n",
+                             archive.c_str(), platform::SjisForDisplay(entry.name).c_str());
                 continue;
             }
             names.push_back(entry.name);

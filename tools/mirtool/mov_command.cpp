@@ -15,8 +15,8 @@
 #include <system_error>
 
 #include "commands.h"
-#include "host_files.h"
 #include "formats/movie_container.h"
+#include "host_files.h"
 
 namespace mirtool {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "commands.h"
-#include "host_files.h"
 #include "formats/rbp.h"
+#include "host_files.h"
 
 namespace mirtool {
 
@@ -30,7 +30,7 @@ constexpr uint64_t kMaxPngPixels = uint64_t{1} << 26;
 struct BgraPicture {
     uint32_t width = 0;
     uint32_t height = 0;
-    ByteVector pixels;  // blue, green, red, alpha; rows from the top
+    ByteVector pixels;      // blue, green, red, alpha; rows from the top
     bool hadAlpha = false;  // the PNG carried an alpha channel or a transparent colour
 };
 
