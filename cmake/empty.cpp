@@ -1,0 +1,1 @@
+// Keeps a library folder buildable while it has no sources yet.

@@ -1,0 +1,84 @@
+#pragma once
+// The Game API: the full-screen display and the hardware keys of the
+// handheld. The device frame buffer is 240 x 320 portrait RGB565; the game
+// is shown turned by a quarter. The functions forward to the display of the
+// running backend (SetGxDevice).
+
+#include <cstdint>
+
+#include "platform/messages.h"
+
+namespace platform {
+
+inline constexpr uint32_t kGxFullScreen = 1;
+inline constexpr uint32_t kGxLandscapeKeys = 1;  // GX_LANDSCAPEKEYS
+inline constexpr uint32_t kGxFormat565 = 0x80;   // kfDirect565
+inline constexpr uint32_t kGxFormatDirect = 0x20;
+
+// The 24-byte display-properties record.
+struct GXDisplayProperties {
+    uint32_t cxWidth;
+    uint32_t cyHeight;
+    int32_t cbxPitch;
+    int32_t cbyPitch;
+    int32_t cBPP;
+    uint32_t ffFormat;
+};
+static_assert(sizeof(GXDisplayProperties) == 24);
+
+struct GXPoint {
+    int32_t x;
+    int32_t y;
+};
+
+// Eight entries of a 16-bit virtual-key code and a point: 96 bytes.
+struct GXKeyEntry {
+    int16_t vkCode;
+    GXPoint point;
+};
+struct GXKeyList {
+    GXKeyEntry up, down, left, right, a, b, c, start;
+};
+static_assert(sizeof(GXKeyList) == 96);
+
+// Virtual-key codes the backends produce (landscape key list and the centre).
+enum VirtualKey : uint16_t {
+    kVkLeft = 0x25,
+    kVkUp = 0x26,
+    kVkRight = 0x27,
+    kVkDown = 0x28,
+    kVkA = 0xC1,
+    kVkB = 0xC2,
+    kVkC = 0xC3,
+    kVkStart = 0xC4,
+    kVkCentre = 0x86,
+};
+
+// What a backend provides behind the Game API.
+class GxDevice {
+public:
+    virtual ~GxDevice() = default;
+    virtual bool OpenDisplay(WindowHandle window, uint32_t flags) = 0;
+    virtual void CloseDisplay() = 0;
+    virtual bool OpenInput() = 0;
+    virtual void CloseInput() = 0;
+    virtual GXDisplayProperties DisplayProperties() const = 0;
+    virtual GXKeyList DefaultKeys(uint32_t orientation) const = 0;
+    // The device frame buffer while drawing; nullptr when the display is closed.
+    virtual uint8_t* BeginDraw() = 0;
+    // Shows what was drawn.
+    virtual void EndDraw() = 0;
+};
+
+void SetGxDevice(GxDevice* device);
+
+int GXOpenDisplay(WindowHandle window, uint32_t flags);  // 1 or 0
+int GXCloseDisplay();
+int GXOpenInput();
+int GXCloseInput();
+GXDisplayProperties GXGetDisplayProperties();
+GXKeyList GXGetDefaultKeys(uint32_t orientation);
+void* GXBeginDraw();
+int GXEndDraw();
+
+}  // namespace platform
