@@ -71,16 +71,19 @@ struct BackendOptions {
     int scale = 3;              // SDL: whole window scale factor
     bool fullScreen = false;    // SDL: start full screen
     // Headless only:
-    uint32_t untilMs = 0;            // end of the run (0 = run until the program ends)
-    std::string inputScriptPath;     // --input
-    std::vector<uint32_t> shotTimes; // --shot-at, ascending
-    uint32_t shotEveryMs = 0;        // --shot-every
-    std::string shotsFolder;         // --shots
+    uint32_t untilMs = 0;             // end of the run (0 = run until the program ends)
+    std::string inputScriptPath;      // --input
+    std::vector<uint32_t> shotTimes;  // --shot-at, ascending
+    uint32_t shotEveryMs = 0;         // --shot-every
+    std::string shotsFolder;          // --shots (empty: the current folder)
 };
 
 // Battery charge from the system's power supply information (Linux
 // /sys/class/power_supply); 100 when there is no battery.
 int ReadBatteryPercent(const std::string& powerSupplyFolder = "/sys/class/power_supply");
+
+// The host's local time (month 1..12, dayOfWeek 0 = Sunday).
+LocalTime ReadLocalTime();
 
 // A lock file in the user's runtime folder; false when another process holds it.
 bool AcquireInstanceLock(const std::string& name);

@@ -4,6 +4,7 @@
 // is shown turned by a quarter. The functions forward to the display of the
 // running backend (SetGxDevice).
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/messages.h"
@@ -53,6 +54,18 @@ enum VirtualKey : uint16_t {
     kVkStart = 0xC4,
     kVkCentre = 0x86,
 };
+
+// The device both backends present: 240 x 320 portrait RGB565, rows of 480
+// bytes, and the key list that their keys produce (the same list for every
+// orientation, since the backends already send landscape directions).
+inline constexpr int32_t kDeviceWidth = 240;
+inline constexpr int32_t kDeviceHeight = 320;
+inline constexpr GXDisplayProperties kDeviceDisplayProperties = {
+    kDeviceWidth, kDeviceHeight, 2, kDeviceWidth * 2, 16, kGxFormat565 | kGxFormatDirect};
+inline constexpr size_t kDeviceBufferBytes = size_t{kDeviceWidth} * kDeviceHeight * 2;
+inline constexpr GXKeyList kDeviceKeyList = {
+    {kVkUp, {0, 0}}, {kVkDown, {0, 0}}, {kVkLeft, {0, 0}}, {kVkRight, {0, 0}},
+    {kVkA, {0, 0}},  {kVkB, {0, 0}},    {kVkC, {0, 0}},    {kVkStart, {0, 0}}};
 
 // What a backend provides behind the Game API.
 class GxDevice {

@@ -30,10 +30,20 @@ struct Message {
 };
 
 inline int32_t PackPoint(int32_t x, int32_t y) {
-    return static_cast<int32_t>((static_cast<uint32_t>(y) << 16) | (static_cast<uint32_t>(x) & 0xFFFF));
+    return static_cast<int32_t>((static_cast<uint32_t>(y) << 16) |
+                                (static_cast<uint32_t>(x) & 0xFFFF));
 }
-inline int32_t PointX(int32_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
-inline int32_t PointY(int32_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }
+// The message point of landscape pixel (x, y) of the 320-wide picture: the
+// portrait window point (y, 320 - x), which the engine turns back into (x, y).
+inline int32_t LandscapeToMessagePoint(int32_t x, int32_t y) {
+    return PackPoint(y, 320 - x);
+}
+inline int32_t PointX(int32_t lParam) {
+    return static_cast<int16_t>(lParam & 0xFFFF);
+}
+inline int32_t PointY(int32_t lParam) {
+    return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+}
 
 class MessageQueue {
 public:

@@ -3,6 +3,8 @@
 // back.png   320 x 240 opaque background (sky, hills, a house)
 // chara.png  120 x 200 character with a transparent surround
 // window.png 320 x 64  message-window frame with soft alpha
+// Tarnel2.png, KEY_WAIT.png, map_name.png: the brand logo and the engine's
+//   fixed system pictures
 // The pictures are made from code so that they are ours and reproducible.
 
 #include <png.h>
@@ -119,6 +121,48 @@ Picture WindowFrame() {
     return p;
 }
 
+// The brand logo shown when the engine starts.
+Picture Logo() {
+    Picture p(320, 240);
+    p.Box(0, 0, 320, 240, 12, 16, 40);
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            double d = std::hypot(x - 160.0, y - 105.0);
+            if (d > 46 && d < 58) p.Set(x, y, 240, 170, 60);
+            if (d <= 30) p.Set(x, y, 250, 240, 220);
+        }
+    }
+    // A row of diamonds under the emblem, brightest in the middle.
+    for (int k = 0; k < 5; ++k) {
+        int cx = 112 + k * 24;
+        int shade = 150 + (2 - std::abs(k - 2)) * 40;
+        for (int dy = -7; dy <= 7; ++dy) {
+            int half = 7 - std::abs(dy);
+            p.Box(cx - half, 194 + dy, cx + half + 1, 195 + dy, shade, shade, 230);
+        }
+    }
+    return p;
+}
+
+// The page-wait icon: a small arrow on a transparent square.
+Picture WaitIcon() {
+    Picture p(16, 16);
+    for (int y = 3; y < 13; ++y) {
+        int half = (13 - y) * 6 / 10;
+        p.Box(8 - half, y, 8 + half, y + 1, 255, 220, 120);
+    }
+    return p;
+}
+
+// The frame behind place names on the map.
+Picture PlaceCaption() {
+    Picture p(120, 24);
+    p.Box(0, 0, 120, 24, 30, 30, 60, 200);
+    p.Box(0, 0, 120, 2, 220, 220, 255);
+    p.Box(0, 22, 120, 24, 220, 220, 255);
+    return p;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,7 +175,9 @@ int main(int argc, char** argv) {
         const char* name;
         Picture picture;
     } outputs[] = {
-        {"back.png", Background()}, {"chara.png", Character()}, {"window.png", WindowFrame()}};
+        {"back.png", Background()}, {"chara.png", Character()}, {"window.png", WindowFrame()},
+                          {"Tarnel2.png", Logo()},          {"KEY_WAIT.png", WaitIcon()},
+                          {"map_name.png", PlaceCaption()}};
     for (const Output& output : outputs) {
         std::string path = dir + "/" + output.name;
         if (!WritePng(path, output.picture)) {

@@ -36,9 +36,10 @@ struct CommandResult {
 // Runs a shell command line and captures what it prints.
 CommandResult RunCommand(const std::string& commandLine);
 
-// The mirtool program under test (from the MIRTOOL environment variable that
-// CTest sets), quoted for the shell.
+// The programs under test, quoted for the shell, and the source folder.
 std::string MirtoolCommand();
+std::string MireloCommand();
+std::string SourceFolder();
 
 // Deterministic pseudo-random bytes for round-trip tests.
 std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed);

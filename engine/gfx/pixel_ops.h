@@ -2,7 +2,9 @@
 // Pixel operations that put images and colours into a 3-byte-per-pixel
 // destination (the screen buffer's blue, green, red rows). All rectangles
 // here are in stored (portrait) coordinates unless said otherwise; the caller
-// has clipped them. No kernel allocates.
+// has clipped them, and the kernels clip again to the image and the
+// destination so that a stale rectangle can never reach past either. No
+// kernel allocates.
 //
 // opacity: 0..256 (256 = the image's own alpha). brightness: 0..512
 // (256 unchanged, 0 black, 512 white). Each operation picks its plain,
@@ -21,13 +23,16 @@ inline int ApplyBrightness(int brightness, int value) {
     return ((255 * (brightness - 256)) >> 8) + (((512 - brightness) * value) >> 8);
 }
 
-// A destination: 3-byte pixels, rowLength pixels per row.
+// A destination: 3-byte pixels, rowLength pixels per row, rows rows (the
+// screen buffer's 320 unless said). Kernels never write outside it.
 struct Destination {
     uint8_t* bits = nullptr;
     int32_t rowLength = 0;
+    int32_t rows = 320;
 };
 
 // Sets every pixel of rect to colour (0x00RRGGBB). An empty rect draws nothing.
+// Columns are kept within the row; the rows are the caller's to bound.
 void FillRect(uint8_t* buffer, int32_t rowLength, const Rect& rect, uint32_t colour,
               int32_t bytesPerPixel = 3);
 

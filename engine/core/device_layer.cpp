@@ -1,0 +1,177 @@
+#include "engine/core/device_layer.h"
+
+#include <cstdio>
+
+#include "formats/sjis.h"
+#include "platform/text_encoding.h"
+
+namespace core {
+
+DeviceLayer::DeviceLayer(platform::Backend& platformBackend,
+                         std::unique_ptr<platform::GlyphRasterizer> glyphRasterizer,
+                         const std::string& folder)
+    : backend(platformBackend),
+      clock(*platformBackend.clock),
+      input(inputState, settings, *this),
+      dataFolders(DefaultDataFolders(folder)),
+      programFolder(folder),
+      glyphs(std::move(glyphRasterizer)) {
+    keyList = platform::GXGetDefaultKeys(platform::kGxLandscapeKeys);
+    input.SetKeyList(keyList);
+    if (glyphs) messageFont = std::make_unique<gfx::MessageFont>(*glyphs);
+}
+
+// Destroyed in the order of the device layer's teardown: images, sprites,
+// then the rest with the members.
+DeviceLayer::~DeviceLayer() {
+    for (auto& image : images) image.reset();
+    for (auto& sprite : sprites) sprite.reset();
+}
+
+intptr_t DeviceLayer::HandleMessage(const platform::Message& message) {
+    switch (message.code) {
+        case platform::kMsgKeyDown:
+            input.OnKey(message.wParam, true);
+            return 0;
+        case platform::kMsgKeyUp:
+            input.OnKey(message.wParam, false);
+            return 0;
+        case platform::kMsgStylusDown:
+            input.OnStylusDown(platform::PointX(message.lParam), platform::PointY(message.lParam));
+            return 0;
+        case platform::kMsgStylusMove:
+            input.OnStylusMove(platform::PointX(message.lParam), platform::PointY(message.lParam));
+            return 0;
+        case platform::kMsgStylusUp:
+            input.OnStylusUp(platform::PointX(message.lParam), platform::PointY(message.lParam));
+            return 0;
+        default:
+            return AppWindow::HandleMessage(message);
+    }
+}
+
+void DeviceLayer::RememberSeen(std::string_view name) {
+    size_t backslash = formats::SjisFindLastBackslash(name);
+    std::string_view file = backslash == formats::kSjisNotFound ? name : name.substr(backslash + 1);
+    for (const std::string& seen : seenImages_) {
+        if (formats::SjisEqualNoCase(seen, file)) return;
+    }
+    seenImages_.emplace_back(file);
+}
+
+int DeviceLayer::LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying) {
+    if (slot < 0 || slot >= gfx::kImageSlotCount) {
+        errorWord |= kErrorImageSlot;
+        return 0;
+    }
+    images[slot] = std::make_unique<gfx::Image>();
+    RememberSeen(name);
+    int entry = location + 1;
+    const std::string& where =
+        (entry >= 0 && entry < kLocationCount) ? dataFolders[entry] : dataFolders[kLocationImages0];
+    if (images[slot]->Load(name, where, keying, archives) == 0) {
+        errorWord |= kErrorImageLoad;
+        // Not shown to the player, but whoever runs the program should learn why it stopped.
+        std::fprintf(stderr, "mirelo: cannot load image %s from %s\n",
+                     platform::SjisForDisplay(name).c_str(), platform::SjisForDisplay(where).c_str());
+        return 0;
+    }
+    return 1;
+}
+
+int DeviceLayer::LoadMaskSlot(int slot, int location, std::string_view maskName) {
+    if (slot < 0 || slot >= gfx::kImageSlotCount || !images[slot]) {
+        errorWord |= kErrorImageSlot;
+        return 0;
+    }
+    int entry = location + 1;
+    const std::string& where =
+        (entry >= 0 && entry < kLocationCount) ? dataFolders[entry] : dataFolders[kLocationImages0];
+    return images[slot]->LoadMask(maskName, where, archives);
+}
+
+void DeviceLayer::FreeImageSlot(int slot) {
+    if (slot < 0 || slot >= gfx::kImageSlotCount) {
+        errorWord |= kErrorImageSlot;
+        return;
+    }
+    images[slot].reset();
+}
+
+void DeviceLayer::FreeAllImages() {
+    for (int slot = 0; slot < 64; ++slot) images[slot].reset();
+}
+
+int DeviceLayer::CaptureScreen(int slot) {
+    if (slot < 0 || slot >= gfx::kImageSlotCount) {
+        errorWord |= kErrorImageSlot;
+        return 0;
+    }
+    images[slot] = std::make_unique<gfx::Image>();
+    return images[slot]->CaptureScreen(screen);
+}
+
+int DeviceLayer::CreateBlank(int slot, int32_t width, int32_t height) {
+    if (slot < 0 || slot >= gfx::kImageSlotCount) {
+        errorWord |= kErrorImageSlot;
+        return 0;
+    }
+    images[slot] = std::make_unique<gfx::Image>();
+    return images[slot]->CreateBlank(width, height);
+}
+
+gfx::Image* DeviceLayer::ImageAt(int slot) {
+    if (slot < 0 || slot >= gfx::kImageSlotCount) return nullptr;
+    return images[slot].get();
+}
+
+void DeviceLayer::CreateSprite(int sprite, int imageSlot, int32_t sourceX, int32_t sourceY,
+                               int32_t width, int32_t height, int32_t x, int32_t y, int32_t hotX,
+                               int32_t hotY, int32_t layer) {
+    if (sprite < 0 || sprite >= kSpriteSlotCount) {
+        errorWord |= kErrorSpriteSlot;
+        return;
+    }
+    if (sprites[sprite]) DeleteSprite(sprite);
+    sprites[sprite] = std::make_unique<Sprite>(imageSlot, sourceX, sourceY, width, height, x, y,
+                                               hotX, hotY, layer, images);
+}
+
+void DeviceLayer::DeleteSprite(int sprite) {
+    Sprite* existing = SpriteAt(sprite);
+    if (existing == nullptr) return;
+    // Its last drawn rectangle, and the one it was about to take, need redrawing.
+    for (const gfx::Rect& rect : {existing->Object().currentRect, existing->Object().ScreenRect()}) {
+        if (!rect.IsEmpty()) dirty.Add(rect, true);
+    }
+    sprites[sprite].reset();
+}
+
+void DeviceLayer::DeleteAllSprites() {
+    for (int sprite = 0; sprite < kSpriteSlotCount; ++sprite) DeleteSprite(sprite);
+}
+
+Sprite* DeviceLayer::SpriteAt(int sprite) {
+    if (sprite < 0 || sprite >= kSpriteSlotCount) {
+        errorWord |= kErrorSpriteSlot;
+        return nullptr;
+    }
+    return sprites[sprite].get();
+}
+
+void DeviceLayer::StartFadeOut(int sprite, uint32_t duration) {
+    if (Sprite* target = SpriteAt(sprite)) target->StartFadeOut(duration, clock.Now());
+}
+
+void DeviceLayer::MarkDirty(int32_t x, int32_t y, int32_t width, int32_t height) {
+    int32_t left = gfx::DesignToScreenX(x);
+    int32_t top = gfx::DesignToScreenY(y);
+    dirty.Add(gfx::Rect{left, top, left + gfx::DesignToScreenX(width), top + gfx::DesignToScreenY(height)},
+              true);
+}
+
+uint8_t* DeviceLayer::BeginDraw() { return static_cast<uint8_t*>(platform::GXBeginDraw()); }
+
+void DeviceLayer::EndDraw() { platform::GXEndDraw(); }
+
+}  // namespace core

@@ -1,0 +1,101 @@
+#pragma once
+// The device layer: keys and stylus, the image and sprite slots, the screen
+// and its composition, the archives, the settings and the data folders.
+// Slot operations take design coordinates (800 x 600).
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/core/app_window.h"
+#include "engine/core/data_folders.h"
+#include "engine/core/engine_clock.h"
+#include "engine/core/input_state.h"
+#include "engine/core/settings.h"
+#include "engine/core/sprite.h"
+#include "engine/gfx/dirty_rect_list.h"
+#include "engine/gfx/frame_composer.h"
+#include "engine/gfx/image.h"
+#include "engine/gfx/screen_buffer.h"
+#include "engine/gfx/text_layer.h"
+#include "formats/archive_reader.h"
+#include "platform/backend.h"
+#include "platform/glyph_rasterizer.h"
+
+namespace core {
+
+// Bits of errorWord; any of them ends the program at the end of the frame.
+inline constexpr uint32_t kErrorImageLoad = 0x80000000u;
+inline constexpr uint32_t kErrorImageSlot = 0x00800000u;
+inline constexpr uint32_t kErrorSpriteSlot = 0x08000000u;
+
+class DeviceLayer : public AppWindow, public MenuControl, public gfx::PresentTarget {
+public:
+    // programFolder: the device path of the program folder, ending in '\'.
+    DeviceLayer(platform::Backend& backend, std::unique_ptr<platform::GlyphRasterizer> glyphs,
+                const std::string& programFolder);
+    ~DeviceLayer() override;
+
+    intptr_t HandleMessage(const platform::Message& message) override;
+
+    // --- image slots
+    // location: the location index k (entry k + 1 of the data folders).
+    int LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying);
+    int LoadMaskSlot(int slot, int location, std::string_view maskName);
+    void FreeImageSlot(int slot);
+    void FreeAllImages();  // slots 0..63; the start-up images stay
+    int CaptureScreen(int slot);
+    int CreateBlank(int slot, int32_t width, int32_t height);
+    gfx::Image* ImageAt(int slot);
+
+    // --- sprite slots
+    void CreateSprite(int sprite, int imageSlot, int32_t sourceX, int32_t sourceY, int32_t width,
+                      int32_t height, int32_t x, int32_t y, int32_t hotX, int32_t hotY,
+                      int32_t layer);
+    void DeleteSprite(int sprite);
+    void DeleteAllSprites();
+    // The sprite in the slot, or nullptr (setters on an empty slot do nothing).
+    Sprite* SpriteAt(int sprite);
+    void StartFadeOut(int sprite, uint32_t duration);
+
+    // Scales a design rectangle and adds it to the dirty list.
+    void MarkDirty(int32_t x, int32_t y, int32_t width, int32_t height);
+    void MarkScreenDirty() { MarkDirty(0, 0, 800, 600); }
+
+    // The seen-image list (file parts of every loaded image's name).
+    const std::vector<std::string>& SeenImages() const { return seenImages_; }
+
+    // MenuControl: the engine's menu comes with the menu commands.
+    bool IsMenuOpen() const override { return menuOpen; }
+    bool OpenMenu() override { return false; }
+    // PresentTarget: the Game API's draw bracket.
+    uint8_t* BeginDraw() override;
+    void EndDraw() override;
+
+    platform::Backend& backend;
+    EngineClock clock;
+    platform::GXKeyList keyList{};
+    InputState inputState;
+    Input input;
+    Settings settings;
+    DataFolderTable dataFolders;
+    std::string programFolder;
+    uint32_t errorWord = 0;
+    bool menuOpen = false;
+
+    gfx::ImageTable images;
+    SpriteTable sprites;
+    gfx::ScreenBuffer screen;
+    gfx::FrameComposer composer;
+    gfx::DirtyRectList dirty;
+    formats::ArchiveReader archives;
+    std::unique_ptr<platform::GlyphRasterizer> glyphs;
+    std::unique_ptr<gfx::MessageFont> messageFont;
+
+private:
+    void RememberSeen(std::string_view name);
+    std::vector<std::string> seenImages_;
+};
+
+}  // namespace core

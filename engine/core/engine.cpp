@@ -1,0 +1,106 @@
+#include "engine/core/engine.h"
+
+#include "platform/device_file.h"
+
+namespace core {
+
+intptr_t Engine::HandleMessage(const platform::Message& message) {
+    switch (message.code) {
+        case platform::kMsgDestroy:
+            // Settings are saved here once the configuration file is kept.
+            // A program stopped by a failure says so in its exit code.
+            backend.window->PostMessage(
+                {window, platform::kMsgQuit, errorWord != 0 ? 1u : 0u, 0});
+            return 0;
+        case platform::kMsgPaint:
+            // The device keeps its picture; the next present repaints changes.
+            return 0;
+        case platform::kMsgClose:
+            backend.window->DestroyMainWindow();
+            return 0;
+        case platform::kMsgCommand:
+            return 0;  // the menu commands arrive with the menu
+        default:
+            return GameLayer::HandleMessage(message);
+    }
+}
+
+int Engine::Tick() {
+    if (IsMenuOpen()) {
+        input.LatchInput();
+        clock.Sleep(1);
+        return 0;
+    }
+    if (frameTimer.FrameDue(clock)) {
+        input.LatchInput();
+        RunFrame();
+        dirty.Clear();
+        return 1;
+    }
+    clock.Sleep(1);
+    return 1;
+}
+
+void Engine::RunFrame() {
+    composer.ResetLevels();
+    DispatchState();
+    if (errorWord != 0) {
+        backend.window->DestroyMainWindow();
+        return;
+    }
+    SortDrawObjects();
+    HandleRemovedAndChanged();
+    composer.globalBrightness = Brightness();
+    gfx::TextDrawSettings textSettings{settings.transMode, settings.messageShadow != 0};
+    if (composer.ComposeFrame(screen, dirty, images, nullptr, messageFont.get(), textSettings)) {
+        composer.PresentFrame(screen, dirty, quakeX, quakeY, *this);
+    }
+    dirty.Clear();
+}
+
+void Engine::SortDrawObjects() {
+    clock.Freeze();
+    uint32_t now = clock.Now();
+    for (auto& sprite : sprites) {
+        if (!sprite) continue;
+        if (!sprite->Update(now)) continue;  // flagged for removal
+        if (sprite->Object().visible) composer.Insert(&sprite->Object());
+    }
+    clock.Unfreeze();
+}
+
+void Engine::HandleRemovedAndChanged() {
+    for (auto& sprite : sprites) {
+        if (!sprite) continue;
+        gfx::DrawObject& object = sprite->Object();
+        if (object.remove) {
+            composer.AddChangedRects(object, dirty);
+            sprite.reset();
+        }
+    }
+    for (auto& sprite : sprites) {
+        if (sprite && sprite->Object().changed) composer.AddChangedRects(sprite->Object(), dirty);
+    }
+}
+
+void Engine::DispatchState() {
+    switch (gameState) {
+        case kStateLogo:
+            RunLogo();
+            break;
+        default:
+            // The title, the story and the other screens run nothing yet.
+            break;
+    }
+}
+
+void Engine::LoadStartupImages() {
+    LoadImageSlot(64, 0, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
+    LoadImageSlot(65, 0, "GameData\\system\\map_name.rbp", gfx::Keying::kKeyed);
+    // The wait icon of the further stories, when their data is installed.
+    if (platform::DeviceFile::OpenForReading(dataFolders[kLocationImages1])) {
+        LoadImageSlot(66, 1, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
+    }
+}
+
+}  // namespace core

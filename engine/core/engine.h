@@ -1,0 +1,32 @@
+#pragma once
+// The engine: the application layer on top of the window, device and game
+// layers. It takes the window's destroy, paint, close and command messages,
+// runs the idle tick and the frame pass, and dispatches the game states.
+
+#include "engine/core/game_layer.h"
+
+namespace core {
+
+class Engine : public GameLayer {
+public:
+    using GameLayer::GameLayer;
+
+    intptr_t HandleMessage(const platform::Message& message) override;
+
+    // One pass of the idle loop; 0 when the menu consumed it, else 1.
+    int Tick();
+    // The frame pass, when a frame is due.
+    void RunFrame();
+    // Runs the handler of gameState once.
+    void DispatchState();
+
+    // Loads the images held for the whole run (slots 64..66).
+    void LoadStartupImages();
+
+private:
+    void RunLogo();
+    void SortDrawObjects();
+    void HandleRemovedAndChanged();
+};
+
+}  // namespace core

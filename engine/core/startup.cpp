@@ -1,0 +1,98 @@
+#include "engine/core/startup.h"
+
+#include <cstdio>
+
+#include "engine/core/engine.h"
+#include "platform/device_file.h"
+#include "platform/device_path.h"
+#include "platform/text_encoding.h"
+
+namespace core {
+
+namespace {
+
+const char kWindowTitle[] = "mirelo";
+const char kFullScreenFailed[] = "ウィンドウのフルスクリーン化に失敗しました";
+const char kDisplayFailed[] = "GAPIライブラリのロードに失敗しました";
+const char kErrorCaption[] = "Error";
+
+// The first data a new player needs is the first story's archive; without
+// it the logo cannot load and the program would end without a word.
+void ReportMissingData(const Engine& engine) {
+    const std::string& archive = engine.dataFolders[kLocationImages0];
+    if (platform::DeviceFile::OpenForReading(archive)) return;
+    std::fprintf(stderr,
+                 "mirelo: %s: no such archive; the program folder %s holds no converted data "
+                 "(convert a title with kitshift, or name the folder with --data)\n",
+                 platform::DeviceToHostPath(archive).c_str(),
+                 platform::DeviceToHostPath(engine.programFolder).c_str());
+}
+
+}  // namespace
+
+int RunEngine(platform::Backend& backend, const std::string& programFolder,
+              EngineObserver* observer) {
+    platform::SetGxDevice(backend.display.get());
+    struct DeviceReset {
+        ~DeviceReset() { platform::SetGxDevice(nullptr); }
+    } deviceReset;
+    std::string fontError;
+    auto glyphs = platform::GlyphRasterizer::Create(&fontError);
+
+    // 1. The engine object and all its layers.
+    auto engine = std::make_unique<Engine>(backend, std::move(glyphs),
+                                           platform::HostToDevicePath(programFolder));
+    // 2. A second copy leaves the first one alone.
+    if (!backend.system->AcquireSingleInstance()) return 0;
+    if (!engine->glyphs) {
+        // Not a failure the handheld could have: the font is a package of ours.
+        backend.system->MessageBox("No Japanese font: " + fontError, kErrorCaption);
+        return 1;
+    }
+    // 3, 4. The window.
+    if (engine->CreateMainWindow(*backend.window, kWindowTitle) == 0) return 0;
+    // 5. Full screen.
+    if (!backend.window->MakeFullScreen()) {
+        backend.system->MessageBox(kFullScreenFailed, kErrorCaption);
+        return 0;
+    }
+    // 6, 7. The Game API display and keys.
+    if (platform::GXOpenDisplay(engine->window, platform::kGxFullScreen) == 0) {
+        backend.system->MessageBox(kDisplayFailed, kErrorCaption);
+        return 0;
+    }
+    platform::GXOpenInput();
+    platform::GXDisplayProperties properties = platform::GXGetDisplayProperties();
+    engine->screen.SetDevicePitches(properties.cbxPitch, properties.cbyPitch);
+
+    // 10. Initialisation: the frame timer, then the settings (all at their
+    // defaults until the configuration file is read) and the fixed images.
+    engine->frameTimer.Start(kFramePeriodMs, engine->clock);
+    ReportMissingData(*engine);
+    engine->LoadStartupImages();
+
+    // 11. The message loop: peek, dispatch, or tick.
+    platform::WindowSystem& windows = *backend.window;
+    uint32_t exitCode = 0;
+    for (;;) {
+        if (windows.PeekMessage()) {
+            platform::Message message = windows.GetMessage();
+            if (message.code == platform::kMsgQuit) {
+                exitCode = message.wParam;
+                break;
+            }
+            AppWindow::WindowProcedure(message);
+        } else {
+            engine->Tick();
+        }
+        if (observer != nullptr) observer->AfterPass(*engine);
+    }
+
+    // Shutdown.
+    platform::GXCloseInput();
+    platform::GXCloseDisplay();
+    engine.reset();
+    return static_cast<int>(exitCode);
+}
+
+}  // namespace core

@@ -1,0 +1,42 @@
+#pragma once
+// The engine's command line, start-up order, message loop and shutdown.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/glyph_rasterizer.h"
+
+namespace core {
+
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    bool headless = false;
+    std::string dataFolder;  // host path; empty = the executable's folder
+    platform::BackendOptions backend;
+};
+
+// Parses the arguments after the program name. False with a reason for the
+// user on a bad argument.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* commandLine,
+                      std::string* error);
+
+extern const char kUsage[];
+
+class Engine;
+
+// Sees the engine after every pass of the message loop (tests, tools).
+class EngineObserver {
+public:
+    virtual ~EngineObserver() = default;
+    virtual void AfterPass(const Engine& engine) = 0;
+};
+
+// Runs the engine on a backend until it quits; returns the exit code.
+// programFolder: host path of the program folder, ending in '/'.
+int RunEngine(platform::Backend& backend, const std::string& programFolder,
+              EngineObserver* observer = nullptr);
+
+}  // namespace core

@@ -1,0 +1,72 @@
+#include "data_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "formats/mlz_archive.h"
+#include "formats/rbp.h"
+#include "test_support.h"
+
+namespace testdata {
+
+namespace {
+
+std::vector<uint8_t> Solid(int width, int height, uint8_t blue, uint8_t green, uint8_t red) {
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {blue, green, red, 255});
+    return pixels;
+}
+
+std::vector<uint8_t> EncodeKeyed(const std::vector<uint8_t>& bgra, int width, int height) {
+    std::vector<uint8_t> file;
+    std::string error;
+    EXPECT_TRUE(formats::EncodeRbpType13(bgra, width, height, static_cast<int16_t>(width * 800 / 320),
+                                         static_cast<int16_t>(height * 600 / 240), &file, &error))
+        << error;
+    return file;
+}
+
+}  // namespace
+
+std::vector<uint8_t> LogoPixels() {
+    // A navy field with a ring and a bar, asymmetric so that a turned or
+    // mirrored picture shows at once.
+    std::vector<uint8_t> pixels;
+    pixels.reserve(320 * 240 * 4);
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            double d = std::hypot(x - 120.0, y - 120.0);
+            uint8_t blue = 96, green = 32, red = 16;
+            if (d > 50 && d < 70) {
+                blue = 40;
+                green = 200;
+                red = 248;
+            } else if (x > 190 && x < 290 && y > 100 && y < 140) {
+                blue = 248;
+                green = 248;
+                red = 248;
+            } else if (y > 200) {
+                blue = 200;
+                green = static_cast<uint8_t>(x * 255 / 319);
+                red = 40;
+            }
+            pixels.insert(pixels.end(), {blue, green, red, 255});
+        }
+    }
+    return pixels;
+}
+
+void BuildDataFolder(const std::filesystem::path& folder, const DataFolderOptions& options) {
+    formats::MlzArchiveBuilder builder;
+    std::string error;
+    auto add = [&](const char* name, const std::vector<uint8_t>& file) {
+        ASSERT_TRUE(builder.AddEntry(name, file, formats::MlzMethod::kLzss, &error)) << error;
+    };
+    if (options.withLogo) add("GameData\\char\\Tarnel2.rbp", EncodeKeyed(LogoPixels(), 320, 240));
+    add("GameData\\system\\KEY_WAIT.rbp", EncodeKeyed(Solid(16, 16, 0, 200, 255), 16, 16));
+    add("GameData\\system\\map_name.rbp", EncodeKeyed(Solid(120, 24, 30, 30, 30), 120, 24));
+    testing_support::WriteHostFile(folder / "1" / "grpack.mlz", builder.Finish());
+}
+
+}  // namespace testdata
