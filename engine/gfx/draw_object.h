@@ -56,8 +56,10 @@ struct DrawObject {
     Rect currentRect;
     std::vector<std::unique_ptr<DrawObject>> children;  // drawn instead of the object itself
 
-    // Screen rectangle the object covers now: position and source size (the
-    // transformed box when scaled or rotated), clamped to nothing else.
+    // Screen rectangle the object covers now, not clipped to the screen:
+    // position and source size for pictures and colour rectangles; for a
+    // scaled or rotated picture a box (a pixel wider on every side) holding
+    // everything the transformed drawing can touch; empty for other kinds.
     Rect ScreenRect() const;
 };
 

@@ -19,8 +19,6 @@ const Image* ImageIn(const ImageTable& images, int32_t slot) {
     return image != nullptr && image->HasPixels() ? image : nullptr;
 }
 
-const Rect kScreenStored{0, 0, kStoredColumns, kStoredRows};
-
 // Cuts a stored destination and its equally sized stored source so that the
 // destination stays inside destClip and the source inside sourceClip; both
 // lose the same rows and columns. False when nothing is left.

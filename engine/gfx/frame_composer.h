@@ -40,20 +40,28 @@ public:
 
     // Chains the sentinels from level 127 down to 0 and empties every level.
     void ResetLevels();
-    // Inserts the object (or its child chain) right after its level's
-    // sentinel: within a level, the object inserted last is drawn first.
+    // Inserts the object (or its child chain, in its order) right after its
+    // level's sentinel: within a level, the object inserted last is drawn
+    // first. A priority outside 0..127 is not inserted.
     void Insert(DrawObject* object);
     // An object flagged for removal adds its current rectangle (merged); an
     // object flagged as changed adds its previous rectangle (merged), clears
-    // the flag and takes its new rectangle as current (and adds it).
+    // the flag, takes ScreenRect() as both its current and previous rectangle
+    // and adds it too. Empty rectangles are not added.
     void AddChangedRects(DrawObject& object, DirtyRectList& dirty) const;
 
-    // Redraws every dirty rectangle with draw flag 1, then lets the text
-    // layer mark and draw its cells (when given). Returns 1.
+    // Redraws every dirty rectangle with draw flag 1 (cleared first when
+    // clearFlag is set, to black or to the grey of the global brightness),
+    // then lets the text layer mark and draw its cells (when given). Every
+    // rectangle starts from the global brightness the frame started with; a
+    // brightness setting changes it for the objects after it and leaves its
+    // value for the next frame. Returns 1.
     int ComposeFrame(ScreenBuffer& screen, const DirtyRectList& dirty, const ImageTable& images,
                      TextLayer* text, MessageFont* font, const TextDrawSettings& textSettings);
-    // Copies the dirty rectangles (or, with a shake offset, the whole moved
-    // screen) to the device between one BeginDraw and one EndDraw.
+    // Copies the dirty rectangles of both draw flags (or, with a shake
+    // offset, the whole screen moved by it) to the device between one
+    // BeginDraw and one EndDraw. Without a shake an empty list presents
+    // nothing and does not begin drawing.
     void PresentFrame(const ScreenBuffer& screen, const DirtyRectList& dirty, int32_t shakeX,
                       int32_t shakeY, PresentTarget& target) const;
 

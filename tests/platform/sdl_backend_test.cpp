@@ -161,28 +161,6 @@ TEST_F(SdlBackendTest, KeysBecomeVirtualKeyMessages) {
     EXPECT_EQ(messages[0].wParam, platform::kVkB);
 }
 
-TEST_F(SdlBackendTest, KeyTables) {
-    const std::pair<SDL_Keycode, uint16_t> keys[] = {
-        {SDLK_UP, platform::kVkUp},       {SDLK_DOWN, platform::kVkDown},
-        {SDLK_LEFT, platform::kVkLeft},   {SDLK_RCTRL, platform::kVkLeft},
-        {SDLK_RIGHT, platform::kVkRight}, {SDLK_RETURN, platform::kVkC},
-        {SDLK_SPACE, platform::kVkC},     {SDLK_x, platform::kVkB},
-        {SDLK_ESCAPE, platform::kVkB},    {SDLK_a, platform::kVkA},
-        {SDLK_s, platform::kVkStart},     {SDLK_F1, 0}};
-    for (auto [key, code] : keys) EXPECT_EQ(platform::KeyboardKeyCode(key), code) << key;
-    const std::pair<int, uint16_t> buttons[] = {
-        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, platform::kVkLeft},
-        {SDL_CONTROLLER_BUTTON_A, platform::kVkC},
-        {SDL_CONTROLLER_BUTTON_START, platform::kVkC},
-        {SDL_CONTROLLER_BUTTON_BACK, platform::kVkB},
-        {SDL_CONTROLLER_BUTTON_X, platform::kVkA},
-        {SDL_CONTROLLER_BUTTON_Y, platform::kVkStart},
-        {SDL_CONTROLLER_BUTTON_LEFTSTICK, platform::kVkCentre},
-        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 0}};
-    for (auto [button, code] : buttons)
-        EXPECT_EQ(platform::ControllerButtonCode(button), code) << button;
-}
-
 // The mouse is the stylus: game pixel (x, y) reaches the engine as the
 // portrait window point (y, 320 - x), after the scale and any border are
 // taken off.
@@ -242,24 +220,6 @@ TEST_F(SdlBackendTest, ClosingAndDestroying) {
     testing::internal::CaptureStderr();
     backend_.system->MessageBox("no display", "Error");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: no display\n");
-}
-
-// The picture sits centred at the largest whole scale; points on the border
-// are not on the screen.
-TEST(SdlViewport, FitsAndConverts) {
-    platform::PictureViewport viewport = platform::FitPicture(1024, 768);
-    EXPECT_EQ(viewport.scale, 3);
-    EXPECT_EQ(viewport.x, 32);
-    EXPECT_EQ(viewport.y, 24);
-    EXPECT_EQ(platform::FitPicture(200, 100).scale, 1);
-    int32_t x = 0, y = 0;
-    EXPECT_TRUE(platform::WindowToLandscape(viewport, 32 + 3 * 319 + 2, 24, &x, &y));
-    EXPECT_EQ(x, 319);
-    EXPECT_EQ(y, 0);
-    EXPECT_FALSE(platform::WindowToLandscape(viewport, 31, 30, &x, &y));
-    EXPECT_EQ(x, 0);
-    EXPECT_FALSE(platform::WindowToLandscape(viewport, 100, 24 + 720, &x, &y));
-    EXPECT_EQ(y, 239);
 }
 
 }  // namespace

@@ -132,6 +132,8 @@ TEST(CrossfadeTest, RatioDecidesBetweenTheTwoPictures) {
                                (120 * 127 + 16 * 129) >> 8}));
     auto dark = draw([&](gfx::Destination d) { gfx::DrawCrossfade(a, b, d, 0, 0, all, 128, 0); });
     EXPECT_EQ(dark[0], (Colour{0, 0, 0}));
+    // Brightness darkens the mixed colour, not the destination showing through.
+    EXPECT_EQ(dark[1], (Colour{8, 8, 8}));
 }
 
 TEST(FillTest, FillsAndTheirBlends) {

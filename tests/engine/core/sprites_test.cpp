@@ -1,0 +1,147 @@
+// Sprites and image slots through the engine's frame pass, in process.
+
+#include <gtest/gtest.h>
+
+#include "engine/core/engine.h"
+#include "platform/headless/headless_backend.h"
+#include "test_support.h"
+
+namespace {
+
+class SpriteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::BackendOptions options;
+        options.programFolder = dir.path().string() + "/";
+        options.untilMs = 100000;
+        std::string error;
+        backend = platform::CreateHeadlessBackend(options, &error);
+        ASSERT_TRUE(backend.window) << error;
+        platform::SetGxDevice(backend.display.get());
+        ASSERT_EQ(platform::GXOpenDisplay(1, platform::kGxFullScreen), 1);
+        engine = std::make_unique<core::Engine>(backend, nullptr, "\\nowhere\\");
+        engine->gameState = core::kStateTitle;  // no logo: these tests place their own sprites
+    }
+    void TearDown() override {
+        engine.reset();
+        platform::GXCloseDisplay();
+        platform::SetGxDevice(nullptr);
+    }
+
+    // A solid landscape picture in an image slot.
+    void SolidImage(int slot, int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
+        ASSERT_EQ(engine->CreateBlank(slot, width, height), 1);
+        gfx::Image* image = engine->ImageAt(slot);
+        for (size_t i = 0; i < image->pixels.size(); i += 4) {
+            image->pixels[i] = blue;
+            image->pixels[i + 1] = green;
+            image->pixels[i + 2] = red;
+            image->pixels[i + 3] = 255;
+        }
+    }
+    // Landscape pixel of the composed screen as red, green, blue.
+    std::array<int, 3> ScreenPixel(int x, int y) {
+        const uint8_t* p = engine->screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
+        return {p[2], p[1], p[0]};
+    }
+    void Frame(uint32_t advanceMs = 16) {
+        engine->clock.Sleep(advanceMs);
+        engine->RunFrame();
+    }
+
+    testing_support::TempDir dir;
+    platform::Backend backend;
+    std::unique_ptr<core::Engine> engine;
+};
+
+// Design coordinates: 800 x 600 is the whole 320 x 240 screen.
+TEST_F(SpriteTest, DesignRectangleOfTheWholeScreenCoversTheScreen) {
+    engine->MarkDirty(0, 0, 800, 600);
+    gfx::Rect rect;
+    ASSERT_EQ(engine->dirty.Count(), 1);
+    engine->dirty.Get(0, &rect);
+    EXPECT_EQ(rect, (gfx::Rect{0, 0, 320, 240}));
+}
+
+TEST_F(SpriteTest, LowerSlotIsOnTopWithinALayerAndLayerZeroInFrontOfAll) {
+    SolidImage(1, 40, 40, 255, 0, 0);
+    SolidImage(2, 40, 40, 0, 0, 255);
+    SolidImage(3, 40, 40, 0, 255, 0);
+    // Sprites 5 and 6 on layer 10, overlapping at design (100..200, 100..200).
+    engine->CreateSprite(6, 2, 0, 0, -1, -1, 100, 100, 0, 0, 10);
+    engine->CreateSprite(5, 1, 0, 0, -1, -1, 150, 150, 0, 0, 10);
+    Frame();
+    // Screen (60..100) for sprite 5 at design 150 → 60; sprite 6 at design 100 → 40.
+    EXPECT_EQ(ScreenPixel(70, 70), (std::array<int, 3>{255, 0, 0}));  // slot 5 wins
+    EXPECT_EQ(ScreenPixel(45, 45), (std::array<int, 3>{0, 0, 255}));
+
+    // A sprite on layer 0 (the transition capture) covers everything else.
+    engine->CreateSprite(200, 3, 0, 0, -1, -1, 150, 150, 0, 0, 0);
+    Frame();
+    EXPECT_EQ(ScreenPixel(70, 70), (std::array<int, 3>{0, 255, 0}));
+
+    // Deleting it shows what lay below again.
+    engine->DeleteSprite(200);
+    Frame();
+    EXPECT_EQ(ScreenPixel(70, 70), (std::array<int, 3>{255, 0, 0}));
+}
+
+TEST_F(SpriteTest, ScreenBrightnessScalesSpritesExceptThoseThatIgnoreIt) {
+    SolidImage(1, 20, 20, 200, 200, 200);
+    engine->CreateSprite(10, 1, 0, 0, -1, -1, 0, 0, 0, 0, 20);
+    engine->CreateSprite(256, 1, 0, 0, -1, -1, 400, 0, 0, 0, 1);
+    engine->SpriteAt(256)->SetIgnoreScreenBrightness(true);
+    engine->SetBrightness(128);
+    Frame();
+    EXPECT_EQ(ScreenPixel(5, 5)[0], 128 * 200 >> 8);
+    EXPECT_EQ(ScreenPixel(165, 5)[0], 200);
+}
+
+TEST_F(SpriteTest, FadeOutRemovesTheSpriteWhenItEnds) {
+    SolidImage(1, 20, 20, 240, 240, 240);
+    engine->CreateSprite(12, 1, 0, 0, -1, -1, 0, 0, 0, 0, 20);
+    Frame();
+    engine->StartFadeOut(12, 160);
+    Frame(80);  // half way: about half opacity over black
+    int half = ScreenPixel(5, 5)[0];
+    EXPECT_GT(half, 90);
+    EXPECT_LT(half, 150);
+    Frame(80);
+    EXPECT_EQ(engine->SpriteAt(12), nullptr);
+    EXPECT_EQ(ScreenPixel(5, 5)[0], 0);
+}
+
+TEST_F(SpriteTest, CellAnimationLoopsThroughItsCells) {
+    SolidImage(1, 20, 20, 255, 0, 0);
+    SolidImage(2, 20, 20, 0, 0, 255);
+    engine->CreateSprite(30, 1, 0, 0, -1, -1, 0, 0, 0, 0, 20);
+    core::Sprite* sprite = engine->SpriteAt(30);
+    sprite->DefineCell(0, 1, 100, 1, 0, 0, 50, 50, 0, 0, 0);
+    sprite->DefineCell(1, 0, 100, 2, 0, 0, 50, 50, 0, 0);
+    sprite->StartAnimation(0, engine->clock.Now());
+    Frame();
+    EXPECT_EQ(ScreenPixel(5, 5)[0], 255);
+    Frame(100);
+    EXPECT_EQ(ScreenPixel(5, 5)[2], 255);
+    Frame(100);
+    EXPECT_EQ(ScreenPixel(5, 5)[0], 255);
+    sprite->StopAnimation();
+    Frame();
+    EXPECT_EQ(ScreenPixel(5, 5)[0], 255);
+}
+
+TEST_F(SpriteTest, SlotNumbersOutsideTheTablesSetErrorBits) {
+    EXPECT_EQ(engine->LoadImageSlot(67, 0, "GameData\\char\\x.rbp", gfx::Keying::kUnkeyed), 0);
+    EXPECT_EQ(engine->errorWord, core::kErrorImageSlot);
+    engine->CreateSprite(259, 0, 0, 0, -1, -1, 0, 0, 0, 0, 0);
+    EXPECT_EQ(engine->errorWord, core::kErrorImageSlot | core::kErrorSpriteSlot);
+    // A failed load keeps an empty image in the slot and records the name as seen.
+    EXPECT_EQ(engine->LoadImageSlot(3, 0, "GameData\\char\\missing.rbp", gfx::Keying::kUnkeyed), 0);
+    EXPECT_TRUE(engine->errorWord & core::kErrorImageLoad);
+    ASSERT_NE(engine->ImageAt(3), nullptr);
+    EXPECT_FALSE(engine->ImageAt(3)->HasPixels());
+    ASSERT_FALSE(engine->SeenImages().empty());
+    EXPECT_EQ(engine->SeenImages().back(), "missing.rbp");
+}
+
+}  // namespace
