@@ -210,10 +210,12 @@ bool FreeTypeRasterizer::Render(char32_t codePoint, int32_t pixelHeight, int32_t
 // Shift-JIS to Unicode by table, built once from the C library's code page
 // 932 converter: glyph lookups happen per character per frame, and opening a
 // converter per character would cost more than drawing the glyph.
-constexpr int kLeadCount = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
+constexpr size_t kLeadCount = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
 
-int LeadIndex(uint8_t lead) {
-    return lead <= 0x9F ? lead - 0x81 : (0x9F - 0x81 + 1) + (lead - 0xE0);
+// Row of the pair table for a lead byte, the trail byte its column.
+size_t PairIndex(uint8_t lead, uint8_t trail) {
+    const size_t row = lead <= 0x9F ? lead - 0x81 : (0x9F - 0x81 + 1) + (lead - 0xE0);
+    return row * 256 + trail;
 }
 
 struct SjisTable {
@@ -253,8 +255,7 @@ SjisTable BuildSjisTable() {
         if (!formats::IsSjisLead(static_cast<uint8_t>(lead))) continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
             const uint8_t pair[2] = {static_cast<uint8_t>(lead), static_cast<uint8_t>(trail)};
-            table.pairs[static_cast<size_t>(LeadIndex(pair[0]) * 256 + trail)] =
-                ConvertOne(converter, pair, 2);
+            table.pairs[PairIndex(pair[0], pair[1])] = ConvertOne(converter, pair, 2);
         }
     }
     iconv_close(converter);
@@ -295,7 +296,7 @@ char32_t SjisCharToCodePoint(uint16_t character) {
     static const SjisTable table = BuildSjisTable();
     if (!formats::IsSjisLead(first)) return table.single[first];
     const uint8_t second = static_cast<uint8_t>(character >> 8);
-    return table.pairs[static_cast<size_t>(LeadIndex(first) * 256 + second)];
+    return table.pairs[PairIndex(first, second)];
 }
 
 }  // namespace platform

@@ -18,6 +18,8 @@ namespace {
 constexpr int kPictureWidth = 320;
 constexpr int kPictureHeight = 240;
 constexpr WindowHandle kMainWindow = 1;
+// Far beyond any screen; keeps the window size arithmetic in range.
+constexpr int kMaxScale = 64;
 
 // The SDL objects and the state the four seams share. The video subsystem
 // lives exactly as long as this object.
@@ -25,7 +27,7 @@ class SdlMachine {
 public:
     explicit SdlMachine(const BackendOptions& options)
         : programFolder_(options.programFolder),
-          scale_(std::max(1, options.scale)),
+          scale_(std::clamp(options.scale, 1, kMaxScale)),
           startFullScreen_(options.fullScreen),
           device_(kDeviceBufferBytes / 2, 0) {}
 
@@ -73,6 +75,8 @@ public:
             return 0;
         }
         handle_ = kMainWindow;
+        closePosted_ = false;
+        stylusHeld_ = false;
         ConvertFrame();
         ShowFrame();
         return handle_;
@@ -96,11 +100,11 @@ public:
         void* pixels = nullptr;
         int pitch = 0;
         if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
-        for (int y = 0; y < kPictureHeight; ++y) {
+        for (ptrdiff_t y = 0; y < kPictureHeight; ++y) {
             auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(pixels) + y * pitch);
             // Landscape (x, y) is device row 319 - x, column y.
-            const uint16_t* column = device_.data() + (kPictureWidth - 1) * kDeviceWidth + y;
-            for (int x = 0; x < kPictureWidth; ++x) row[x] = column[-x * kDeviceWidth];
+            for (ptrdiff_t x = 0; x < kPictureWidth; ++x)
+                row[x] = device_[(kPictureWidth - 1 - x) * kDeviceWidth + y];
         }
         SDL_UnlockTexture(texture_);
     }

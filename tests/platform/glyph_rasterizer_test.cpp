@@ -16,6 +16,10 @@ namespace {
 using platform::GlyphRasterizer;
 using platform::SjisCharToCodePoint;
 
+std::vector<uint8_t> Square(int edge, uint8_t fill = 0) {
+    return std::vector<uint8_t>(static_cast<size_t>(edge) * edge, fill);
+}
+
 TEST(SjisCharToCodePointTest, ConvertsOneAndTwoByteCharacters) {
     EXPECT_EQ(SjisCharToCodePoint('A'), U'A');
     EXPECT_EQ(SjisCharToCodePoint(0x5C), U'\\');        // code page 932 keeps the backslash
@@ -78,9 +82,9 @@ TEST_F(GlyphRasterizerTest, UsesTheFixedPitchGothic) {
 // half: the message window lays cells out on that grid.
 TEST_F(GlyphRasterizerTest, FullWidthAndHalfWidthGlyphsKeepToTheirCells) {
     constexpr int kEdge = 24;
-    std::vector<uint8_t> wide(kEdge * kEdge, 0xAA);
+    std::vector<uint8_t> wide = Square(kEdge, 0xAA);
     ASSERT_TRUE(glyphs_->Render(U'\u3042', kEdge, 400, wide));
-    std::vector<uint8_t> narrow(kEdge * kEdge, 0xAA);
+    std::vector<uint8_t> narrow = Square(kEdge, 0xAA);
     ASSERT_TRUE(glyphs_->Render(U'i', kEdge, 400, narrow));
 
     auto [wideFirst, wideLast] = InkColumns(wide, kEdge);
@@ -98,9 +102,9 @@ TEST_F(GlyphRasterizerTest, FullWidthAndHalfWidthGlyphsKeepToTheirCells) {
 
 TEST_F(GlyphRasterizerTest, HeavyWeightsThickenTheStrokes) {
     constexpr int kEdge = 32;
-    std::vector<uint8_t> regular(kEdge * kEdge);
-    std::vector<uint8_t> light(kEdge * kEdge);
-    std::vector<uint8_t> bold(kEdge * kEdge);
+    std::vector<uint8_t> regular = Square(kEdge);
+    std::vector<uint8_t> light = Square(kEdge);
+    std::vector<uint8_t> bold = Square(kEdge);
     ASSERT_TRUE(glyphs_->Render(U'\u6F22', kEdge, 400, regular));
     ASSERT_TRUE(glyphs_->Render(U'\u6F22', kEdge, 0, light));
     ASSERT_TRUE(glyphs_->Render(U'\u6F22', kEdge, 900, bold));
@@ -109,7 +113,7 @@ TEST_F(GlyphRasterizerTest, HeavyWeightsThickenTheStrokes) {
 }
 
 TEST_F(GlyphRasterizerTest, RefusesUnusableRequestsAndEmptyGlyphs) {
-    std::vector<uint8_t> square(16 * 16, 0xAA);
+    std::vector<uint8_t> square = Square(16, 0xAA);
     EXPECT_FALSE(glyphs_->Render(U'A', 0, 400, square));
     EXPECT_FALSE(glyphs_->Render(U'A', -3, 400, square));
     EXPECT_FALSE(glyphs_->Render(U'A', platform::kMaxGlyphHeight + 1, 400, square));
@@ -121,9 +125,9 @@ TEST_F(GlyphRasterizerTest, RefusesUnusableRequestsAndEmptyGlyphs) {
 
     // Sizes change from call to call; a small glyph after a large one is
     // rendered at its own size.
-    std::vector<uint8_t> large(64 * 64);
+    std::vector<uint8_t> large = Square(64);
     ASSERT_TRUE(glyphs_->Render(U'M', 64, 400, large));
-    std::vector<uint8_t> small(8 * 8);
+    std::vector<uint8_t> small = Square(8);
     ASSERT_TRUE(glyphs_->Render(U'M', 8, 400, small));
     EXPECT_LT(InkColumns(small, 8).second, 4);
 }

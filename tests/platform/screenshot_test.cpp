@@ -17,7 +17,7 @@ using testing_support::SetLandscapePixel;
 // channels reach full intensity (white is 255, not 248).
 TEST(Screenshot, TurnsThePortraitBufferBackToLandscape) {
     testing_support::TempDir dir;
-    std::vector<uint8_t> device(240 * 320 * 2, 0);
+    std::vector<uint8_t> device(platform::kDeviceBufferBytes, 0);
     SetLandscapePixel(device.data(), 0, 0, 0xF800);      // red
     SetLandscapePixel(device.data(), 319, 0, 0x07E0);    // green
     SetLandscapePixel(device.data(), 0, 239, 0x001F);    // blue
@@ -48,7 +48,7 @@ TEST(Screenshot, FollowsTheDevicePitches) {
     for (int row = 0; row < 320; ++row)
         for (int column = 0; column < 240; ++column) {
             uint16_t colour = row == 319 - 7 && column == 9 ? 0xFFFF : 0;
-            std::memcpy(device.data() + row * pitchY + column * 2, &colour, 2);
+            std::memcpy(&device[size_t(row) * pitchY + size_t(column) * 2], &colour, 2);
         }
     std::string path = (dir / "padded.png").string();
     std::string error;
@@ -62,7 +62,7 @@ TEST(Screenshot, FollowsTheDevicePitches) {
 
 TEST(Screenshot, ReportsWhatCannotBeWritten) {
     testing_support::TempDir dir;
-    std::vector<uint8_t> device(240 * 320 * 2, 0);
+    std::vector<uint8_t> device(platform::kDeviceBufferBytes, 0);
     std::string error;
     EXPECT_FALSE(platform::WriteDeviceScreenshot((dir / "missing/shot.png").string(), device.data(),
                                                  2, 480, &error));

@@ -62,7 +62,8 @@ struct Bgr {
 };
 
 Bgr PixelAt(const ScreenBuffer& screen, int32_t x, int32_t y) {
-    const uint8_t* p = screen.Bits() + (319 - x) * 720 + y * 3;
+    const uint8_t* p =
+        screen.Bits() + static_cast<ptrdiff_t>(319 - x) * 720 + static_cast<ptrdiff_t>(y) * 3;
     return {p[0], p[1], p[2]};
 }
 
@@ -414,7 +415,10 @@ TEST(DrawTextDirect, LargeGlyphsAreCutToTheBoxAndDeviceGetsRgb565) {
                         glyphs);
     auto devicePixel = [&](int32_t x, int32_t y) {
         uint16_t value = 0;
-        std::memcpy(&value, device.data() + (319 - x) * kPitchY + y * kPitchX, 2);
+        std::memcpy(&value,
+                    device.data() + static_cast<ptrdiff_t>(319 - x) * kPitchY +
+                        static_cast<ptrdiff_t>(y) * kPitchX,
+                    2);
         return value;
     };
     const uint16_t rgb565 = ((0x80 >> 3) << 11) | ((0xFF >> 2) << 5);
