@@ -32,6 +32,7 @@ int MessageFont::Select(int32_t height, int weightIndex) {
     weightIndex_ = std::clamp(weightIndex, 0, 4);
     exists_ = false;
     height_ = 0;
+    rendered_.clear();
     if (height < 1 || height > platform::kMaxGlyphHeight) return 0;
     exists_ = true;
     height_ = height;
@@ -40,9 +41,17 @@ int MessageFont::Select(int32_t height, int weightIndex) {
 
 int MessageFont::Rasterise(uint16_t character, std::vector<uint8_t>* coverage) {
     if (!exists_) return 0;
+    auto found = rendered_.find(character);
+    if (found != rendered_.end()) {
+        *coverage = found->second;
+        return 1;
+    }
     coverage->assign(static_cast<size_t>(height_) * height_, 0);
     glyphs_.Render(platform::SjisCharToCodePoint(character), height_, kFontWeights[weightIndex_],
                    *coverage);
+    constexpr size_t kMaxRendered = 2048;  // a few pages of distinct characters
+    if (rendered_.size() >= kMaxRendered) rendered_.clear();
+    rendered_.emplace(character, *coverage);
     return 1;
 }
 

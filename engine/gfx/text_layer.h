@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/gfx/dirty_rect_list.h"
@@ -77,6 +78,10 @@ private:
     bool exists_ = false;
     int32_t height_ = 0;
     int weightIndex_ = 4;
+    // Squares already rendered at the current height and weight: a page is
+    // redrawn whole whenever something passes over the window, and asking
+    // the rasteriser again each time would cost most of the frame.
+    std::unordered_map<uint16_t, std::vector<uint8_t>> rendered_;
 };
 
 class TextLayer {
