@@ -174,10 +174,9 @@ int main(int argc, char** argv) {
     struct Output {
         const char* name;
         Picture picture;
-    } outputs[] = {
-        {"back.png", Background()}, {"chara.png", Character()}, {"window.png", WindowFrame()},
-                          {"Tarnel2.png", Logo()},          {"KEY_WAIT.png", WaitIcon()},
-                          {"map_name.png", PlaceCaption()}};
+    } outputs[] = {{"back.png", Background()},    {"chara.png", Character()},
+                   {"window.png", WindowFrame()}, {"Tarnel2.png", Logo()},
+                   {"KEY_WAIT.png", WaitIcon()},  {"map_name.png", PlaceCaption()}};
     for (const Output& output : outputs) {
         std::string path = dir + "/" + output.name;
         if (!WritePng(path, output.picture)) {

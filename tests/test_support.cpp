@@ -53,11 +53,17 @@ CommandResult RunCommand(const std::string& commandLine) {
     return result;
 }
 
-std::string MirtoolCommand() { return std::string("'") + MIRTOOL_PATH + "'"; }
+std::string MirtoolCommand() {
+    return std::string("'") + MIRTOOL_PATH + "'";
+}
 
-std::string MireloCommand() { return std::string("'") + MIRELO_PATH + "'"; }
+std::string MireloCommand() {
+    return std::string("'") + MIRELO_PATH + "'";
+}
 
-std::string SourceFolder() { return MIRELO_SOURCE_DIR; }
+std::string SourceFolder() {
+    return MIRELO_SOURCE_DIR;
+}
 
 std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed) {
     std::mt19937 generator(seed);

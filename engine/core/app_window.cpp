@@ -35,7 +35,8 @@ intptr_t AppWindow::WindowProcedure(const platform::Message& message) {
     auto& bindings = Bindings();
     auto found = bindings.find(message.window);
     if (found == bindings.end()) {
-        if (objectUnderConstruction == nullptr || objectUnderConstruction->window != message.window) {
+        if (objectUnderConstruction == nullptr ||
+            objectUnderConstruction->window != message.window) {
             return 0;
         }
         found = bindings.emplace(message.window, objectUnderConstruction).first;
@@ -44,6 +45,8 @@ intptr_t AppWindow::WindowProcedure(const platform::Message& message) {
     return found->second->HandleMessage(message);
 }
 
-intptr_t AppWindow::HandleMessage(const platform::Message&) { return 0; }
+intptr_t AppWindow::HandleMessage(const platform::Message&) {
+    return 0;
+}
 
 }  // namespace core

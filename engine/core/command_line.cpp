@@ -96,8 +96,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
             size_t start = 0;
             while (start <= list.size()) {
                 size_t comma = list.find(',', start);
-                std::string item = list.substr(start, comma == std::string::npos ? std::string::npos
-                                                                                 : comma - start);
+                std::string item = list.substr(
+                    start, comma == std::string::npos ? std::string::npos : comma - start);
                 if (!ParseNumber(item, &scratch)) {
                     *error = "--shot-at: '" + item + "' is not a time in ms";
                     return false;

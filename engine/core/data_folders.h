@@ -12,8 +12,8 @@ inline constexpr int kLocationCount = 22;
 
 enum LocationEntry : int {
     kLocationSave = 0,
-    kLocationImages0 = 1,   // D 1\grpack.mlz
-    kLocationImages1 = 2,   // D 2\grpack.mlz
+    kLocationImages0 = 1,  // D 1\grpack.mlz
+    kLocationImages1 = 2,  // D 2\grpack.mlz
     kLocationImages2 = 3,
     kLocationScenario0 = 5,
     kLocationScenario1 = 6,

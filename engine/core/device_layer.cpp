@@ -73,7 +73,8 @@ int DeviceLayer::LoadImageSlot(int slot, int location, std::string_view name, gf
         errorWord |= kErrorImageLoad;
         // Not shown to the player, but whoever runs the program should learn why it stopped.
         std::fprintf(stderr, "mirelo: cannot load image %s from %s\n",
-                     platform::SjisForDisplay(name).c_str(), platform::SjisForDisplay(where).c_str());
+                     platform::SjisForDisplay(name).c_str(),
+                     platform::SjisForDisplay(where).c_str());
         return 0;
     }
     return 1;
@@ -141,7 +142,8 @@ void DeviceLayer::DeleteSprite(int sprite) {
     Sprite* existing = SpriteAt(sprite);
     if (existing == nullptr) return;
     // Its last drawn rectangle, and the one it was about to take, need redrawing.
-    for (const gfx::Rect& rect : {existing->Object().currentRect, existing->Object().ScreenRect()}) {
+    for (const gfx::Rect& rect :
+         {existing->Object().currentRect, existing->Object().ScreenRect()}) {
         if (!rect.IsEmpty()) dirty.Add(rect, true);
     }
     sprites[sprite].reset();
@@ -166,12 +168,17 @@ void DeviceLayer::StartFadeOut(int sprite, uint32_t duration) {
 void DeviceLayer::MarkDirty(int32_t x, int32_t y, int32_t width, int32_t height) {
     int32_t left = gfx::DesignToScreenX(x);
     int32_t top = gfx::DesignToScreenY(y);
-    dirty.Add(gfx::Rect{left, top, left + gfx::DesignToScreenX(width), top + gfx::DesignToScreenY(height)},
+    dirty.Add(gfx::Rect{left, top, left + gfx::DesignToScreenX(width),
+                        top + gfx::DesignToScreenY(height)},
               true);
 }
 
-uint8_t* DeviceLayer::BeginDraw() { return static_cast<uint8_t*>(platform::GXBeginDraw()); }
+uint8_t* DeviceLayer::BeginDraw() {
+    return static_cast<uint8_t*>(platform::GXBeginDraw());
+}
 
-void DeviceLayer::EndDraw() { platform::GXEndDraw(); }
+void DeviceLayer::EndDraw() {
+    platform::GXEndDraw();
+}
 
 }  // namespace core

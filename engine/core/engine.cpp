@@ -9,8 +9,7 @@ intptr_t Engine::HandleMessage(const platform::Message& message) {
         case platform::kMsgDestroy:
             // Settings are saved here once the configuration file is kept.
             // A program stopped by a failure says so in its exit code.
-            backend.window->PostMessage(
-                {window, platform::kMsgQuit, errorWord != 0 ? 1u : 0u, 0});
+            backend.window->PostMessage({window, platform::kMsgQuit, errorWord != 0 ? 1u : 0u, 0});
             return 0;
         case platform::kMsgPaint:
             // The device keeps its picture; the next present repaints changes.

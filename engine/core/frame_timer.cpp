@@ -5,7 +5,9 @@ namespace core {
 namespace {
 
 // "a is not earlier than b" on a clock that wraps at 2^32.
-bool NotEarlier(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) >= 0; }
+bool NotEarlier(uint32_t a, uint32_t b) {
+    return static_cast<int32_t>(a - b) >= 0;
+}
 
 }  // namespace
 

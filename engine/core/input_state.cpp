@@ -14,7 +14,9 @@ void InputState::ClearKeyCounters() {
     up = down = left = right = centre = keyA = keyB = keyC = 0;
 }
 
-void InputState::ClearArming() { armUp = armDown = armLeft = armRight = armCentre = false; }
+void InputState::ClearArming() {
+    armUp = armDown = armLeft = armRight = armCentre = false;
+}
 
 void Input::CountDirection(int32_t& counter, bool& arm, int which) {
     InputState& s = state_;
@@ -123,7 +125,9 @@ void Input::OnStylusDown(int32_t windowX, int32_t windowY) {
     state_.tapEvent = true;
 }
 
-void Input::OnStylusMove(int32_t windowX, int32_t windowY) { StoreStylus(windowX, windowY); }
+void Input::OnStylusMove(int32_t windowX, int32_t windowY) {
+    StoreStylus(windowX, windowY);
+}
 
 void Input::OnStylusUp(int32_t /*windowX*/, int32_t /*windowY*/) {
     state_.stylusDown = false;

@@ -86,11 +86,11 @@ void Sprite::DefineCell(int cell, int32_t next, uint32_t duration, int32_t image
                         int32_t sourceX, int32_t sourceY, int32_t width, int32_t height,
                         int32_t offsetX, int32_t offsetY, int sequenceEntry) {
     if (cell < 0 || cell >= kAnimationCells) return;
-    cells_[cell] = AnimationCell{true,   std::clamp(next, 0, kAnimationCells - 1),
+    cells_[cell] = AnimationCell{true,     std::clamp(next, 0, kAnimationCells - 1),
                                  duration, imageSlot,
-                                 sourceX, sourceY,
-                                 width,  height,
-                                 offsetX, offsetY};
+                                 sourceX,  sourceY,
+                                 width,    height,
+                                 offsetX,  offsetY};
     if (sequenceEntry >= 0 && sequenceEntry < kAnimationCells) sequences_[sequenceEntry] = cell;
 }
 
@@ -187,8 +187,10 @@ void Sprite::Refresh() {
     o.sourceTop = static_cast<int16_t>(top);
     o.sourceRight = static_cast<int16_t>(left + std::max(screenWidth, 0));
     o.sourceBottom = static_cast<int16_t>(top + std::max(screenHeight, 0));
-    o.x = static_cast<int16_t>(DesignToScreenX(x_) - DesignToScreenX(hotX_) + DesignToScreenX(offsetX));
-    o.y = static_cast<int16_t>(DesignToScreenY(y_) - DesignToScreenY(hotY_) + DesignToScreenY(offsetY));
+    o.x = static_cast<int16_t>(DesignToScreenX(x_) - DesignToScreenX(hotX_) +
+                               DesignToScreenX(offsetX));
+    o.y = static_cast<int16_t>(DesignToScreenY(y_) - DesignToScreenY(hotY_) +
+                               DesignToScreenY(offsetY));
     o.opacity = static_cast<int16_t>(alpha_);
     o.brightness = static_cast<int16_t>(brightness_);
     o.priority = layer_;
@@ -217,7 +219,8 @@ void Sprite::Refresh() {
         piece.priority = o.priority;
         piece.visible = true;
         int32_t t = static_cast<int32_t>(lastNow_ - fadeStart_);
-        int32_t opacity = fadeDuration_ == 0 ? 0 : 256 - t * 256 / static_cast<int32_t>(fadeDuration_);
+        int32_t opacity =
+            fadeDuration_ == 0 ? 0 : 256 - t * 256 / static_cast<int32_t>(fadeDuration_);
         piece.opacity = static_cast<int16_t>(std::clamp(opacity, 0, 256));
     }
 }

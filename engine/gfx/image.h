@@ -33,7 +33,8 @@ public:
              formats::ArchiveReader& archives);
     // Replaces the alpha of the loaded picture from a type-13 mask picture of
     // the same landscape size: black opaque, white transparent. Returns 1 or 0.
-    int LoadMask(std::string_view name, std::string_view location, formats::ArchiveReader& archives);
+    int LoadMask(std::string_view name, std::string_view location,
+                 formats::ArchiveReader& archives);
     // A transparent black canvas of the landscape size; keyed. Returns 1 or 0.
     int CreateBlank(int32_t landscapeWidth, int32_t landscapeHeight);
     // A copy of the screen buffer, alpha 255; unkeyed. Returns 1.

@@ -35,7 +35,11 @@ inline Rect Intersect(const Rect& a, const Rect& b) {
 }
 
 // Design coordinates (800 x 600) to screen coordinates (320 x 240), integer.
-inline int32_t DesignToScreenX(int32_t x) { return x * 320 / 800; }
-inline int32_t DesignToScreenY(int32_t y) { return y * 240 / 600; }
+inline int32_t DesignToScreenX(int32_t x) {
+    return x * 320 / 800;
+}
+inline int32_t DesignToScreenY(int32_t y) {
+    return y * 240 / 600;
+}
 
 }  // namespace gfx

@@ -28,12 +28,12 @@ TEST(CommandLine, HarnessOptionsAreRead) {
 
 TEST(CommandLine, MistakesAreRefusedWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--until", "100"},                     // a harness option without --headless
-        {"--headless"},                         // no end time
-        {"--headless", "--until", "soon"},      // not a number
+        {"--until", "100"},                 // a harness option without --headless
+        {"--headless"},                     // no end time
+        {"--headless", "--until", "soon"},  // not a number
         {"--headless", "--until", "5", "--shot-at", "1,,2"},
         {"--scale", "0"},
-        {"--data"},                             // missing value
+        {"--data"},  // missing value
         {"--frobnicate"},
     };
     for (const auto& args : bad) {

@@ -21,7 +21,8 @@ std::vector<uint8_t> Solid(int width, int height, uint8_t blue, uint8_t green, u
 std::vector<uint8_t> EncodeKeyed(const std::vector<uint8_t>& bgra, int width, int height) {
     std::vector<uint8_t> file;
     std::string error;
-    EXPECT_TRUE(formats::EncodeRbpType13(bgra, width, height, static_cast<int16_t>(width * 800 / 320),
+    EXPECT_TRUE(formats::EncodeRbpType13(bgra, width, height,
+                                         static_cast<int16_t>(width * 800 / 320),
                                          static_cast<int16_t>(height * 600 / 240), &file, &error))
         << error;
     return file;

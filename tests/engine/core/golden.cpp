@@ -12,7 +12,9 @@ namespace golden {
 
 namespace {
 
-std::string GoldenFolder() { return testing_support::SourceFolder() + "/tests/golden/"; }
+std::string GoldenFolder() {
+    return testing_support::SourceFolder() + "/tests/golden/";
+}
 
 }  // namespace
 

@@ -97,7 +97,8 @@ TEST(Logo, FadesInHoldsFadesOutAndReachesTheTitle) {
 TEST(Logo, TapDuringTheFadeInGoesStraightToTheTitleAtFullBrightness) {
     testing_support::TempDir dir;
     testdata::BuildDataFolder(dir.path());
-    testing_support::WriteHostFile(dir / "input.txt", std::string("# skip the logo\n500 tap 160 120\n"));
+    testing_support::WriteHostFile(dir / "input.txt",
+                                   std::string("# skip the logo\n500 tap 160 120\n"));
     platform::BackendOptions options;
     options.programFolder = dir.path().string() + "/";
     options.untilMs = 1500;
@@ -153,18 +154,21 @@ TEST(Logo, ReachesTheTitleAfterFadeInHoldAndFadeOut) {
 TEST(Logo, MissingLogoPictureEndsTheProgram) {
     testing_support::TempDir dir;
     testdata::BuildDataFolder(dir.path(), {.withLogo = false});
-    auto result = testing_support::RunCommand(testing_support::MireloCommand() + " --headless --data '" +
-                                              dir.path().string() + "' --until 60000");
+    auto result =
+        testing_support::RunCommand(testing_support::MireloCommand() + " --headless --data '" +
+                                    dir.path().string() + "' --until 60000");
     EXPECT_EQ(result.exitCode, 1) << result.output;
     EXPECT_NE(result.output.find("Tarnel2.rbp"), std::string::npos) << result.output;
 }
 
 TEST(Logo, MissingDataFolderIsReportedBeforeTheLogoFails) {
     testing_support::TempDir dir;
-    auto result = testing_support::RunCommand(testing_support::MireloCommand() + " --headless --data '" +
-                                              dir.path().string() + "' --until 1000");
+    auto result =
+        testing_support::RunCommand(testing_support::MireloCommand() + " --headless --data '" +
+                                    dir.path().string() + "' --until 1000");
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.output.find("grpack.mlz: no such archive"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("grpack.mlz: no such archive"), std::string::npos)
+        << result.output;
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+// Start-up failures: each ends the program before the game starts, with the
+// message the player is shown.
+
+#include <gtest/gtest.h>
+
+#include "data_folder.h"
+#include "engine/core/engine.h"
+#include "engine/core/startup.h"
+#include "platform/headless/headless_backend.h"
+#include "test_support.h"
+
+namespace {
+
+// Records message boxes and can refuse the single-instance lock.
+class RecordingSystem : public platform::SystemServices {
+public:
+    void MessageBox(const std::string& text, const std::string& caption) override {
+        boxes.push_back(caption + ": " + text);
+    }
+    platform::LocalTime Now() override { return {}; }
+    int BatteryPercent() override { return 100; }
+    bool AcquireSingleInstance() override { return !anotherCopyRuns; }
+
+    std::vector<std::string> boxes;
+    bool anotherCopyRuns = false;
+};
+
+// A display that cannot open, standing in front of the headless one.
+class FailingDisplay : public platform::GxDevice {
+public:
+    explicit FailingDisplay(std::unique_ptr<platform::GxDevice> inner) : inner_(std::move(inner)) {}
+    bool OpenDisplay(platform::WindowHandle, uint32_t) override { return false; }
+    void CloseDisplay() override {}
+    bool OpenInput() override { return true; }
+    void CloseInput() override {}
+    platform::GXDisplayProperties DisplayProperties() const override {
+        return inner_->DisplayProperties();
+    }
+    platform::GXKeyList DefaultKeys(uint32_t orientation) const override {
+        return inner_->DefaultKeys(orientation);
+    }
+    uint8_t* BeginDraw() override { return nullptr; }
+    void EndDraw() override {}
+
+private:
+    std::unique_ptr<platform::GxDevice> inner_;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testdata::BuildDataFolder(dir.path());
+        options.programFolder = dir.path().string() + "/";
+        options.untilMs = 3000;
+        std::string error;
+        backend = platform::CreateHeadlessBackend(options, &error);
+        ASSERT_TRUE(backend.window) << error;
+        auto recording = std::make_unique<RecordingSystem>();
+        system = recording.get();
+        backend.system = std::move(recording);
+    }
+
+    testing_support::TempDir dir;
+    platform::BackendOptions options;
+    platform::Backend backend;
+    RecordingSystem* system = nullptr;
+};
+
+class FrameCounter : public core::EngineObserver {
+public:
+    void AfterPass(const core::Engine& engine) override { lastState = engine.gameState; ++passes; }
+    int passes = 0;
+    int32_t lastState = -1;
+};
+
+TEST_F(StartupTest, DisplayThatCannotOpenShowsTheMessageAndEndsWithZero) {
+    backend.display = std::make_unique<FailingDisplay>(std::move(backend.display));
+    FrameCounter counter;
+    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter), 0);
+    ASSERT_EQ(system->boxes.size(), 1u);
+    EXPECT_EQ(system->boxes[0], "Error: GAPIライブラリのロードに失敗しました");
+    EXPECT_EQ(counter.passes, 0);
+}
+
+TEST_F(StartupTest, SecondCopyEndsQuietlyWithZero) {
+    system->anotherCopyRuns = true;
+    FrameCounter counter;
+    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter), 0);
+    EXPECT_TRUE(system->boxes.empty());
+    EXPECT_EQ(counter.passes, 0);
+}
+
+TEST_F(StartupTest, NormalStartRunsTheLogo) {
+    FrameCounter counter;
+    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter), 0);
+    EXPECT_TRUE(system->boxes.empty());
+    EXPECT_GT(counter.passes, 100);
+    EXPECT_EQ(counter.lastState, core::kStateLogo);  // 3 s: still showing the logo
+}
+
+// A closed window goes through destroy to the quit message and ends with 0.
+TEST_F(StartupTest, ClosingTheWindowEndsTheProgram) {
+    testing_support::WriteHostFile(dir / "close.txt", std::string("400 close\n"));
+    options.inputScriptPath = (dir / "close.txt").string();
+    std::string error;
+    platform::Backend closing = platform::CreateHeadlessBackend(options, &error);
+    ASSERT_TRUE(closing.window) << error;
+    class LastTime : public core::EngineObserver {
+    public:
+        void AfterPass(const core::Engine& engine) override {
+            time = engine.backend.clock->TickCount();
+        }
+        uint32_t time = 0;
+    } last;
+    EXPECT_EQ(core::RunEngine(closing, options.programFolder, &last), 0);
+    EXPECT_GE(last.time, 400u);
+    EXPECT_LT(last.time, 450u);
+}
+
+TEST(StartupFont, MissingFontIsAClearStartupError) {
+    testing_support::TempDir dir;
+    testdata::BuildDataFolder(dir.path());
+    testing_support::WriteHostFile(
+        dir / "fonts.conf",
+        "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" + (dir / "cache").string() +
+            "</cachedir></fontconfig>\n");
+    auto result = testing_support::RunCommand("FONTCONFIG_FILE='" + (dir / "fonts.conf").string() +
+                                              "' " + testing_support::MireloCommand() +
+                                              " --headless --until 100 --data '" +
+                                              dir.path().string() + "'");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find("fonts-ipafont-gothic"), std::string::npos) << result.output;
+}
+
+}  // namespace
