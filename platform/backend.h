@@ -12,6 +12,7 @@
 
 #include "platform/gx.h"
 #include "platform/messages.h"
+#include "platform/wave_out.h"
 
 namespace platform {
 
@@ -63,6 +64,7 @@ struct Backend {
     std::unique_ptr<GxDevice> display;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<SystemServices> system;
+    std::unique_ptr<WaveOutDevice> audio;  // the wave-output device
 };
 
 // Options of the command line that concern the backends.
@@ -76,6 +78,7 @@ struct BackendOptions {
     std::vector<uint32_t> shotTimes;  // --shot-at, ascending
     uint32_t shotEveryMs = 0;         // --shot-every
     std::string shotsFolder;          // --shots (empty: the current folder)
+    std::string audioOutPath;         // --audio-out: everything played, as a WAV file
 };
 
 // Battery charge from the system's power supply information (Linux
