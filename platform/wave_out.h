@@ -9,6 +9,7 @@
 // Clock::Sleep) and may call Prepare, Write and Unprepare from there.
 // PositionBytes may be called from either thread.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
@@ -35,6 +36,30 @@ struct WaveBuffer {
     uint32_t flags = 0;
 };
 
+// The one format the devices play: 22050 Hz, 16-bit, stereo PCM.
+inline bool IsOutputFormat(const WaveFormat& format) {
+    return format.formatTag == 1 && format.channels == 2 && format.sampleRate == 22050 &&
+           format.bytesPerSecond == 88200 && format.blockAlign == 4 && format.bitsPerSample == 16;
+}
+
+// Scales interleaved 16-bit stereo frames by a device volume word (left in
+// the low half, right in the high half, 0xFFFF = unchanged). A trailing
+// partial frame is left as it is.
+inline void ApplyWaveVolume(uint8_t* bytes, size_t length, uint32_t leftRight) {
+    if (leftRight == 0xFFFFFFFFu) return;
+    const int32_t volumes[2] = {static_cast<int32_t>(leftRight & 0xFFFF),
+                                static_cast<int32_t>(leftRight >> 16)};
+    for (size_t frame = 0; frame + 4 <= length; frame += 4) {
+        for (size_t channel = 0; channel < 2; ++channel) {
+            uint8_t* at = bytes + frame + channel * 2;
+            int32_t sample = static_cast<int16_t>(at[0] | (at[1] << 8));
+            sample = sample * volumes[channel] / 0xFFFF;
+            at[0] = static_cast<uint8_t>(sample);
+            at[1] = static_cast<uint8_t>(sample >> 8);
+        }
+    }
+}
+
 enum WaveResult : int {
     kWaveOk = 0,
     kWaveError = 1,
@@ -57,8 +82,12 @@ public:
     virtual uint32_t PositionBytes() = 0;
     // Left volume in the low 16 bits, right in the high 16 bits (0xFFFF full).
     virtual int SetVolume(uint32_t leftRight) = 0;
+    // Holds playing and the position until Reset.
     virtual int Pause() = 0;
-    // Stops playing and hands every queued buffer back as done.
+    // Stops playing and hands every queued buffer back as done, in queue
+    // order, through the buffer-done routine; a buffer the routine writes
+    // again meanwhile is refused, so that a reset device ends up empty.
+    // Leaves the device unpaused and ready for new buffers.
     virtual int Reset() = 0;
     // kWaveStillPlaying while buffers are queued; the caller retries.
     virtual int Close() = 0;

@@ -8,7 +8,7 @@ namespace core {
 const char kUsage[] =
     "usage: mirelo [--data DIR] [--scale N] [--fullscreen]\n"
     "       mirelo --headless [--data DIR] --until MS [--input FILE] [--shot-at MS,MS,...]\n"
-    "              [--shot-every MS] [--shots DIR]\n"
+    "              [--shot-every MS] [--shots DIR] [--audio-out FILE.wav]\n"
     "\n"
     "  --data DIR       the program folder: mirelo.cfg, saves and the data folders 1/ and 2/\n"
     "                   (default: the folder of the mirelo executable)\n"
@@ -23,6 +23,7 @@ const char kUsage[] =
     "  --shot-at LIST   headless: screenshots at these virtual times (ms, comma separated)\n"
     "  --shot-every MS  headless: a screenshot every MS milliseconds\n"
     "  --shots DIR      headless: folder for the screenshots shot-MMMMMM.png (default .)\n"
+    "  --audio-out FILE headless: record everything the sound device plays as a WAV file\n"
     "\n"
     "Keys: arrows move, Enter/Space/Z confirm (C), X/Escape menu (B), A, S (Start),\n"
     "Tab (centre), Ctrl skips; the mouse is the stylus; F11 full screen; F12 screenshot.\n";
@@ -90,6 +91,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
             }
         } else if (arg == "--shots") {
             if (!value(&parsed.backend.shotsFolder)) return false;
+        } else if (arg == "--audio-out") {
+            if (!value(&parsed.backend.audioOutPath)) return false;
         } else if (arg == "--shot-at") {
             std::string list;
             if (!value(&list)) return false;
@@ -114,9 +117,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
     }
     bool headlessOnly = untilGiven || !parsed.backend.inputScriptPath.empty() ||
                         !parsed.backend.shotTimes.empty() || parsed.backend.shotEveryMs != 0 ||
-                        !parsed.backend.shotsFolder.empty();
+                        !parsed.backend.shotsFolder.empty() || !parsed.backend.audioOutPath.empty();
     if (headlessOnly && !parsed.headless && !parsed.help && !parsed.version) {
-        *error = "--until, --input, --shot-at, --shot-every and --shots need --headless";
+        *error =
+            "--until, --input, --shot-at, --shot-every, --shots and --audio-out need --headless";
         return false;
     }
     if (parsed.headless && !untilGiven && !parsed.help && !parsed.version) {

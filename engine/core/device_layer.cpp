@@ -19,6 +19,17 @@ DeviceLayer::DeviceLayer(platform::Backend& platformBackend,
     keyList = platform::GXGetDefaultKeys(platform::kGxLandscapeKeys);
     input.SetKeyList(keyList);
     if (glyphs) messageFont = std::make_unique<gfx::MessageFont>(*glyphs);
+    if (backend.audio) {
+        // The mixer's clock is read on the device's callback thread, so it
+        // takes the platform's tick directly rather than the freezable one.
+        platform::Clock& source = *backend.clock;
+        mixer = std::make_unique<sound::SoundMixer>(
+            *backend.audio, [&source] { return source.TickCount(); },
+            [this](uint32_t milliseconds) { clock.Sleep(milliseconds); });
+        music = std::make_unique<sound::MusicController>([&source] { return source.TickCount(); });
+        music->SetMemoryStream(settings.memStream != 0);
+        music->SetMode(mixer.get(), settings.pcm);
+    }
 }
 
 // Destroyed in the order of the device layer's teardown: images, sprites,
@@ -26,6 +37,10 @@ DeviceLayer::DeviceLayer(platform::Backend& platformBackend,
 DeviceLayer::~DeviceLayer() {
     for (auto& image : images) image.reset();
     for (auto& sprite : sprites) sprite.reset();
+    // The controller only points at the mixer; the mixer stops every channel
+    // and closes the device, so no callback outlives it.
+    music.reset();
+    mixer.reset();
 }
 
 intptr_t DeviceLayer::HandleMessage(const platform::Message& message) {

@@ -19,6 +19,8 @@
 #include "engine/gfx/image.h"
 #include "engine/gfx/screen_buffer.h"
 #include "engine/gfx/text_layer.h"
+#include "engine/sound/music_controller.h"
+#include "engine/sound/sound_mixer.h"
 #include "formats/archive_reader.h"
 #include "platform/backend.h"
 #include "platform/glyph_rasterizer.h"
@@ -92,6 +94,10 @@ public:
     formats::ArchiveReader archives;
     std::unique_ptr<platform::GlyphRasterizer> glyphs;
     std::unique_ptr<gfx::MessageFont> messageFont;
+    // All sound goes through the mixer, which owns the wave device while the
+    // engine runs; none without a device (in-process tests may give none).
+    std::unique_ptr<sound::SoundMixer> mixer;
+    std::unique_ptr<sound::MusicController> music;
 
 private:
     void RememberSeen(std::string_view name);

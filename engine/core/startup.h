@@ -27,11 +27,12 @@ extern const char kUsage[];
 
 class Engine;
 
-// Sees the engine after every pass of the message loop (tests, tools).
+// Sees the engine after every pass of the message loop; tests use it to
+// watch the game and to drive parts of the engine at chosen times.
 class EngineObserver {
 public:
     virtual ~EngineObserver() = default;
-    virtual void AfterPass(const Engine& engine) = 0;
+    virtual void AfterPass(Engine& engine) = 0;
 };
 
 // Runs the engine on a backend until it quits; returns the exit code.

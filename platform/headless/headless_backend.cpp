@@ -7,14 +7,15 @@
 #include <filesystem>
 #include <limits>
 
+#include "platform/headless/headless_wave_out.h"
 #include "platform/headless/input_script.h"
 
 namespace platform {
 
 namespace {
 
-// Everything the four seams share: one virtual machine with its clock,
-// queue, device buffer and schedule.
+// Everything the seams share: one virtual machine with its clock, queue,
+// device buffer, wave device and schedule.
 class HeadlessMachine {
 public:
     HeadlessMachine(const BackendOptions& options, std::vector<ScriptedMessage> events)
@@ -40,8 +41,13 @@ public:
     WindowHandle window = 0;
     bool displayOpen = false;
 
+    HeadlessWaveOut& wave() { return wave_; }
+
+    // Sound plays through the slept time first, so that what the script
+    // or a shot sees at the new time follows the buffers finished on the way.
     void Advance(uint32_t milliseconds) {
         now_ += milliseconds;
+        wave_.AdvanceTo(now_);
         ProcessDue();
     }
 
@@ -111,6 +117,7 @@ private:
     // showed: a shot shows what the player would see, not a half-drawn frame.
     std::vector<uint16_t> drawing_;
     std::vector<uint16_t> shown_;
+    HeadlessWaveOut wave_;
 };
 
 using Machine = std::shared_ptr<HeadlessMachine>;
@@ -186,6 +193,28 @@ private:
     Machine machine_;
 };
 
+// The machine owns the device, since the clock drives it; this seam only
+// forwards.
+class HeadlessAudio : public WaveOutDevice {
+public:
+    explicit HeadlessAudio(Machine machine) : machine_(std::move(machine)) {}
+
+    int Open(const WaveFormat& format, BufferDone done, void* user) override {
+        return machine_->wave().Open(format, done, user);
+    }
+    int Prepare(WaveBuffer* buffer) override { return machine_->wave().Prepare(buffer); }
+    int Write(WaveBuffer* buffer) override { return machine_->wave().Write(buffer); }
+    int Unprepare(WaveBuffer* buffer) override { return machine_->wave().Unprepare(buffer); }
+    uint32_t PositionBytes() override { return machine_->wave().PositionBytes(); }
+    int SetVolume(uint32_t leftRight) override { return machine_->wave().SetVolume(leftRight); }
+    int Pause() override { return machine_->wave().Pause(); }
+    int Reset() override { return machine_->wave().Reset(); }
+    int Close() override { return machine_->wave().Close(); }
+
+private:
+    Machine machine_;
+};
+
 class HeadlessSystem : public SystemServices {
 public:
     void MessageBox(const std::string& text, const std::string& caption) override {
@@ -208,7 +237,9 @@ Backend CreateHeadlessBackend(const BackendOptions& options, std::string* error)
         return Backend{};
     }
     auto machine = std::make_shared<HeadlessMachine>(options, std::move(events));
-    if (!machine->PrepareShotsFolder(&reason)) {
+    if (!machine->PrepareShotsFolder(&reason) ||
+        (!options.audioOutPath.empty() &&
+         !machine->wave().RecordTo(options.audioOutPath, &reason))) {
         if (error != nullptr) *error = reason;
         return Backend{};
     }
@@ -217,6 +248,7 @@ Backend CreateHeadlessBackend(const BackendOptions& options, std::string* error)
     backend.display = std::make_unique<HeadlessDisplay>(machine);
     backend.clock = std::make_unique<HeadlessClock>(machine);
     backend.system = std::make_unique<HeadlessSystem>();
+    backend.audio = std::make_unique<HeadlessAudio>(machine);
     return backend;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_wave_out.h"
 
 namespace platform {
 
@@ -384,6 +385,9 @@ Backend CreateSdlBackend(const BackendOptions& options, std::string* error) {
     backend.display = std::make_unique<SdlDisplay>(machine);
     backend.clock = std::make_unique<SdlClock>(machine);
     backend.system = std::make_unique<SdlSystem>(machine);
+    // The sound device starts on its own when opened: without a sound card
+    // only its Open fails, and the game goes on silently.
+    backend.audio = std::make_unique<SdlWaveOut>();
     return backend;
 }
 

@@ -13,9 +13,9 @@ core::CommandLine Parse(const std::vector<std::string>& args, std::string* error
 }
 
 TEST(CommandLine, HarnessOptionsAreRead) {
-    core::CommandLine commandLine =
-        Parse({"--headless", "--data", "d", "--until", "7000", "--shot-at", "2000,0,1000",
-               "--shot-every", "500", "--shots", "out", "--input", "in.txt"});
+    core::CommandLine commandLine = Parse(
+        {"--headless", "--data", "d", "--until", "7000", "--shot-at", "2000,0,1000", "--shot-every",
+         "500", "--shots", "out", "--input", "in.txt", "--audio-out", "a.wav"});
     EXPECT_TRUE(commandLine.headless);
     EXPECT_EQ(commandLine.dataFolder, "d");
     EXPECT_EQ(commandLine.backend.untilMs, 7000u);
@@ -23,6 +23,7 @@ TEST(CommandLine, HarnessOptionsAreRead) {
     EXPECT_EQ(commandLine.backend.shotEveryMs, 500u);
     EXPECT_EQ(commandLine.backend.shotsFolder, "out");
     EXPECT_EQ(commandLine.backend.inputScriptPath, "in.txt");
+    EXPECT_EQ(commandLine.backend.audioOutPath, "a.wav");
     EXPECT_EQ(Parse({"--scale", "2", "--fullscreen"}).backend.scale, 2);
 }
 

@@ -34,7 +34,7 @@ double Mean(const golden::Picture& picture) {
 // Records the game state and brightness after every pass of the loop.
 class StateRecorder : public core::EngineObserver {
 public:
-    void AfterPass(const core::Engine& engine) override {
+    void AfterPass(core::Engine& engine) override {
         uint32_t now = engine.backend.clock->TickCount();
         if (samples.empty() || samples.back().state != engine.gameState ||
             samples.back().brightness != engine.Brightness()) {

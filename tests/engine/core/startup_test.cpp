@@ -68,7 +68,10 @@ protected:
 
 class FrameCounter : public core::EngineObserver {
 public:
-    void AfterPass(const core::Engine& engine) override { lastState = engine.gameState; ++passes; }
+    void AfterPass(core::Engine& engine) override {
+        lastState = engine.gameState;
+        ++passes;
+    }
     int passes = 0;
     int32_t lastState = -1;
 };
@@ -107,9 +110,7 @@ TEST_F(StartupTest, ClosingTheWindowEndsTheProgram) {
     ASSERT_TRUE(closing.window) << error;
     class LastTime : public core::EngineObserver {
     public:
-        void AfterPass(const core::Engine& engine) override {
-            time = engine.backend.clock->TickCount();
-        }
+        void AfterPass(core::Engine& engine) override { time = engine.backend.clock->TickCount(); }
         uint32_t time = 0;
     } last;
     EXPECT_EQ(core::RunEngine(closing, options.programFolder, &last), 0);
@@ -120,14 +121,13 @@ TEST_F(StartupTest, ClosingTheWindowEndsTheProgram) {
 TEST(StartupFont, MissingFontIsAClearStartupError) {
     testing_support::TempDir dir;
     testdata::BuildDataFolder(dir.path());
-    testing_support::WriteHostFile(
-        dir / "fonts.conf",
-        "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" + (dir / "cache").string() +
-            "</cachedir></fontconfig>\n");
-    auto result = testing_support::RunCommand("FONTCONFIG_FILE='" + (dir / "fonts.conf").string() +
-                                              "' " + testing_support::MireloCommand() +
-                                              " --headless --until 100 --data '" +
-                                              dir.path().string() + "'");
+    testing_support::WriteHostFile(dir / "fonts.conf",
+                                   "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" +
+                                       (dir / "cache").string() + "</cachedir></fontconfig>\n");
+    auto result =
+        testing_support::RunCommand("FONTCONFIG_FILE='" + (dir / "fonts.conf").string() + "' " +
+                                    testing_support::MireloCommand() +
+                                    " --headless --until 100 --data '" + dir.path().string() + "'");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("fonts-ipafont-gothic"), std::string::npos) << result.output;
 }
