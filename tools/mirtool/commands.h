@@ -13,6 +13,8 @@ using Args = std::vector<std::string>;
 int RunMlzCommand(const Args& args);
 int RunRbpCommand(const Args& args);
 int RunMovCommand(const Args& args);
+int RunCrxCommand(const Args& args);
+int RunPcmCommand(const Args& args);
 
 // Prints "mirtool: <subject>: <reason>" to stderr and returns 1.
 int Fail(const std::string& subject, const std::string& reason);

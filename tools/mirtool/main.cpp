@@ -23,6 +23,10 @@ const char kUsage[] =
     "                                       type 13 with magenta as the key, or type 11\n"
     "  mov info FILE.mov                    header fields, frame count, per-frame sizes\n"
     "  mov frames FILE.mov DIR              each frame as DIR/frame-NNNNN.jpg\n"
+    "  crx topng FILE.crx OUT.png           the PC title's picture, magenta kept\n"
+    "  pcm towav [--stage music|voice-file|voice-record] FILE.pcm OUT.wav\n"
+    "                                       the sound as the conversion hands it to the\n"
+    "                                       encoder in that stage (default music)\n"
     "\n"
     "  --help, --version\n";
 
@@ -58,5 +62,7 @@ int main(int argc, char** argv) {
     if (group == "mlz") return mirtool::RunMlzCommand(rest);
     if (group == "rbp") return mirtool::RunRbpCommand(rest);
     if (group == "mov") return mirtool::RunMovCommand(rest);
+    if (group == "crx") return mirtool::RunCrxCommand(rest);
+    if (group == "pcm") return mirtool::RunPcmCommand(rest);
     return mirtool::UsageError("unknown group '" + group + "'");
 }

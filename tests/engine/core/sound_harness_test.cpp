@@ -51,7 +51,9 @@ std::vector<int16_t> LeftSamples(const std::vector<uint8_t>& wave) {
     return left;
 }
 
-size_t MsToFrame(double ms) { return static_cast<size_t>(ms * 22050 / 1000); }
+size_t MsToFrame(double ms) {
+    return static_cast<size_t>(ms * 22050 / 1000);
+}
 
 class SoundDriver : public core::EngineObserver {
 public:
@@ -130,8 +132,8 @@ TEST(SoundHarness, CommandLineRecordsTheWholeRun) {
     testing_support::TempDir dir;
     testdata::BuildDataFolder(dir.path());
     auto result = testing_support::RunCommand(
-        testing_support::MireloCommand() + " --headless --until 2000 --data '" + dir.path().string() +
-        "' --audio-out '" + (dir / "out.wav").string() + "'");
+        testing_support::MireloCommand() + " --headless --until 2000 --data '" +
+        dir.path().string() + "' --audio-out '" + (dir / "out.wav").string() + "'");
     ASSERT_EQ(result.exitCode, 0) << result.output;
     std::vector<uint8_t> wave = testing_support::ReadHostFile(dir / "out.wav");
     ASSERT_GE(wave.size(), 44u);

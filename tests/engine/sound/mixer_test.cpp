@@ -248,7 +248,8 @@ TEST_F(MusicMixerTest, WavMusicStreamsAndLoopsAfterTheHeader) {
     // The loop goes on from the start within the pass that reached the end:
     // no gap between two rounds of the music.
     std::vector<int16_t> looped;
-    while (looped.size() < 3 * kPassSamples) looped.insert(looped.end(), music.begin(), music.end());
+    while (looped.size() < 3 * kPassSamples)
+        looped.insert(looped.end(), music.begin(), music.end());
     EXPECT_EQ(device.Complete(), Slice(looped, 0, kPassSamples));
     EXPECT_EQ(device.Complete(), Slice(looped, kPassSamples, kPassSamples));
     EXPECT_EQ(device.Complete(), Slice(looped, 2 * kPassSamples, kPassSamples));

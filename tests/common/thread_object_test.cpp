@@ -1,0 +1,111 @@
+#include "common/thread_object.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+
+namespace {
+
+using common::CCtrlFailed;
+using common::ThreadObject;
+
+class CountingThread : public ThreadObject {
+public:
+    ~CountingThread() override {
+        if (IsRunning()) Stop();
+    }
+    void Run() override { runs.fetch_add(1); }
+    std::atomic<int> runs{0};
+};
+
+// Spins until stopped, polling the flag as a conversion job does.
+class LoopingThread : public ThreadObject {
+public:
+    void Run() override {
+        started.store(true);
+        for (;;) {
+            CheckStop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    std::atomic<bool> started{false};
+};
+
+class ThrowingThread : public ThreadObject {
+public:
+    void Run() override { throw std::logic_error("job failed"); }
+};
+
+// Created suspended: nothing runs before Resume, the body runs once after.
+TEST(ThreadObjectTest, RunsOnlyAfterResume) {
+    CountingThread thread;
+    thread.Create();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(thread.runs.load(), 0);
+    thread.Resume();
+    thread.Wait();
+    EXPECT_EQ(thread.runs.load(), 1);
+    EXPECT_EQ(thread.WasKilled(), 0);
+    // Released by Wait: the object can make a new thread.
+    thread.Create();
+    thread.Resume();
+    thread.Wait();
+    EXPECT_EQ(thread.runs.load(), 2);
+}
+
+// The stop flag ends a running body through CExKilledByCtrl, caught on the
+// thread, so that Wait returns normally.
+TEST(ThreadObjectTest, StopEndsARunningBody) {
+    LoopingThread thread;
+    thread.Create();
+    thread.Resume();
+    while (!thread.started.load()) std::this_thread::yield();
+    EXPECT_EQ(thread.IsRunning(), 1);
+    thread.Stop();
+    EXPECT_NO_THROW(thread.Wait());
+    EXPECT_EQ(thread.WasKilled(), 1);
+    EXPECT_EQ(thread.IsRunning(), 0);
+}
+
+TEST(ThreadObjectTest, StoppedBeforeResumeNeverRuns) {
+    CountingThread thread;
+    thread.Create();
+    thread.Stop();
+    thread.Resume();
+    thread.Wait();
+    EXPECT_EQ(thread.runs.load(), 0);
+    EXPECT_EQ(thread.WasKilled(), 1);
+}
+
+TEST(ThreadObjectTest, MisuseRaisesCCtrlFailed) {
+    CountingThread thread;
+    EXPECT_THROW(thread.Resume(), CCtrlFailed);
+    EXPECT_THROW(thread.Wait(), CCtrlFailed);
+    thread.Create();
+    EXPECT_THROW(thread.Create(), CCtrlFailed);
+    thread.Resume();
+    EXPECT_THROW(thread.Resume(), CCtrlFailed);
+    thread.Wait();
+    EXPECT_THROW(thread.Wait(), CCtrlFailed);
+}
+
+// Any other exception would end the process if it left the thread; the owner
+// receives it at Wait instead.
+TEST(ThreadObjectTest, FailureOfTheBodyReachesWait) {
+    ThrowingThread thread;
+    thread.Create();
+    thread.Resume();
+    EXPECT_THROW(thread.Wait(), std::logic_error);
+}
+
+// A thread never resumed must not keep the owner from being destroyed.
+TEST(ThreadObjectTest, DestroyingASuspendedThreadDoesNotHang) {
+    auto thread = std::make_unique<CountingThread>();
+    thread->Create();
+    thread.reset();
+    SUCCEED();
+}
+
+}  // namespace
