@@ -7,33 +7,13 @@
 #include "commands.h"
 #include "host_files.h"
 #include "kitshift/crx_decoder.h"
+#include "png_encode.h"
 
 namespace mirtool {
 
 namespace {
 
 using formats::ByteVector;
-
-// Opaque RGB: the transparent magenta stays visible as it is in the source.
-bool EncodeBgrPng(const kitshift::SourcePicture& picture, ByteVector* file, std::string* error) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = PNG_FORMAT_BGR;
-    png_alloc_size_t size = 0;
-    if (png_image_write_get_memory_size(image, size, 0, picture.pixels.data(), 0, nullptr) != 0) {
-        file->resize(size);
-        if (png_image_write_to_memory(&image, file->data(), &size, 0, picture.pixels.data(), 0,
-                                      nullptr) != 0) {
-            file->resize(size);
-            return true;
-        }
-    }
-    *error = std::string("cannot encode PNG: ") + image.message;
-    png_image_free(&image);
-    return false;
-}
 
 int ToPng(const std::string& input, const std::string& output) {
     ByteVector file;
@@ -42,7 +22,10 @@ int ToPng(const std::string& input, const std::string& output) {
     kitshift::SourcePicture picture;
     if (!kitshift::DecodeCrx(file, &picture, &why)) return Fail(input, why);
     ByteVector png;
-    if (!EncodeBgrPng(picture, &png, &why)) return Fail(output, why);
+    // Opaque RGB: the transparent magenta stays visible as it is in the source.
+    if (!EncodePng(picture.pixels, picture.width, picture.height, PngLayout::kBgr, &png, &why)) {
+        return Fail(output, why);
+    }
     if (!WriteHostFileAtomically(output, png, &why)) return Fail(output, why);
     return 0;
 }

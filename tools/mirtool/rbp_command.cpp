@@ -15,6 +15,7 @@
 #include "commands.h"
 #include "formats/rbp.h"
 #include "host_files.h"
+#include "png_encode.h"
 
 namespace mirtool {
 
@@ -120,26 +121,6 @@ bool DecodePng(ByteSpan file, BgraPicture* picture, std::string* error) {
     return ok;
 }
 
-bool EncodePng(const BgraPicture& picture, ByteVector* file, std::string* error) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = PNG_FORMAT_BGRA;
-    png_alloc_size_t size = 0;
-    if (png_image_write_get_memory_size(image, size, 0, picture.pixels.data(), 0, nullptr) != 0) {
-        file->resize(size);
-        if (png_image_write_to_memory(&image, file->data(), &size, 0, picture.pixels.data(), 0,
-                                      nullptr) != 0) {
-            file->resize(size);
-            return true;
-        }
-    }
-    *error = std::string("cannot encode PNG: ") + image.message;
-    png_image_free(&image);
-    return false;
-}
-
 // --- the commands
 
 const char* PixelTypeName(uint32_t pixelType) {
@@ -186,7 +167,9 @@ int ToPng(const std::string& inPath, const std::string& outPath) {
     if (!formats::DecodeRbpPixels(file, header, formats::RbpKeying::Keyed, &picture.pixels, &error))
         return Fail(inPath, error);
     ByteVector png;
-    if (!EncodePng(picture, &png, &error)) return Fail(inPath, error);
+    if (!EncodePng(picture.pixels, picture.width, picture.height, PngLayout::kBgra, &png, &error)) {
+        return Fail(inPath, error);
+    }
     if (!WriteHostFileAtomically(outPath, png, &error)) return Fail(outPath, error);
     return 0;
 }
