@@ -50,7 +50,9 @@ public:
     void Post(const Message& message) { queue_.push_back(message); }
     bool Empty() const { return queue_.empty(); }
     const Message& Front() const { return queue_.front(); }
+    // The next message; an empty one (code 0) when nothing waits.
     Message Take() {
+        if (queue_.empty()) return Message{};
         Message message = queue_.front();
         queue_.pop_front();
         return message;

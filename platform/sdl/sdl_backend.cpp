@@ -300,10 +300,7 @@ public:
         return !machine_->queue().Empty();
     }
 
-    Message GetMessage() override {
-        if (machine_->queue().Empty()) return Message{};
-        return machine_->queue().Take();
-    }
+    Message GetMessage() override { return machine_->queue().Take(); }
 
     void PostMessage(const Message& message) override { machine_->queue().Post(message); }
 
