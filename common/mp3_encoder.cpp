@@ -77,10 +77,12 @@ Function Resolve(void* module, const char* name) {
 
 }  // namespace
 
-Mp3Encoder::Mp3Encoder(int bitrateIndex, int frequencyIndex, int stereo)
+Mp3Encoder::Mp3Encoder(int bitrateIndex, int frequencyIndex, int stereo,
+                       uint32_t shortSoundLimit)
     : bitrateIndex(std::clamp(bitrateIndex, 0, kBitrateCount - 1)),
       frequencyIndex(std::clamp(frequencyIndex, 0, kFrequencyCount - 1)),
-      stereo(stereo != 0) {
+      stereo(stereo != 0),
+      shortSoundLimit(shortSoundLimit) {
     LoadModule();
 }
 
@@ -142,7 +144,7 @@ std::unique_ptr<uint8_t[]> Mp3Encoder::Encode(const WaveFormat* format, const ui
     stream.readPosition = 0;
     ReleaseSink();
 
-    if (n <= shortSoundLimit && format != nullptr) {
+    if (shortSoundLimit > 0 && n <= shortSoundLimit && format != nullptr) {
         std::vector<uint8_t> file =
             ShortPcmFile::Build(*format, std::span<const uint8_t>(pcm, pcm ? n : 0));
         std::unique_ptr<uint8_t[]> result(new uint8_t[file.size()]);

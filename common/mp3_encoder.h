@@ -39,8 +39,11 @@ public:
     static constexpr const char kRegistryValue[] = "INSTPATH";
 
     // Indices out of range are clamped to the tables. A failed module load
-    // leaves the encoder without a module; Encode then fails.
-    Mp3Encoder(int bitrateIndex, int frequencyIndex, int stereo);
+    // leaves the encoder without a module; Encode then fails. A short-sound
+    // limit of 0 turns the short container off: every sound becomes MP3
+    // (the voices, which the engine only ever plays as MP3).
+    Mp3Encoder(int bitrateIndex, int frequencyIndex, int stereo,
+               uint32_t shortSoundLimit = kShortSoundLimit);
     ~Mp3Encoder();
     Mp3Encoder(const Mp3Encoder&) = delete;
     Mp3Encoder& operator=(const Mp3Encoder&) = delete;
@@ -61,7 +64,7 @@ private:
     int bitrateIndex;
     int frequencyIndex;
     int stereo;
-    uint32_t shortSoundLimit = kShortSoundLimit;
+    uint32_t shortSoundLimit;
 
     MpgeInitializeWorkFunction initializeWork = nullptr;
     MpgeSetConfigureFunction setConfigure = nullptr;

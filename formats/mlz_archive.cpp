@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "formats/lzss.h"
+#include "formats/mlz_writer.h"
 #include "formats/sjis.h"
 
 namespace formats {
@@ -115,15 +116,7 @@ bool MlzArchiveBuilder::AddEntry(std::string_view name, ByteSpan data, MlzMethod
         return false;
     }
     Pending pending{std::string(name), static_cast<uint32_t>(data.size()), method, {}};
-    if (method == MlzMethod::kLzss && !data.empty()) {
-        pending.stored.resize(data.size() * 2);
-        int64_t written = LzssEncode(pending.stored, data);
-        pending.stored.resize(static_cast<size_t>(written));
-    } else {
-        // An empty entry is stored: the coder has nothing to encode.
-        pending.method = MlzMethod::kStored;
-        pending.stored.assign(data.begin(), data.end());
-    }
+    pending.method = PackMlzEntryData(data, method, &pending.stored);
     uint64_t total = MlzDirectoryBytes(static_cast<uint32_t>(entries_.size() + 1)) + dataBytes_ +
                      pending.stored.size();
     if (total > UINT32_MAX) {

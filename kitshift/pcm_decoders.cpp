@@ -6,6 +6,8 @@
 #include <cstring>
 #include <numbers>
 
+#include "common/acm_convert.h"
+
 namespace kitshift {
 
 using formats::ByteSpan;
@@ -286,6 +288,11 @@ int PrepareWaveImage(ByteSpan image, PreparedSound* sound) {
             format.blockAlign = ReadLe16(image, body + 12);
             format.bitsPerSample = available >= 16 ? ReadLe16(image, body + 14) : 0;
             format.extraSize = 0;
+            if (available >= 18) {
+                size_t extra = std::min<uint64_t>(ReadLe16(image, body + 16), available - 18);
+                sound->formatExtra.assign(image.begin() + body + 18,
+                                          image.begin() + body + 18 + extra);
+            }
             haveFormat = true;
         } else if (!haveData && std::memcmp(image.data() + pos, "data", 4) == 0 && size != 0) {
             dataOffset = body;
@@ -339,7 +346,10 @@ int PrepareSound(ByteSpan file, SoundStage stage, PreparedSound* sound) {
 int EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
                         FormatConverter converter, EncodedSound* out) {
     if (sound->needsConversion) {
-        if (converter == nullptr || !converter(&sound->format, &sound->pcm)) return 0;
+        if (converter == nullptr ||
+            !converter(&sound->format, sound->formatExtra, &sound->pcm)) {
+            return 0;
+        }
         sound->needsConversion = false;
         sound->bitsPerSample = sound->format.bitsPerSample;
         sound->sampleRate = sound->format.samplesPerSecond;
@@ -355,6 +365,17 @@ int EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
                                  &description, &size);
     out->size = out->bytes ? size : 0;
     return out->bytes ? 1 : 0;
+}
+
+int ConvertToPcm16(WaveFormat* format, ByteSpan extra, ByteVector* pcm) {
+    WaveFormat target = common::SuggestPcmFormat(*format, 16);
+    std::unique_ptr<uint8_t[]> converted;
+    uint32_t size = common::AcmConvert(*format, extra, target, pcm->data(),
+                                       static_cast<uint32_t>(pcm->size()), &converted);
+    if (size == 0) return 0;
+    pcm->assign(converted.get(), converted.get() + size);
+    *format = target;
+    return 1;
 }
 
 int EncodeWaveImage(ByteSpan image, common::Mp3Encoder* encoder, FormatConverter converter,

@@ -83,6 +83,9 @@ struct PreparedSound {
     // bits): the caller runs it through the system format conversion first.
     bool needsConversion = false;
     WaveFormat format;
+    // The format's extra bytes (compressed codings keep their block layout
+    // there), as far as the chunk holds them.
+    formats::ByteVector formatExtra;
     formats::ByteVector pcm;
     uint16_t bitsPerSample = 0;
     uint32_t sampleRate = 0;
@@ -110,7 +113,12 @@ struct EncodedSound {
 
 // Turns a WAVE format that is not 16-bit-ready PCM into 16-bit PCM (the
 // system format conversion). 1 on success with *format and *pcm replaced.
-using FormatConverter = int (*)(WaveFormat* format, formats::ByteVector* pcm);
+using FormatConverter = int (*)(WaveFormat* format, formats::ByteSpan extra,
+                                formats::ByteVector* pcm);
+
+// The converter the data converter uses: the system's suggested 16-bit PCM
+// format for the source, then a one-shot conversion of the whole sound.
+int ConvertToPcm16(WaveFormat* format, formats::ByteSpan extra, formats::ByteVector* pcm);
 
 // Hands a prepared sound to the encoder: with its format record on the WAVE
 // path, without one otherwise (always MP3). A sound that needs a format

@@ -11,18 +11,6 @@ namespace platform {
 
 namespace {
 
-// The folder of the running program, with a trailing '/'; empty when
-// /proc/self/exe cannot be read.
-std::string ExecutableFolder() {
-    std::vector<char> buffer(4096);
-    ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0) return {};
-    std::string path(buffer.data(), static_cast<size_t>(length));
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    return path.substr(0, slash + 1);
-}
-
 void* OpenInFolder(std::string_view folder, const std::string& name) {
     if (folder.empty()) return nullptr;
     std::string path(folder);
@@ -32,6 +20,16 @@ void* OpenInFolder(std::string_view folder, const std::string& name) {
 }
 
 }  // namespace
+
+std::string ExecutableFolder() {
+    std::vector<char> buffer(4096);
+    ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0) return {};
+    std::string path(buffer.data(), static_cast<size_t>(length));
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    return path.substr(0, slash + 1);
+}
 
 void* LoadModule(const std::string& name) {
     if (name.empty()) return nullptr;

@@ -7,6 +7,10 @@
 
 namespace platform {
 
+// The folder of the running program, with a trailing '/'; empty when
+// /proc/self/exe cannot be read.
+std::string ExecutableFolder();
+
 // nullptr when the module cannot be loaded.
 void* LoadModule(const std::string& name);
 void* ResolveSymbol(void* module, const char* name);

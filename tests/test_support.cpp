@@ -61,6 +61,30 @@ std::string MireloCommand() {
     return std::string("'") + MIRELO_PATH + "'";
 }
 
+EnvironmentVariable::EnvironmentVariable(const char* name, const char* value) : name(name) {
+    if (const char* old = std::getenv(name)) {
+        hadValue = true;
+        saved = old;
+    }
+    if (value) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+EnvironmentVariable::~EnvironmentVariable() {
+    if (hadValue) {
+        setenv(name, saved.c_str(), 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+std::string KitshiftCommand() {
+    return std::string("'") + KITSHIFT_PATH + "'";
+}
+
 std::string SourceFolder() {
     return MIRELO_SOURCE_DIR;
 }

@@ -39,7 +39,23 @@ CommandResult RunCommand(const std::string& commandLine);
 // The programs under test, quoted for the shell, and the source folder.
 std::string MirtoolCommand();
 std::string MireloCommand();
+std::string KitshiftCommand();
 std::string SourceFolder();
+
+// Sets an environment variable for its lifetime (null: unset), then puts
+// back what was there.
+class EnvironmentVariable {
+public:
+    EnvironmentVariable(const char* name, const char* value);
+    ~EnvironmentVariable();
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+private:
+    const char* name;
+    bool hadValue = false;
+    std::string saved;
+};
 
 // Deterministic pseudo-random bytes for round-trip tests.
 std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed);

@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <mpg123.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 
 #include "common/key_store.h"
 #include "formats/byte_io.h"
+#include "mp3_decode.h"
 #include "test_support.h"
 
 namespace {
@@ -18,38 +18,8 @@ using common::Mp3Encoder;
 using common::PcmDescription;
 using common::WaveFormat;
 
-struct Decoded {
-    long rate = 0;
-    int channels = 0;
-    std::vector<int16_t> samples;  // interleaved
-    size_t Frames() const { return channels ? samples.size() / channels : 0; }
-};
-
-Decoded DecodeMp3(const uint8_t* bytes, size_t size) {
-    Decoded decoded;
-    mpg123_init();
-    int error = 0;
-    mpg123_handle* handle = mpg123_new(nullptr, &error);
-    if (handle == nullptr) return decoded;
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    mpg123_open_feed(handle);
-    mpg123_feed(handle, bytes, size);
-    std::vector<unsigned char> out(65536);
-    for (;;) {
-        size_t done = 0;
-        int result = mpg123_read(handle, out.data(), out.size(), &done);
-        auto* samples = reinterpret_cast<const int16_t*>(out.data());
-        decoded.samples.insert(decoded.samples.end(), samples, samples + done / 2);
-        if (result == MPG123_NEW_FORMAT) {
-            int encoding = 0;
-            mpg123_getformat(handle, &decoded.rate, &decoded.channels, &encoding);
-        } else if (result != MPG123_OK) {
-            break;
-        }
-    }
-    mpg123_delete(handle);
-    return decoded;
-}
+using testing_support::DecodeMp3;
+using testing_support::Decoded;
 
 // Interleaved 16-bit PCM of a sine, the same in every channel.
 std::vector<uint8_t> Sine(int rate, int channels, double seconds, double hertz, double amplitude) {
@@ -94,28 +64,7 @@ void Measure(const Decoded& decoded, double* rms, double* crossingsPerSecond) {
     *crossingsPerSecond = crossings * static_cast<double>(decoded.rate) / (last - first);
 }
 
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const char* name, const char* value) : name(name) {
-        if (const char* old = std::getenv(name)) saved = old;
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~EnvironmentVariable() {
-        if (saved) {
-            setenv(name, saved->c_str(), 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-
-private:
-    const char* name;
-    std::optional<std::string> saved;
-};
+using testing_support::EnvironmentVariable;
 
 // The module comes from the build folder; the key store from an empty
 // temporary folder, so that a user's own store cannot change the outcome.

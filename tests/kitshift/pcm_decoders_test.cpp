@@ -254,7 +254,7 @@ TEST(EncodeSoundTest, ShortWaveImagesBecomeTheShortContainer) {
     format.bitsPerSample = 8;
     ByteVector eightBit = BuildWaveImage(format, std::vector<uint8_t>{0x80, 0xC0});
     EXPECT_EQ(EncodeWaveImage(eightBit, &encoder, nullptr, &out), 0);
-    FormatConverter widen = [](WaveFormat* f, ByteVector* pcm) {
+    FormatConverter widen = [](WaveFormat* f, formats::ByteSpan, ByteVector* pcm) {
         ByteVector wide;
         for (uint8_t sample : *pcm)
             formats::AppendLe16(wide, static_cast<uint16_t>((sample - 128) << 8));

@@ -6,7 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "common/host_files.h"
+
 namespace mirtool {
+
+using common::ReadHostFile;
+using common::WriteHostFile;
+using common::WriteHostFileAtomically;
 
 using Args = std::vector<std::string>;
 

@@ -9,7 +9,7 @@
 #include "commands.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
-#include "host_files.h"
+#include "common/host_files.h"
 #include "platform/device_path.h"
 #include "platform/text_encoding.h"
 

@@ -16,7 +16,7 @@
 
 #include "commands.h"
 #include "formats/movie_container.h"
-#include "host_files.h"
+#include "common/host_files.h"
 
 namespace mirtool {
 

@@ -14,7 +14,7 @@
 
 #include "commands.h"
 #include "formats/rbp.h"
-#include "host_files.h"
+#include "common/host_files.h"
 #include "png_encode.h"
 
 namespace mirtool {

@@ -1,13 +1,13 @@
 #pragma once
-// Whole-file reading and writing on host paths for mirtool's commands. On
-// failure `why` receives a short reason for the "mirtool: FILE: reason" line.
+// Whole-file reading and writing on host paths for the tools and converters.
+// On failure `why` receives a short reason to print after the file's name.
 
 #include <filesystem>
 #include <string>
 
 #include "formats/byte_io.h"
 
-namespace mirtool {
+namespace common {
 
 bool ReadHostFile(const std::filesystem::path& path, formats::ByteVector* bytes, std::string* why);
 
@@ -19,4 +19,4 @@ bool WriteHostFile(const std::filesystem::path& path, formats::ByteSpan bytes, s
 bool WriteHostFileAtomically(const std::filesystem::path& path, formats::ByteSpan bytes,
                              std::string* why);
 
-}  // namespace mirtool
+}  // namespace common

@@ -1,4 +1,4 @@
-#include "host_files.h"
+#include "common/host_files.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 
 namespace fs = std::filesystem;
 
-namespace mirtool {
+namespace common {
 
 bool ReadHostFile(const fs::path& path, formats::ByteVector* bytes, std::string* why) {
     std::error_code error;
@@ -63,4 +63,4 @@ bool WriteHostFileAtomically(const fs::path& path, formats::ByteSpan bytes, std:
     return true;
 }
 
-}  // namespace mirtool
+}  // namespace common

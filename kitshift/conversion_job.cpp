@@ -1,0 +1,310 @@
+#include "kitshift/conversion_job.h"
+
+#include <system_error>
+
+#include "common/host_files.h"
+#include "common/mp3_encoder.h"
+#include "formats/mlz_writer.h"
+#include "formats/sjis.h"
+#include "kitshift/chip_picture.h"
+#include "kitshift/crx_decoder.h"
+#include "kitshift/pcm_decoders.h"
+#include "kitshift/voice_archive_reader.h"
+#include "platform/text_encoding.h"
+
+namespace kitshift {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kGraphicsArchiveName[] = "grpack.mlz";
+constexpr char kVoiceArchiveName[] = "voice.mlz";
+constexpr char kVoiceIndexName[] = "voice.dat";
+// A voice-folder sound that the engine never plays; it is left out.
+constexpr char kExcludedVoiceFile[] = "sp_z08.pcm";
+
+std::string ToUtf8(const std::string& sjis) {
+    std::string utf8;
+    return platform::SjisToUtf8(sjis, &utf8) ? utf8 : sjis;
+}
+
+// The archive entry name of a file: its folder below the source root and
+// its name, '\'-separated.
+std::string EntryName(const SourceFileNode& node, const std::string& fileName) {
+    return node.relativeFolder.empty() ? fileName : node.relativeFolder + "\\" + fileName;
+}
+
+bool HasExtension(const std::string& name, const char* extension) {
+    size_t dot = formats::SjisFindLastDot(name);
+    return dot != formats::kSjisNotFound && formats::SjisEqualNoCase(name.substr(dot), extension);
+}
+
+// The host file name with its extension (from the last '.') replaced.
+std::string ReplaceHostExtension(const std::string& name, const std::string& extension) {
+    size_t dot = name.rfind('.');
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
+}
+
+// A child of `folder` by name, letter case ignored (the title's own file
+// system ignored it); empty when there is none.
+fs::path FindChildIgnoringCase(const fs::path& folder, const std::string& name) {
+    std::error_code code;
+    if (fs::exists(folder / name, code)) return folder / name;
+    for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
+        if (formats::SjisEqualNoCase(it->path().filename().string(), name)) return it->path();
+    }
+    return {};
+}
+
+bool EncodePictureEntry(const SourcePicture& picture, RbpConversion conversion,
+                        formats::ByteVector* rbp, std::string* error) {
+    switch (conversion) {
+        case RbpConversion::Blended: return EncodeRbpBlended(picture, rbp, error);
+        case RbpConversion::Alpha: return EncodeRbpAlpha(picture, rbp, error);
+        case RbpConversion::Opaque: break;
+    }
+    return EncodeRbpOpaque(picture, rbp, error);
+}
+
+}  // namespace
+
+ConversionJob::ConversionJob(ConversionSettings settings)
+    : settings(std::move(settings)), tree(this->settings.sourceFolder) {}
+
+ConversionJob::~ConversionJob() {
+    // The body uses this object's members: it must end before they go.
+    if (IsRunning() || !IsDone()) {
+        Stop();
+        try {
+            Wait();
+        } catch (const common::CCtrlFailed&) {
+            // No thread was ever started.
+        }
+    }
+}
+
+std::string ConversionJob::CurrentName() const {
+    std::lock_guard<std::mutex> guard(nameLock);
+    return currentName;
+}
+
+void ConversionJob::SetCurrentName(const std::string& name) {
+    std::lock_guard<std::mutex> guard(nameLock);
+    currentName = name;
+}
+
+void ConversionJob::Report(const std::string& file, const std::string& reason) {
+    problems.push_back({file, reason});
+}
+
+void ConversionJob::Run() {
+    struct DoneOnExit {
+        std::atomic<bool>& flag;
+        ~DoneOnExit() { flag.store(true, std::memory_order_release); }
+    } doneOnExit{done};
+    PackGraphicsArchive();
+    // The sound constant table is built on first use by the decoders; build
+    // it here so the first sound does not pay for it.
+    SoundConstantTable();
+    RunMusicStage();
+    RunVoiceStage();
+}
+
+int ConversionJob::PackGraphicsArchive() {
+    if (packed) return 0;
+    packed = true;
+    tree.Clear();
+    std::string error;
+    if (tree.Scan({}, {}, {}, false, &error) < 0) Report(".", error);
+    for (const std::string& folder : tree.UnlistedFolders()) Report(folder, "cannot list folder");
+
+    const SourceCounters& counters = tree.Counters();
+    int entryCount = counters.pictures + counters.scripts + 1;
+    AddToTotal(entryCount);
+
+    formats::MlzArchiveWriter writer;
+    fs::path archivePath = settings.outputFolder / kGraphicsArchiveName;
+    if (!writer.Create(archivePath, static_cast<uint32_t>(entryCount), &error)) {
+        Report(kGraphicsArchiveName, error);
+        return -1;
+    }
+    SetCurrentName("chip.rbp");
+    formats::ByteVector rbp;
+    if (!EncodeRbpOpaqueFull(ChipSourcePicture(), &rbp, &error) ||
+        !writer.AppendData("chip.rbp", rbp, formats::MlzMethod::kLzss, &error)) {
+        Report("chip.rbp", error);
+    }
+    Advance();
+
+    for (const SourceFileNode& node : tree.Nodes()) {
+        SourceKind kind = ClassifySourceFile(node.fileName);
+        if (kind != SourceKind::kPicture && kind != SourceKind::kMap && kind != SourceKind::kScript)
+            continue;
+        CheckStop();
+        std::string shown = ToUtf8(EntryName(node, node.fileName));
+        SetCurrentName(ToUtf8(node.fileName));
+        formats::ByteVector file;
+        std::string why;
+        if (!common::ReadHostFile(node.hostPath, &file, &why)) {
+            Report(shown, why);
+        } else if (kind == SourceKind::kPicture) {
+            SourcePicture picture;
+            rbp.clear();
+            RbpConversion conversion =
+                SelectRbpConversion(settings.pictureLists, settings.titleIndex, node.fileName);
+            if (!DecodeCrx(file, &picture, &why)) {
+                Report(shown, "cannot decode picture: " + why);
+            } else if (!EncodePictureEntry(picture, conversion, &rbp, &why)) {
+                Report(shown, "cannot convert picture: " + why);
+            } else if (!writer.AppendData(EntryName(node, formats::SjisReplaceExtension(
+                                                              node.fileName, ".rbp")),
+                                          rbp, formats::MlzMethod::kLzss, &why)) {
+                Report(shown, why);
+            }
+        } else if (!writer.AppendData(EntryName(node, node.fileName), file,
+                                      formats::MlzMethod::kLzss, &why)) {
+            Report(shown, why);
+        }
+        Advance();
+    }
+    if (!writer.Finish(&error)) {
+        Report(kGraphicsArchiveName, error);
+        return -1;
+    }
+    summary.graphicsArchiveWritten = true;
+    summary.graphicsEntries = static_cast<int>(writer.EntryCount());
+    return 0;
+}
+
+int ConversionJob::RunMusicStage() {
+    AddToTotal(tree.Counters().musicSounds);
+    int result = 0;
+    for (const SourceFileNode& node : tree.Nodes()) {
+        if (node.voice || ClassifySourceFile(node.fileName) != SourceKind::kSound) continue;
+        CheckStop();
+        std::string shown = ToUtf8(EntryName(node, node.fileName));
+        SetCurrentName(ToUtf8(node.fileName));
+        formats::ByteVector file;
+        std::string why;
+        if (!common::ReadHostFile(node.hostPath, &file, &why)) {
+            Report(shown, why);
+            Advance();
+            continue;
+        }
+        common::Mp3Encoder encoder(settings.musicBitrateIndex, settings.musicFrequencyIndex,
+                                   settings.musicStereo);
+        EncodedSound sound;
+        if (!ConvertPcmSound(file, SoundStage::kMusic, &encoder, ConvertToPcm16, &sound)) {
+            Report(shown, encoder.HasModule() ? "cannot decode or encode sound"
+                                              : "encoder module not found");
+        } else {
+            fs::path output = settings.outputFolder /
+                              ReplaceHostExtension(node.hostPath.filename().string(), ".mp3");
+            if (common::WriteHostFileAtomically(output, {sound.bytes.get(), sound.size}, &why)) {
+                ++summary.musicFiles;
+            } else {
+                Report(output.filename().string(), why);
+                result = -1;
+            }
+        }
+        Advance();
+    }
+    return result;
+}
+
+int ConversionJob::RunVoiceStage() {
+    fs::path indexPath = FindChildIgnoringCase(settings.sourceFolder, kVoiceIndexName);
+    if (indexPath.empty()) {
+        fs::path gameData = FindChildIgnoringCase(settings.sourceFolder, "GameData");
+        if (!gameData.empty()) indexPath = FindChildIgnoringCase(gameData, kVoiceIndexName);
+    }
+    // Without the index the voices are not converted at all.
+    if (indexPath.empty()) return 0;
+
+    std::string why;
+    formats::ByteVector indexFile;
+    if (!common::ReadHostFile(indexPath, &indexFile, &why)) {
+        Report(kVoiceIndexName, why);
+        return -1;
+    }
+    VoiceIndex index;
+    if (!ReadVoiceIndex(indexFile, &index)) Report(kVoiceIndexName, "record table cut short");
+    for (const std::string& problem : index.problems) Report(kVoiceIndexName, problem);
+
+    std::vector<const SourceFileNode*> voiceFiles;
+    for (const SourceFileNode& node : tree.Nodes()) {
+        if (node.voice && ClassifySourceFile(node.fileName) == SourceKind::kSound &&
+            !formats::SjisEqualNoCase(node.fileName, kExcludedVoiceFile)) {
+            voiceFiles.push_back(&node);
+        }
+    }
+    size_t entryCount = index.records.size() + voiceFiles.size();
+    AddToTotal(static_cast<int>(entryCount));
+
+    formats::MlzArchiveWriter writer;
+    if (!writer.Create(settings.outputFolder / kVoiceArchiveName,
+                       static_cast<uint32_t>(entryCount), &why)) {
+        Report(kVoiceArchiveName, why);
+        return -1;
+    }
+    // Every entry keeps its place, so a sound that fails leaves an empty
+    // entry and the ones after it stay where they were.
+    auto appendSound = [&](formats::ByteSpan data, SoundStage stage, const std::string& name,
+                           const std::string& shown) {
+        common::Mp3Encoder encoder(settings.voiceBitrateIndex, settings.voiceFrequencyIndex, 1, 0);
+        EncodedSound sound;
+        std::string error;
+        if (!ConvertPcmSound(data, stage, &encoder, ConvertToPcm16, &sound)) {
+            Report(shown, encoder.HasModule() ? "cannot decode or encode sound"
+                                              : "encoder module not found");
+        } else if (writer.Append(name, {sound.bytes.get(), sound.size}, sound.size,
+                                 formats::MlzMethod::kStored, &error)) {
+            return;
+        } else {
+            Report(shown, error);
+        }
+        ++summary.emptyVoiceEntries;
+        writer.AppendEmpty(&error);
+    };
+
+    for (const VoiceRecord& record : index.records) {
+        CheckStop();
+        std::string shown = std::string(kVoiceIndexName) + ": " + ToUtf8(record.name);
+        SetCurrentName(ToUtf8(record.name));
+        if (!HasExtension(record.name, ".pcm") || !record.valid) {
+            ++summary.emptyVoiceEntries;
+            writer.AppendEmpty(&why);
+        } else {
+            appendSound(VoiceRecordData(indexFile, record), SoundStage::kVoiceRecord,
+                        "VOICE\\" + formats::SjisReplaceExtension(record.name, ".mp3"), shown);
+        }
+        Advance();
+    }
+    for (const SourceFileNode* node : voiceFiles) {
+        CheckStop();
+        std::string shown = ToUtf8(EntryName(*node, node->fileName));
+        SetCurrentName(ToUtf8(node->fileName));
+        formats::ByteVector file;
+        if (!common::ReadHostFile(node->hostPath, &file, &why)) {
+            Report(shown, why);
+            ++summary.emptyVoiceEntries;
+            writer.AppendEmpty(&why);
+        } else {
+            appendSound(file, SoundStage::kVoiceFile,
+                        node->destinationFolder + "\\" +
+                            formats::SjisReplaceExtension(node->fileName, ".mp3"),
+                        shown);
+        }
+        Advance();
+    }
+    if (!writer.Finish(&why)) {
+        Report(kVoiceArchiveName, why);
+        return -1;
+    }
+    summary.voiceArchiveWritten = true;
+    summary.voiceEntries = static_cast<int>(writer.EntryCount());
+    return 0;
+}
+
+}  // namespace kitshift

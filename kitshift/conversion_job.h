@@ -1,0 +1,106 @@
+#pragma once
+// One conversion run of the data converter: walks the PC title's install
+// folder, packs the pictures, scripts and map files into "grpack.mlz",
+// encodes the loose sounds to ".mp3" files and the voices into "voice.mlz",
+// all in the output folder. Runs on its own worker thread; the console and
+// the dialog only watch its progress.
+//
+// Thread safety: the worker alone writes the counters, the current name, the
+// problems and the done flag. EntriesDone, EntriesTotal, CurrentName and
+// IsDone may be read from any thread at any time; Problems and Summary only
+// once IsDone is true.
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "common/thread_object.h"
+#include "kitshift/rbp_encoders.h"
+#include "kitshift/source_tree.h"
+
+namespace kitshift {
+
+// What the user chose. Indices are into Mp3Encoder's bitrate and frequency
+// tables; the defaults are the dialog's.
+struct ConversionSettings {
+    std::filesystem::path sourceFolder;
+    std::filesystem::path outputFolder;
+    int musicBitrateIndex = 7;    // 64 kbit/s
+    int musicFrequencyIndex = 1;  // 22,050 Hz
+    int musicStereo = 1;
+    int voiceBitrateIndex = 3;    // 32 kbit/s
+    int voiceFrequencyIndex = 1;  // 22,050 Hz
+    // Kept with the job as the dialog's format box chose it; nothing reads it.
+    int outputFormatIndex = 0;
+    // 0 to 3, the titles of kTitleNames; only the picture selection uses it.
+    int titleIndex = 0;
+    PictureLists pictureLists;
+};
+
+// A source file that could not be read, decoded or encoded.
+struct JobProblem {
+    std::string file;    // path below the source folder, '/'-separated, UTF-8
+    std::string reason;  // UTF-8
+};
+
+// What a finished run wrote.
+struct JobSummary {
+    int graphicsEntries = 0;      // entries of grpack.mlz, chip.rbp included
+    int musicFiles = 0;           // ".mp3" files written (a later one of the same name counts too)
+    bool voiceArchiveWritten = false;
+    int voiceEntries = 0;         // entries of voice.mlz, empty ones included
+    int emptyVoiceEntries = 0;
+    bool graphicsArchiveWritten = false;
+};
+
+class ConversionJob : public common::ThreadObject {
+public:
+    explicit ConversionJob(ConversionSettings settings);
+    ~ConversionJob() override;
+
+    // The whole run: graphics archive, music, voices, then the done flag
+    // (also when a stage fails; the failure is then one of the problems).
+    void Run() override;
+
+    // Progress, readable from any thread.
+    int EntriesDone() const { return entriesDone.load(std::memory_order_relaxed); }
+    int EntriesTotal() const { return entriesTotal.load(std::memory_order_relaxed); }
+    // The file being converted (UTF-8), empty before the first.
+    std::string CurrentName() const;
+    bool IsDone() const { return done.load(std::memory_order_acquire); }
+
+    // Once IsDone.
+    const std::vector<JobProblem>& Problems() const { return problems; }
+    const JobSummary& Summary() const { return summary; }
+    const ConversionSettings& Settings() const { return settings; }
+    const SourceTree& Tree() const { return tree; }
+
+    // The stages, in the order Run calls them; public so that tests can run
+    // one at a time on the calling thread. Each returns 0, or -1 when its
+    // output file could not be written (reported as a problem).
+    int PackGraphicsArchive();
+    int RunMusicStage();
+    int RunVoiceStage();
+
+private:
+    void Report(const std::string& file, const std::string& reason);
+    void SetCurrentName(const std::string& name);
+    void AddToTotal(int count) { entriesTotal.fetch_add(count, std::memory_order_relaxed); }
+    void Advance() { entriesDone.fetch_add(1, std::memory_order_relaxed); }
+
+    ConversionSettings settings;
+    SourceTree tree;
+    bool packed = false;
+    std::vector<JobProblem> problems;
+    JobSummary summary;
+
+    std::atomic<int> entriesDone{0};
+    std::atomic<int> entriesTotal{0};
+    std::atomic<bool> done{false};
+    mutable std::mutex nameLock;
+    std::string currentName;
+};
+
+}  // namespace kitshift

@@ -1,0 +1,313 @@
+#include "kitshift/ui/kitshift_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <utility>
+
+#include "common/mp3_encoder.h"
+#include "common/thread_object.h"
+#include "kitshift/title_checks.h"
+
+namespace kitshift {
+namespace {
+
+constexpr int kTimerMilliseconds = 100;
+// More problems than this are counted, not listed, so the box stays on screen.
+constexpr size_t kProblemListLimit = 20;
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+std::filesystem::path HostPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Cuts a path to `limit` bytes of its host spelling without splitting a
+// multi-byte character.
+QString CutToBytes(const QString& path, int limit) {
+    QByteArray bytes = QFile::encodeName(path);
+    if (bytes.size() <= limit) return path;
+    int end = limit;
+    while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
+    return QFile::decodeName(bytes.left(end));
+}
+
+QStringList BitrateNames() {
+    QStringList names;
+    for (uint32_t bitrate : common::Mp3Encoder::kBitrates) names << QString("%1bit").arg(bitrate);
+    return names;
+}
+
+QStringList FrequencyNames() {
+    QStringList names;
+    for (uint32_t frequency : common::Mp3Encoder::kFrequencies) {
+        names << QString::asprintf("%.2fkHz", frequency / 1000.0);
+    }
+    return names;
+}
+
+// A combo box that writes its index into *target whenever the selection changes.
+QComboBox* MakeCombo(const QString& name, const QStringList& items, int* target) {
+    auto* combo = new QComboBox;
+    combo->setObjectName(name);
+    combo->addItems(items);
+    combo->setCurrentIndex(*target);
+    QObject::connect(combo, &QComboBox::currentIndexChanged, [target](int index) {
+        if (index >= 0) *target = index;
+    });
+    return combo;
+}
+
+QString ProblemsText(const std::vector<JobProblem>& problems, const QString& failure) {
+    QStringList lines;
+    lines << Text("次のファイルを変換できませんでした。");
+    if (!failure.isEmpty()) lines << failure;
+    for (size_t i = 0; i < problems.size() && i < kProblemListLimit; ++i) {
+        lines << QString::fromStdString(problems[i].file) + ": " +
+                     QString::fromStdString(problems[i].reason);
+    }
+    if (problems.size() > kProblemListLimit) {
+        lines << Text("ほか %1 件").arg(problems.size() - kProblemListLimit);
+    }
+    return lines.join('\n');
+}
+
+}  // namespace
+
+int RunKitshiftDialog(int argc, char** argv) {
+    QApplication app(argc, argv);
+    KitshiftDialog dialog;
+    dialog.show();
+    return app.exec();
+}
+
+CWinEdit::CWinEdit(QWidget* parent) : QLineEdit(parent) {
+    setAcceptDrops(true);
+}
+
+void CWinEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    } else {
+        QLineEdit::dragEnterEvent(event);
+    }
+}
+
+void CWinEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    } else {
+        QLineEdit::dragMoveEvent(event);
+    }
+}
+
+void CWinEdit::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
+    if (path.isEmpty()) {
+        // Dropped text or a remote address: the line edit's own handling.
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    dropped = true;
+    emit PathDropped(CutToBytes(path, kDroppedPathLimit));
+}
+
+KitshiftDialog::KitshiftDialog(std::filesystem::path outputFolder, QWidget* parent)
+    : QDialog(parent), outputFolder(std::move(outputFolder)) {
+    if (this->outputFolder.empty()) this->outputFolder = std::filesystem::current_path();
+    setWindowTitle(Text(kProgramCaption));
+
+    pathBox = new CWinEdit;
+    pathBox->setObjectName("pathBox");
+    connect(pathBox, &CWinEdit::PathDropped, this, &KitshiftDialog::SetSourceFolder);
+    auto* browseButton = new QPushButton(Text("参照(&F)"));
+    browseButton->setObjectName("browseButton");
+    browseButton->setAutoDefault(false);
+    connect(browseButton, &QPushButton::clicked, this, &KitshiftDialog::Browse);
+    startButton = new QPushButton(Text("開始(&S)"));
+    startButton->setObjectName("startButton");
+    startButton->setAutoDefault(false);
+    connect(startButton, &QPushButton::clicked, this, &KitshiftDialog::Start);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(pathBox, 1);
+    pathRow->addWidget(browseButton);
+    pathRow->addWidget(startButton);
+
+    const QStringList bitrates = BitrateNames();
+    const QStringList frequencies = FrequencyNames();
+    auto* musicGroup = new QGroupBox(Text("ＢＧＭ設定"));
+    musicGroup->setObjectName("musicGroup");
+    auto* musicGrid = new QGridLayout(musicGroup);
+    musicGrid->addWidget(new QLabel("BIT"), 0, 0);
+    musicGrid->addWidget(MakeCombo("musicBitrate", bitrates, &settings.musicBitrateIndex), 0, 1);
+    musicGrid->addWidget(new QLabel("RATE"), 1, 0);
+    musicGrid->addWidget(MakeCombo("musicFrequency", frequencies, &settings.musicFrequencyIndex),
+                         1, 1);
+    auto* stereoBox = new QCheckBox(Text("ｽﾃﾚｵ"));
+    stereoBox->setObjectName("musicStereo");
+    stereoBox->setChecked(settings.musicStereo != 0);
+    // Each click flips the setting, as the original button did.
+    connect(stereoBox, &QCheckBox::clicked, this, [this] { settings.musicStereo ^= 1; });
+    musicGrid->addWidget(stereoBox, 2, 0, 1, 2);
+
+    auto* voiceGroup = new QGroupBox(Text("音声設定"));
+    voiceGroup->setObjectName("voiceGroup");
+    auto* voiceGrid = new QGridLayout(voiceGroup);
+    voiceGrid->addWidget(new QLabel("BIT"), 0, 0);
+    voiceGrid->addWidget(MakeCombo("voiceBitrate", bitrates, &settings.voiceBitrateIndex), 0, 1);
+    voiceGrid->addWidget(new QLabel("RATE"), 1, 0);
+    voiceGrid->addWidget(MakeCombo("voiceFrequency", frequencies, &settings.voiceFrequencyIndex),
+                         1, 1);
+    voiceGrid->setRowStretch(2, 1);
+
+    auto* groupRow = new QHBoxLayout;
+    groupRow->addWidget(musicGroup);
+    groupRow->addWidget(voiceGroup);
+
+    QComboBox* formatBox = MakeCombo("outputFormat", {"MP3", "MOGG"}, &settings.outputFormatIndex);
+    formatBox->setEnabled(false);
+    QStringList titles;
+    for (const char* title : kTitleNames) titles << Text(title);
+    auto* choiceRow = new QHBoxLayout;
+    choiceRow->addWidget(formatBox);
+    choiceRow->addWidget(MakeCombo("title", titles, &settings.titleIndex), 1);
+
+    statusLabel = new QLabel;
+    statusLabel->setObjectName("status");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(pathRow);
+    layout->addLayout(groupRow);
+    layout->addLayout(choiceRow);
+    layout->addWidget(statusLabel);
+
+    progressTimer = new QTimer(this);
+    connect(progressTimer, &QTimer::timeout, this, &KitshiftDialog::Tick);
+    progressTimer->start(kTimerMilliseconds);
+}
+
+KitshiftDialog::~KitshiftDialog() {
+    StopJob();
+}
+
+void KitshiftDialog::SetSourceFolder(const QString& path) {
+    pathBox->setText(path);
+}
+
+void KitshiftDialog::Start() {
+    if (job) return;
+    const QString folder = pathBox->text();
+    if (folder.isEmpty()) return;
+    if (!EncoderModuleAvailable()) {
+        ShowMessage(MessageKind::kWarning, Text(kModuleMissingCaption), Text(kModuleMissingText));
+        return;
+    }
+    settings.sourceFolder = HostPath(folder);
+    if (!HasTitleExecutable(settings.sourceFolder)) {
+        ShowMessage(MessageKind::kWarning, Text(kFolderWrongCaption), Text(kFolderWrongText));
+        return;
+    }
+    settings.pictureLists = LoadPictureLists(DefaultPictureListsPath());
+    settings.outputFolder = outputFolder;
+
+    auto started = std::make_unique<ConversionJob>(settings);
+    try {
+        started->Create();
+        started->Resume();
+    } catch (const common::CCtrlFailed& failure) {
+        ShowMessage(MessageKind::kWarning, Text(kProgramCaption),
+                    QString::fromUtf8(failure.what()));
+        return;
+    }
+    job = std::move(started);
+    startButton->setEnabled(false);
+}
+
+void KitshiftDialog::done(int result) {
+    StopJob();
+    QDialog::done(result);
+}
+
+void KitshiftDialog::ShowMessage(MessageKind kind, const QString& caption, const QString& text) {
+    if (kind == MessageKind::kWarning) {
+        QMessageBox::warning(this, caption, text);
+        return;
+    }
+    // The problem list stays open beside the dialog without blocking it.
+    auto* box = new QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+QString KitshiftDialog::ChooseFolder() {
+    return QFileDialog::getExistingDirectory(this, Text(kBrowseTitle), pathBox->text());
+}
+
+void KitshiftDialog::Browse() {
+    const QString path = ChooseFolder();
+    if (!path.isEmpty()) SetSourceFolder(path);
+}
+
+void KitshiftDialog::Tick() {
+    if (!job) return;
+    if (!job->IsDone()) {
+        statusLabel->setText(QString::fromStdString(
+            FormatProgress(job->EntriesDone(), job->EntriesTotal(), job->CurrentName())));
+        return;
+    }
+    statusLabel->clear();
+    FinishJob();
+}
+
+void KitshiftDialog::FinishJob() {
+    QString failure;
+    try {
+        job->Wait();
+    } catch (const std::exception& error) {
+        // Wait hands on what ended the run early; it is shown with the problems.
+        failure = QString::fromUtf8(error.what());
+    }
+    const std::vector<JobProblem> problems = job->Problems();
+    job.reset();
+    startButton->setEnabled(true);
+    if (!problems.empty() || !failure.isEmpty()) {
+        ShowMessage(MessageKind::kInformation, Text(kProgramCaption),
+                    ProblemsText(problems, failure));
+    }
+}
+
+void KitshiftDialog::StopJob() {
+    if (!job) return;
+    job->Stop();
+    try {
+        job->Wait();
+    } catch (const std::exception&) {
+        // The dialog is going away; there is no one left to tell.
+    }
+    job.reset();
+    startButton->setEnabled(true);
+}
+
+}  // namespace kitshift

@@ -1,0 +1,97 @@
+#pragma once
+// The data converter's dialog: the source folder (typed, browsed or dropped),
+// the sound settings, the title, and a start button that runs one
+// ConversionJob at a time while a 100 ms timer shows its progress.
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+
+#include "kitshift/conversion_job.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace kitshift {
+
+// Creates the application, shows the dialog and runs until it is closed.
+int RunKitshiftDialog(int argc, char** argv);
+
+// The path box: a line edit that also takes a folder (or file) dropped onto it.
+class CWinEdit : public QLineEdit {
+    Q_OBJECT
+
+public:
+    // The longest dropped path kept, in bytes of its host spelling.
+    static constexpr int kDroppedPathLimit = 256;
+
+    explicit CWinEdit(QWidget* parent = nullptr);
+
+    // True once something was dropped onto the box.
+    bool WasDropped() const { return dropped; }
+
+signals:
+    // The first dropped item's path, cut to kDroppedPathLimit bytes.
+    void PathDropped(const QString& path);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool dropped = false;
+};
+
+class KitshiftDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class MessageKind { kWarning, kInformation };
+
+    // The output folder is the current directory at the time the dialog is
+    // made, unless one is given.
+    explicit KitshiftDialog(std::filesystem::path outputFolder = {}, QWidget* parent = nullptr);
+    ~KitshiftDialog() override;
+
+    const ConversionSettings& Settings() const { return settings; }
+    const std::filesystem::path& OutputFolder() const { return outputFolder; }
+    bool JobRunning() const { return job != nullptr; }
+
+    // What the browse button and a drop do with the chosen path.
+    void SetSourceFolder(const QString& path);
+    // The start button: checks the module and the folder, then starts the job.
+    void Start();
+
+    // Closing (window button, Escape) stops a running job and waits for it.
+    void done(int result) override;
+
+protected:
+    // Message boxes and the folder browser go through these, so that tests
+    // can record messages and pick folders without a modal window.
+    virtual void ShowMessage(MessageKind kind, const QString& caption, const QString& text);
+    virtual QString ChooseFolder();
+
+private:
+    void Browse();
+    void Tick();
+    void FinishJob();
+    void StopJob();
+
+    ConversionSettings settings;
+    std::filesystem::path outputFolder;
+    std::unique_ptr<ConversionJob> job;
+
+    CWinEdit* pathBox = nullptr;
+    QPushButton* startButton = nullptr;
+    QLabel* statusLabel = nullptr;
+    QTimer* progressTimer = nullptr;
+};
+
+}  // namespace kitshift
