@@ -141,8 +141,7 @@ public:
     explicit Conversion(const WaveFormat& destination)
         : destinationRate(static_cast<int>(destination.samplesPerSecond)),
           destinationChannels(destination.channels),
-          destinationFormat(destination.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8
-                                                           : AV_SAMPLE_FMT_S16),
+          destinationFormat(destination.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16),
           destinationFrameBytes(destination.channels * destination.bitsPerSample / 8) {}
 
     ~Conversion() {
@@ -170,8 +169,8 @@ public:
         // The extra bytes are counted by a 16-bit field; more is not a format.
         size_t extraSize = std::min<size_t>(extra.size(), std::numeric_limits<uint16_t>::max());
         if (extraSize > 0) {
-            decoder->extradata = static_cast<uint8_t*>(
-                av_mallocz(extraSize + AV_INPUT_BUFFER_PADDING_SIZE));
+            decoder->extradata =
+                static_cast<uint8_t*>(av_mallocz(extraSize + AV_INPUT_BUFFER_PADDING_SIZE));
             if (decoder->extradata == nullptr) return false;
             std::memcpy(decoder->extradata, extra.data(), extraSize);
             decoder->extradata_size = static_cast<int>(extraSize);
@@ -234,10 +233,10 @@ private:
         // The library's own mix would lower a mono source by 3 dB in both
         // stereo channels; the system copies it, and averages stereo to mono.
         int sourceChannels = decoder->ch_layout.nb_channels;
-        if (false) {
+        if (sourceChannels == 1 && destinationChannels == 2) {
             const double copy[2] = {1.0, 1.0};
             if (swr_set_matrix(resampler, copy, 1) < 0) return false;
-        } else if (false) {
+        } else if (sourceChannels == 2 && destinationChannels == 1) {
             const double average[2] = {0.5, 0.5};
             if (swr_set_matrix(resampler, average, 2) < 0) return false;
         }

@@ -1,5 +1,6 @@
 #include "kitshift/conversion_job.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "common/host_files.h"
@@ -33,6 +34,14 @@ std::string ToUtf8(const std::string& sjis) {
 // its name, '\'-separated.
 std::string EntryName(const SourceFileNode& node, const std::string& fileName) {
     return node.relativeFolder.empty() ? fileName : node.relativeFolder + "\\" + fileName;
+}
+
+// A source file as the user sees it in messages: its path below the source
+// folder with the host's separators.
+std::string DisplayName(const SourceFileNode& node) {
+    std::string name = ToUtf8(EntryName(node, node.fileName));
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
 }
 
 bool HasExtension(const std::string& name, const char* extension) {
@@ -73,14 +82,18 @@ ConversionJob::ConversionJob(ConversionSettings settings)
     : settings(std::move(settings)), tree(this->settings.sourceFolder) {}
 
 ConversionJob::~ConversionJob() {
-    // The body uses this object's members: it must end before they go.
-    if (IsRunning() || !IsDone()) {
-        Stop();
-        try {
-            Wait();
-        } catch (const common::CCtrlFailed&) {
-            // No thread was ever started.
-        }
+    // The body uses this object's members: it must end before they go. A
+    // thread still suspended is resumed so that it can see the stop.
+    Stop();
+    try {
+        Resume();
+    } catch (const common::CCtrlFailed&) {
+        // Running already, finished, or never created.
+    }
+    try {
+        Wait();
+    } catch (const std::exception&) {
+        // No thread, or the run failed; nothing is left to report to.
     }
 }
 
@@ -142,7 +155,7 @@ int ConversionJob::PackGraphicsArchive() {
         if (kind != SourceKind::kPicture && kind != SourceKind::kMap && kind != SourceKind::kScript)
             continue;
         CheckStop();
-        std::string shown = ToUtf8(EntryName(node, node.fileName));
+        std::string shown = DisplayName(node);
         SetCurrentName(ToUtf8(node.fileName));
         formats::ByteVector file;
         std::string why;
@@ -183,7 +196,7 @@ int ConversionJob::RunMusicStage() {
     for (const SourceFileNode& node : tree.Nodes()) {
         if (node.voice || ClassifySourceFile(node.fileName) != SourceKind::kSound) continue;
         CheckStop();
-        std::string shown = ToUtf8(EntryName(node, node.fileName));
+        std::string shown = DisplayName(node);
         SetCurrentName(ToUtf8(node.fileName));
         formats::ByteVector file;
         std::string why;
@@ -283,7 +296,7 @@ int ConversionJob::RunVoiceStage() {
     }
     for (const SourceFileNode* node : voiceFiles) {
         CheckStop();
-        std::string shown = ToUtf8(EntryName(*node, node->fileName));
+        std::string shown = DisplayName(*node);
         SetCurrentName(ToUtf8(node->fileName));
         formats::ByteVector file;
         if (!common::ReadHostFile(node->hostPath, &file, &why)) {

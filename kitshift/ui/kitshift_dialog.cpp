@@ -77,6 +77,11 @@ QComboBox* MakeCombo(const QString& name, const QStringList& items, int* target)
     return combo;
 }
 
+void AddRow(QGridLayout* grid, int row, const char* label, QWidget* control) {
+    grid->addWidget(new QLabel(label), row, 0);
+    grid->addWidget(control, row, 1);
+}
+
 QString ProblemsText(const std::vector<JobProblem>& problems, const QString& failure) {
     QStringList lines;
     lines << Text("次のファイルを変換できませんでした。");
@@ -159,26 +164,22 @@ KitshiftDialog::KitshiftDialog(std::filesystem::path outputFolder, QWidget* pare
     auto* musicGroup = new QGroupBox(Text("ＢＧＭ設定"));
     musicGroup->setObjectName("musicGroup");
     auto* musicGrid = new QGridLayout(musicGroup);
-    musicGrid->addWidget(new QLabel("BIT"), 0, 0);
-    musicGrid->addWidget(MakeCombo("musicBitrate", bitrates, &settings.musicBitrateIndex), 0, 1);
-    musicGrid->addWidget(new QLabel("RATE"), 1, 0);
-    musicGrid->addWidget(MakeCombo("musicFrequency", frequencies, &settings.musicFrequencyIndex),
-                         1, 1);
+    AddRow(musicGrid, 0, "BIT", MakeCombo("musicBitrate", bitrates, &settings.musicBitrateIndex));
+    AddRow(musicGrid, 1, "RATE",
+           MakeCombo("musicFrequency", frequencies, &settings.musicFrequencyIndex));
     auto* stereoBox = new QCheckBox(Text("ｽﾃﾚｵ"));
     stereoBox->setObjectName("musicStereo");
     stereoBox->setChecked(settings.musicStereo != 0);
-    // Each click flips the setting, as the original button did.
+    // Each click flips the setting; the job reads it as 0 or 1.
     connect(stereoBox, &QCheckBox::clicked, this, [this] { settings.musicStereo ^= 1; });
     musicGrid->addWidget(stereoBox, 2, 0, 1, 2);
 
     auto* voiceGroup = new QGroupBox(Text("音声設定"));
     voiceGroup->setObjectName("voiceGroup");
     auto* voiceGrid = new QGridLayout(voiceGroup);
-    voiceGrid->addWidget(new QLabel("BIT"), 0, 0);
-    voiceGrid->addWidget(MakeCombo("voiceBitrate", bitrates, &settings.voiceBitrateIndex), 0, 1);
-    voiceGrid->addWidget(new QLabel("RATE"), 1, 0);
-    voiceGrid->addWidget(MakeCombo("voiceFrequency", frequencies, &settings.voiceFrequencyIndex),
-                         1, 1);
+    AddRow(voiceGrid, 0, "BIT", MakeCombo("voiceBitrate", bitrates, &settings.voiceBitrateIndex));
+    AddRow(voiceGrid, 1, "RATE",
+           MakeCombo("voiceFrequency", frequencies, &settings.voiceFrequencyIndex));
     voiceGrid->setRowStretch(2, 1);
 
     auto* groupRow = new QHBoxLayout;

@@ -8,6 +8,8 @@
 #include <numbers>
 #include <vector>
 
+#include "test_support.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
@@ -26,6 +28,16 @@ WaveFormat Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
     format.bitsPerSample = bits;
     format.blockAlign = static_cast<uint16_t>(channels * bits / 8);
     format.averageBytesPerSecond = rate * format.blockAlign;
+    return format;
+}
+
+WaveFormat Adpcm(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign) {
+    WaveFormat format;
+    format.formatTag = tag;
+    format.channels = channels;
+    format.samplesPerSecond = rate;
+    format.blockAlign = blockAlign;
+    format.bitsPerSample = 4;
     return format;
 }
 
@@ -48,8 +60,7 @@ std::vector<uint8_t> Bytes(const std::vector<int16_t>& samples) {
 
 // Runs the conversion, checks the spare bytes are there, returns the bytes.
 std::vector<uint8_t> Convert(const WaveFormat& source, const std::vector<uint8_t>& bytes,
-                             const WaveFormat& destination,
-                             std::span<const uint8_t> extra = {}) {
+                             const WaveFormat& destination, std::span<const uint8_t> extra = {}) {
     std::unique_ptr<uint8_t[]> buffer;
     uint32_t size = AcmConvert(source, extra, destination, bytes.data(),
                                static_cast<uint32_t>(bytes.size()), &buffer);
@@ -63,8 +74,7 @@ std::vector<uint8_t> Convert(const WaveFormat& source, const std::vector<uint8_t
 }
 
 std::vector<int16_t> Convert16(const WaveFormat& source, const std::vector<uint8_t>& bytes,
-                               const WaveFormat& destination,
-                               std::span<const uint8_t> extra = {}) {
+                               const WaveFormat& destination, std::span<const uint8_t> extra = {}) {
     std::vector<uint8_t> out = Convert(source, bytes, destination, extra);
     std::vector<int16_t> samples(out.size() / 2);
     std::memcpy(samples.data(), out.data(), samples.size() * 2);
@@ -97,8 +107,7 @@ TEST(AcmConvertPcmTest, ChannelChangesCopyAndAverage) {
     }
 
     std::vector<int16_t> pairs = {1000, 3000, -4000, 0, 20000, 20000};
-    std::vector<int16_t> averaged =
-        Convert16(Pcm(2, 22050, 16), Bytes(pairs), Pcm(1, 22050, 16));
+    std::vector<int16_t> averaged = Convert16(Pcm(2, 22050, 16), Bytes(pairs), Pcm(1, 22050, 16));
     ASSERT_EQ(averaged.size(), 3u);
     EXPECT_NEAR(averaged[0], 2000, 1);
     EXPECT_NEAR(averaged[1], -2000, 1);
@@ -131,15 +140,13 @@ TEST(AcmConvertPcmTest, LogarithmicAndFloatCodingsDecode) {
     EXPECT_EQ(Convert16(aLaw, {0xD5, 0x55}, Pcm(1, 8000, 16)), (std::vector<int16_t>{8, -8}));
     WaveFormat muLaw = aLaw;
     muLaw.formatTag = 7;
-    EXPECT_EQ(Convert16(muLaw, {0xFF, 0x80}, Pcm(1, 8000, 16)),
-              (std::vector<int16_t>{0, 32124}));
+    EXPECT_EQ(Convert16(muLaw, {0xFF, 0x80}, Pcm(1, 8000, 16)), (std::vector<int16_t>{0, 32124}));
     WaveFormat floating = Pcm(1, 8000, 32);
     floating.formatTag = 3;
     float values[2] = {0.5f, -0.25f};
     std::vector<uint8_t> bytes(sizeof values);
     std::memcpy(bytes.data(), values, sizeof values);
-    EXPECT_EQ(Convert16(floating, bytes, Pcm(1, 8000, 16)),
-              (std::vector<int16_t>{16384, -8192}));
+    EXPECT_EQ(Convert16(floating, bytes, Pcm(1, 8000, 16)), (std::vector<int16_t>{16384, -8192}));
 }
 
 // A sound coded by the library's own ADPCM encoder, with the WAVE format
@@ -200,12 +207,10 @@ AdpcmSound EncodeAdpcm(AVCodecID id, uint16_t channels, uint32_t rate,
     avcodec_send_frame(context, nullptr);
     drain();
 
-    sound.format.formatTag =
-        id == AV_CODEC_ID_ADPCM_MS ? common::kWaveFormatMsAdpcm : common::kWaveFormatImaAdpcm;
-    sound.format.channels = channels;
-    sound.format.samplesPerSecond = rate;
-    sound.format.blockAlign = static_cast<uint16_t>(context->block_align);
-    sound.format.bitsPerSample = static_cast<uint16_t>(context->bits_per_coded_sample);
+    sound.format =
+        Adpcm(id == AV_CODEC_ID_ADPCM_MS ? common::kWaveFormatMsAdpcm : common::kWaveFormatImaAdpcm,
+              channels, rate, static_cast<uint16_t>(context->block_align));
+    EXPECT_EQ(context->bits_per_coded_sample, 4);
     sound.format.averageBytesPerSecond = rate * context->block_align / frameSize;
     if (context->extradata_size > 0) {
         // MS ADPCM: samples per block, coefficient count, coefficients.
@@ -266,20 +271,17 @@ TEST_P(AcmConvertAdpcmTest, ACutShortLastBlockDecodesItsWholeGroups) {
     const uint32_t group = ms ? 1 : 4 * channels;
     const uint32_t groupFrames = ms ? 2 / channels : 8;
     const uint32_t headerFrames = ms ? 2 : 1;
-    const size_t firstBlock = 1;  // keep one whole block, then cut the second
-
-    // Three whole groups and a stray byte short of the fourth (MS ADPCM has
+    // One whole block, then three whole groups and a stray byte short of a fourth (MS ADPCM has
     // no stray bytes: every byte is a group).
-    std::vector<uint8_t> cut(sound.bytes.begin(),
-                             sound.bytes.begin() + sound.format.blockAlign + header + 3 * group +
-                                 (ms ? 0 : 1));
+    std::vector<uint8_t> cut(sound.bytes.begin(), sound.bytes.begin() + sound.format.blockAlign +
+                                                      header + 3 * group + (ms ? 0 : 1));
     std::vector<int16_t> partial = Convert16(sound.format, cut, Destination(), sound.extra);
     size_t expectedFrames = sound.samplesPerBlock + headerFrames + 3 * groupFrames;
     ASSERT_EQ(partial.size(), expectedFrames * channels);
     EXPECT_TRUE(std::equal(partial.begin(), partial.end(), full.begin()));
 
     // Less than a block header holds no sample: the piece is dropped.
-    cut.resize(firstBlock * sound.format.blockAlign + header - 1);
+    cut.resize(sound.format.blockAlign + header - 1);
     EXPECT_EQ(Convert16(sound.format, cut, Destination(), sound.extra).size(),
               sound.samplesPerBlock * channels);
 }
@@ -293,17 +295,44 @@ INSTANTIATE_TEST_SUITE_P(Codings, AcmConvertAdpcmTest,
 TEST(AcmConvertAdpcmEdgeTest, ADamagedBlockIsLeftOut) {
     AdpcmSound sound =
         EncodeAdpcm(AV_CODEC_ID_ADPCM_MS, 1, 22050, Sine(6000, 1, 22050, 440, 10000));
-    std::vector<int16_t> full = Convert16(sound.format, sound.bytes, Pcm(1, 22050, 16),
-                                          sound.extra);
+    std::vector<int16_t> full =
+        Convert16(sound.format, sound.bytes, Pcm(1, 22050, 16), sound.extra);
     ASSERT_EQ(sound.bytes.size() / sound.format.blockAlign, 3u);
     // A predictor index past the table's seven entries.
     sound.bytes[sound.format.blockAlign] = 0x40;
-    std::vector<int16_t> out = Convert16(sound.format, sound.bytes, Pcm(1, 22050, 16),
-                                         sound.extra);
+    std::vector<int16_t> out = Convert16(sound.format, sound.bytes, Pcm(1, 22050, 16), sound.extra);
     const size_t block = sound.samplesPerBlock;
     ASSERT_EQ(out.size(), 2 * block);
     EXPECT_TRUE(std::equal(out.begin(), out.begin() + block, full.begin()));
     EXPECT_TRUE(std::equal(out.begin() + block, out.end(), full.begin() + 2 * block));
+}
+
+TEST(AcmConvertAdpcmEdgeTest, OddBlockAlignsAndLengthsAreTrimmedToWholeGroups) {
+    // IMA ADPCM, mono, 37-byte blocks: a 4-byte header and eight 4-byte
+    // groups (65 samples); the 37th byte is trimmed from every block.
+    WaveFormat ima = Adpcm(common::kWaveFormatImaAdpcm, 1, 22050, 37);
+    std::vector<uint8_t> bytes = testing_support::RandomBytes(3 * 37 + 9, 7);
+    for (size_t block = 0; block < bytes.size(); block += 37) {
+        bytes[block + 2] = static_cast<uint8_t>(block % 89);  // a valid step index
+        bytes[block + 3] = 0;
+    }
+    // The cut-short fourth block holds its header and one group: 9 samples.
+    EXPECT_EQ(Convert16(ima, bytes, Pcm(1, 22050, 16)).size(), 3u * 65 + 9);
+
+    // Whatever the bytes, every combination converts without a fault and
+    // gives whole destination frames.
+    for (uint16_t tag : {common::kWaveFormatMsAdpcm, common::kWaveFormatImaAdpcm}) {
+        for (uint16_t channels : {1, 2}) {
+            for (uint16_t blockAlign : {8, 14, 15, 37, 256, 2048}) {
+                WaveFormat source = Adpcm(tag, channels, 22050, blockAlign);
+                for (size_t length : {1, 7, 13, 100, 1000, 5001}) {
+                    std::vector<uint8_t> noise = testing_support::RandomBytes(length, blockAlign);
+                    std::vector<uint8_t> out = Convert(source, noise, Pcm(2, 44100, 16));
+                    EXPECT_EQ(out.size() % 4, 0u);
+                }
+            }
+        }
+    }
 }
 
 TEST(AcmConvertAdpcmEdgeTest, RateAndWidthChangeAfterDecoding) {
@@ -323,12 +352,7 @@ TEST(AcmConvertAdpcmEdgeTest, RateAndWidthChangeAfterDecoding) {
 }
 
 TEST(AcmConvertFormatTest, SuggestedPcmKeepsRateAndChannels) {
-    WaveFormat adpcm;
-    adpcm.formatTag = common::kWaveFormatMsAdpcm;
-    adpcm.channels = 2;
-    adpcm.samplesPerSecond = 22050;
-    adpcm.blockAlign = 1024;
-    adpcm.bitsPerSample = 4;
+    WaveFormat adpcm = Adpcm(common::kWaveFormatMsAdpcm, 2, 22050, 1024);
     adpcm.extraSize = 32;
     WaveFormat suggested = common::SuggestPcmFormat(adpcm, 0);
     EXPECT_EQ(suggested.formatTag, common::kWaveFormatPcm);
@@ -357,38 +381,29 @@ TEST(AcmConvertFormatTest, UnusableFormatsGiveNothing) {
     WaveFormat noRate = Pcm(1, 0, 16);
     WaveFormat absurdRate = Pcm(1, 4000000, 16);
     WaveFormat oddBits = Pcm(1, 22050, 12);
-    WaveFormat unaligned;
-    unaligned.formatTag = common::kWaveFormatMsAdpcm;
-    unaligned.channels = 1;
-    unaligned.samplesPerSecond = 22050;
-    unaligned.bitsPerSample = 4;
-    unaligned.blockAlign = 0;
-    WaveFormat imaUnaligned = unaligned;
-    imaUnaligned.formatTag = common::kWaveFormatImaAdpcm;
-    WaveFormat shortBlocks = unaligned;
-    shortBlocks.channels = 2;
-    shortBlocks.blockAlign = 13;  // less than the 14-byte stereo header
+    WaveFormat unaligned = Adpcm(common::kWaveFormatMsAdpcm, 1, 22050, 0);
+    WaveFormat imaUnaligned = Adpcm(common::kWaveFormatImaAdpcm, 1, 22050, 0);
+    // Less than the 14-byte stereo block header.
+    WaveFormat shortBlocks = Adpcm(common::kWaveFormatMsAdpcm, 2, 22050, 13);
+    WaveFormat threeBitMs = Adpcm(common::kWaveFormatMsAdpcm, 1, 22050, 256);
+    threeBitMs.bitsPerSample = 3;
 
     std::vector<uint8_t> bytes(4096, 0x11);
     for (const WaveFormat& source : {unknown, noChannels, threeChannels, noRate, absurdRate,
-                                     oddBits, unaligned, imaUnaligned, shortBlocks}) {
+                                     oddBits, unaligned, imaUnaligned, shortBlocks, threeBitMs}) {
         SCOPED_TRACE(testing::Message() << "tag " << source.formatTag << " channels "
-                                        << source.channels << " rate "
-                                        << source.samplesPerSecond);
+                                        << source.channels << " rate " << source.samplesPerSecond);
         EXPECT_FALSE(common::CanConvertFrom(source));
         std::unique_ptr<uint8_t[]> buffer(new uint8_t[4]);
         EXPECT_EQ(AcmConvert(source, {}, Pcm(1, 22050, 16), bytes.data(), 4096, &buffer), 0u);
         EXPECT_EQ(buffer, nullptr);
     }
 
-    WaveFormat adpcmDestination = unaligned;
-    adpcmDestination.blockAlign = 256;
-    for (const WaveFormat& destination :
-         {Pcm(1, 22050, 24), Pcm(3, 22050, 16), Pcm(1, 4000, 16), Pcm(1, 192000, 16),
-          adpcmDestination}) {
+    WaveFormat adpcmDestination = Adpcm(common::kWaveFormatMsAdpcm, 1, 22050, 256);
+    for (const WaveFormat& destination : {Pcm(1, 22050, 24), Pcm(3, 22050, 16), Pcm(1, 4000, 16),
+                                          Pcm(1, 192000, 16), adpcmDestination}) {
         std::unique_ptr<uint8_t[]> buffer(new uint8_t[4]);
-        EXPECT_EQ(AcmConvert(Pcm(1, 22050, 16), {}, destination, bytes.data(), 4096, &buffer),
-                  0u);
+        EXPECT_EQ(AcmConvert(Pcm(1, 22050, 16), {}, destination, bytes.data(), 4096, &buffer), 0u);
         EXPECT_EQ(buffer, nullptr);
     }
 

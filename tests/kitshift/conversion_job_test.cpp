@@ -164,7 +164,7 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     EXPECT_EQ(job.EntriesTotal(), 7 + 5 + 5);
     EXPECT_EQ(job.EntriesDone(), job.EntriesTotal());
     ASSERT_EQ(job.Problems().size(), 1u);
-    EXPECT_EQ(job.Problems()[0].file, "GameData\\system\\bad.crx");
+    EXPECT_EQ(job.Problems()[0].file, "GameData/system/bad.crx");
     EXPECT_EQ(job.Summary().graphicsEntries, 6);
     EXPECT_EQ(job.Summary().emptyVoiceEntries, 1);
 }
@@ -200,7 +200,7 @@ TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
               ExpectedRbp(testing_support::ReadHostFile(folder / "sheet.crx"),
                           kitshift::RbpConversion::Blended));
     ASSERT_EQ(job.Problems().size(), 1u);
-    EXPECT_EQ(job.Problems()[0].file, "sys\\pal.crx");
+    EXPECT_EQ(job.Problems()[0].file, "sys/pal.crx");
     // A second pack of the same job does nothing.
     fs::remove(output / "grpack.mlz");
     EXPECT_EQ(job.PackGraphicsArchive(), 0);
@@ -217,6 +217,17 @@ TEST_F(ConversionJobTest, UnwritableOutputIsReported) {
     EXPECT_FALSE(job.Summary().graphicsArchiveWritten);
     ASSERT_FALSE(job.Problems().empty());
     EXPECT_EQ(job.Problems()[0].file, "grpack.mlz");
+}
+
+// A job made but never resumed, or never made, is destroyed without
+// waiting for ever, and converts nothing.
+TEST_F(ConversionJobTest, UnstartedJobsAreDestroyedCleanly) {
+    {
+        ConversionJob suspended(Settings());
+        suspended.Create();
+    }
+    { ConversionJob never(Settings()); }
+    EXPECT_FALSE(fs::exists(output / "grpack.mlz"));
 }
 
 }  // namespace

@@ -118,7 +118,8 @@ void WriteTitleTree(const fs::path& root, bool brokenPicture = false) {
                   pc_title::WritePcmSound(pc_title::PcmCoding::kRaw, 2, 22050, samples));
     std::span<const int16_t> mono(samples.data(), 22050);
     formats::ByteVector voice = pc_title::WritePcmSound(pc_title::PcmCoding::kRaw, 1, 22050, mono);
-    WriteHostFile(root / "voice.dat", pc_title::WriteVoiceDat({{"v01.pcm", voice}, {"v02.pcm", voice}}));
+    WriteHostFile(root / "voice.dat",
+                  pc_title::WriteVoiceDat({{"v01.pcm", voice}, {"v02.pcm", voice}}));
 }
 
 // Runs the event loop until the job is gone; returns whether the progress
@@ -147,8 +148,8 @@ TEST_F(KitshiftDialogTest, ControlsStartWithTheirDefaults) {
     EXPECT_EQ(dialog.Get<QGroupBox>("voiceGroup")->title(), Utf8("音声設定"));
     EXPECT_TRUE(dialog.Get<QLabel>("status")->text().isEmpty());
 
-    QStringList bitrates = {"8bit",  "16bit",  "24bit",  "32bit",  "40bit",  "48bit",
-                            "56bit", "64bit",  "80bit",  "96bit",  "112bit", "128bit",
+    QStringList bitrates = {"8bit",   "16bit",  "24bit",  "32bit",  "40bit",  "48bit",
+                            "56bit",  "64bit",  "80bit",  "96bit",  "112bit", "128bit",
                             "160bit", "192bit", "224bit", "256bit", "320bit"};
     QStringList rates = {"16.00kHz", "22.05kHz", "24.00kHz", "32.00kHz", "44.10kHz", "48.00kHz"};
     struct Expected {
@@ -156,13 +157,11 @@ TEST_F(KitshiftDialogTest, ControlsStartWithTheirDefaults) {
         QStringList items;
         int index;
     };
-    for (const Expected& combo : {Expected{"musicBitrate", bitrates, 7},
-                                  Expected{"musicFrequency", rates, 1},
-                                  Expected{"voiceBitrate", bitrates, 3},
-                                  Expected{"voiceFrequency", rates, 1},
-                                  Expected{"outputFormat", {"MP3", "MOGG"}, 0},
-                                  Expected{"title", {"Voskerinta", "Tamro", "belomantes",
-                                                     "Quevara"}, 0}}) {
+    for (const Expected& combo :
+         {Expected{"musicBitrate", bitrates, 7}, Expected{"musicFrequency", rates, 1},
+          Expected{"voiceBitrate", bitrates, 3}, Expected{"voiceFrequency", rates, 1},
+          Expected{"outputFormat", {"MP3", "MOGG"}, 0},
+          Expected{"title", {"Voskerinta", "Tamro", "belomantes", "Quevara"}, 0}}) {
         auto* box = dialog.Get<QComboBox>(combo.name);
         EXPECT_EQ(Items(box), combo.items) << combo.name;
         EXPECT_EQ(box->currentIndex(), combo.index) << combo.name;
@@ -276,7 +275,8 @@ TEST_F(KitshiftDialogTest, FinishedJobWithProblemsListsThem) {
     RunUntilFinished(dialog);
     ASSERT_EQ(dialog.messages.size(), 1u);
     EXPECT_EQ(dialog.messages[0].kind, KitshiftDialog::MessageKind::kInformation);
-    EXPECT_TRUE(dialog.messages[0].text.contains("pic1.crx")) << dialog.messages[0].text.toStdString();
+    EXPECT_TRUE(dialog.messages[0].text.contains("pic1.crx"))
+        << dialog.messages[0].text.toStdString();
     EXPECT_FALSE(dialog.messages[0].text.contains("pic0.crx"));
 }
 
@@ -291,6 +291,9 @@ TEST_F(KitshiftDialogTest, ClosingStopsARunningJob) {
     ASSERT_TRUE(dialog.JobRunning());
     dialog.close();
     EXPECT_FALSE(dialog.JobRunning());
+    // Stopped between files, long before the voices: waiting alone would have
+    // let the run finish.
+    EXPECT_FALSE(fs::exists(output / "voice.mlz"));
     EXPECT_TRUE(dialog.Get<QPushButton>("startButton")->isEnabled());
 }
 
