@@ -105,8 +105,7 @@ formats::ByteVector MakeCrx(Source kind) {
 }
 
 const formats::ByteVector& CrxFile(Source kind) {
-    static const formats::ByteVector files[] = {MakeCrx(Source::kLzPalette),
-                                                MakeCrx(Source::kLz24),
+    static const formats::ByteVector files[] = {MakeCrx(Source::kLzPalette), MakeCrx(Source::kLz24),
                                                 MakeCrx(Source::kZlibPalette),
                                                 MakeCrx(Source::kZlib24)};
     return files[static_cast<int>(kind)];
@@ -160,8 +159,7 @@ BENCHMARK_CAPTURE(BM_ConvertCrxPicture, lz_palette_opaque, Source::kLzPalette, E
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ConvertCrxPicture, lz_24bit_opaque, Source::kLz24, Encoder::kOpaque)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_ConvertCrxPicture, zlib_palette_opaque, Source::kZlibPalette,
-                  Encoder::kOpaque)
+BENCHMARK_CAPTURE(BM_ConvertCrxPicture, zlib_palette_opaque, Source::kZlibPalette, Encoder::kOpaque)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ConvertCrxPicture, zlib_24bit_opaque, Source::kZlib24, Encoder::kOpaque)
     ->Unit(benchmark::kMillisecond);

@@ -1,0 +1,227 @@
+// The sample title's generated install folder is what the converter expects:
+// a title folder by its marker, every picture decodes to the drawing it was
+// made from, every sound prepares in its stage, and "voice.dat" holds its
+// three records.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <set>
+
+#include "kitshift/crx_decoder.h"
+#include "kitshift/pcm_decoders.h"
+#include "kitshift/source_tree.h"
+#include "kitshift/title_checks.h"
+#include "kitshift/voice_archive_reader.h"
+#include "sample/pc_title/install_tree.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using formats::ByteVector;
+using pc_title::PcmCoding;
+using pc_title::SampleSound;
+
+class GeneratedInstallTest : public testing::Test {
+protected:
+    // Written once for the suite: the folder takes a good part of a second.
+    static void SetUpTestSuite() {
+        folder = std::make_unique<testing_support::TempDir>();
+        std::string error;
+        written = pc_title::WriteSampleInstall(folder->path(), &report, &error);
+        EXPECT_TRUE(written) << error;
+    }
+    static void TearDownTestSuite() { folder.reset(); }
+
+    void SetUp() override { ASSERT_TRUE(written); }
+
+    static fs::path Root() { return folder->path(); }
+    static ByteVector Read(const std::string& relative) {
+        return testing_support::ReadHostFile(Root() / relative);
+    }
+
+    static std::unique_ptr<testing_support::TempDir> folder;
+    static pc_title::InstallReport report;
+    static bool written;
+};
+
+std::unique_ptr<testing_support::TempDir> GeneratedInstallTest::folder;
+pc_title::InstallReport GeneratedInstallTest::report;
+bool GeneratedInstallTest::written = false;
+
+std::vector<int16_t> Samples(const ByteVector& pcm) {
+    std::vector<int16_t> samples(pcm.size() / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(formats::ReadLe16(pcm, i * 2));
+    return samples;
+}
+
+// Root mean square of the difference, over that of the original.
+double RelativeError(const std::vector<int16_t>& original, const std::vector<int16_t>& decoded) {
+    double difference = 0;
+    double energy = 0;
+    for (size_t i = 0; i < original.size(); ++i) {
+        double d = static_cast<double>(original[i]) - decoded[i];
+        difference += d * d;
+        energy += static_cast<double>(original[i]) * original[i];
+    }
+    return std::sqrt(difference / energy);
+}
+
+// What the converter's decoder gives back must be the composed sound: the
+// exact samples for the raw coding, close to them for the lossy codings.
+void ExpectSoundBack(const SampleSound& sound, const kitshift::PreparedSound& prepared) {
+    std::vector<int16_t> composed = sound.compose();
+    ASSERT_FALSE(composed.empty());
+    EXPECT_EQ(prepared.sampleRate, pc_title::kSampleSoundRate);
+    EXPECT_EQ(prepared.channels, sound.channels);
+    EXPECT_EQ(prepared.bitsPerSample, 16);
+    ASSERT_EQ(prepared.pcm.size(), composed.size() * 2);
+    std::vector<int16_t> decoded = Samples(prepared.pcm);
+    if (sound.coding == PcmCoding::kRaw) {
+        EXPECT_EQ(decoded, composed);
+    } else {
+        EXPECT_LT(RelativeError(composed, decoded), 0.03);
+    }
+}
+
+TEST_F(GeneratedInstallTest, IsASmallTitleFolderTheWalkClassifies) {
+    EXPECT_TRUE(kitshift::HasTitleExecutable(Root()));
+    EXPECT_TRUE(fs::is_regular_file(Root() / pc_title::kSampleTitleExecutable));
+
+    uint64_t bytes = 0;
+    for (const std::string& file : report.files) bytes += fs::file_size(Root() / file);
+    EXPECT_EQ(bytes, report.bytes);
+    EXPECT_LT(report.bytes, 10u << 20);
+
+    kitshift::SourceTree tree(Root());
+    std::string error;
+    ASSERT_EQ(tree.Scan({}, {}, {}, false, &error), static_cast<int>(report.files.size()))
+        << error;
+    // Four pictures and the map; the loose music and effect; one voice file.
+    EXPECT_EQ(tree.Counters().pictures, 5);
+    EXPECT_EQ(tree.Counters().scripts, 0);
+    EXPECT_EQ(tree.Counters().musicSounds, 3);
+    EXPECT_EQ(tree.Counters().voiceSounds, 1);
+    bool voiceFolderFound = false;
+    for (const kitshift::SourceFileNode& node : tree.Nodes()) {
+        if (node.fileName == "v0001.pcm") {
+            voiceFolderFound = true;
+            EXPECT_TRUE(node.voice);
+            EXPECT_EQ(node.destinationFolder, "voice\\ev01");
+        }
+    }
+    EXPECT_TRUE(voiceFolderFound);
+}
+
+TEST_F(GeneratedInstallTest, EveryPictureDecodesToItsDrawing) {
+    std::set<std::pair<kitshift::CrxScheme, uint32_t>> storages;
+    for (const pc_title::SamplePicture& entry : pc_title::SamplePictures()) {
+        SCOPED_TRACE(entry.path);
+        kitshift::SourcePicture picture;
+        std::string error;
+        ASSERT_TRUE(kitshift::DecodeCrx(Read(entry.path), &picture, &error)) << error;
+        EXPECT_EQ(picture.width, 800u);
+        EXPECT_EQ(picture.height, 600u);
+        EXPECT_EQ(picture.bitsPerPixel, entry.palette ? 8u : 24u);
+        EXPECT_EQ(picture.scheme, entry.scheme == pc_title::CrxWriteScheme::Lz
+                                      ? kitshift::CrxScheme::Lz
+                                      : kitshift::CrxScheme::Zlib);
+        // Both schemes are lossless: the pixels are exactly those drawn.
+        EXPECT_TRUE(picture.pixels == entry.draw().pixels);
+        storages.insert({picture.scheme, picture.bitsPerPixel});
+    }
+    // Every storage the converter reads: zlib and LZ, each 24-bit and paletted.
+    EXPECT_EQ(storages.size(), 4u);
+}
+
+TEST_F(GeneratedInstallTest, SheetsKeepTheKeyAndPalettesPutItFirst) {
+    pc_title::DrawnPicture character = pc_title::DrawCharacter();
+    size_t keyPixels = 0;
+    for (size_t i = 0; i < character.pixels.size(); i += 3) {
+        if (character.pixels[i] == 255 && character.pixels[i + 1] == 0 &&
+            character.pixels[i + 2] == 255)
+            ++keyPixels;
+    }
+    size_t pixelCount = character.pixels.size() / 3;
+    EXPECT_GT(keyPixels, pixelCount / 4);
+    EXPECT_LT(keyPixels, pixelCount * 3 / 4);
+
+    pc_title::CrxSource paletted;
+    ASSERT_TRUE(pc_title::PalettizePicture(character, &paletted));
+    ASSERT_GE(paletted.palette.size(), 2u);
+    EXPECT_EQ(paletted.palette[0], (std::array<uint8_t, 3>{255, 0, 255}));
+    EXPECT_EQ(paletted.pixels[0], 0);  // the top-left corner is transparent
+    // The skies' gradients do not fit a palette.
+    EXPECT_FALSE(pc_title::PalettizePicture(pc_title::DrawHillsBackground(), &paletted));
+}
+
+TEST_F(GeneratedInstallTest, LooseSoundsPrepareInTheirStage) {
+    std::set<PcmCoding> codings;
+    for (const SampleSound& sound : pc_title::SampleSounds()) {
+        if (sound.voiceRecord) continue;
+        SCOPED_TRACE(sound.path);
+        bool voiceFolder = std::string(sound.path).find("/voice/") != std::string::npos;
+        kitshift::PreparedSound prepared;
+        ASSERT_EQ(kitshift::PrepareSound(Read(sound.path),
+                                         voiceFolder ? kitshift::SoundStage::kVoiceFile
+                                                     : kitshift::SoundStage::kMusic,
+                                         &prepared),
+                  1);
+        ExpectSoundBack(sound, prepared);
+        if (!voiceFolder) codings.insert(sound.coding);
+    }
+    EXPECT_EQ(codings.size(), 3u);  // music and effects in every coding
+}
+
+TEST_F(GeneratedInstallTest, VoiceDatHoldsThreeRecordsThatPrepare) {
+    ByteVector file = Read("GameData/voice.dat");
+    kitshift::VoiceIndex index;
+    ASSERT_EQ(kitshift::ReadVoiceIndex(file, &index), 1);
+    EXPECT_TRUE(index.problems.empty());
+    std::vector<const SampleSound*> expected;
+    for (const SampleSound& sound : pc_title::SampleSounds()) {
+        if (sound.voiceRecord) expected.push_back(&sound);
+    }
+    ASSERT_EQ(expected.size(), 3u);
+    ASSERT_EQ(index.records.size(), 3u);
+    for (size_t i = 0; i < index.records.size(); ++i) {
+        const kitshift::VoiceRecord& record = index.records[i];
+        SCOPED_TRACE(record.name);
+        EXPECT_TRUE(record.valid);
+        EXPECT_EQ(record.name, expected[i]->path);
+        kitshift::PreparedSound prepared;
+        ASSERT_EQ(kitshift::PrepareSound(kitshift::VoiceRecordData(file, record),
+                                         kitshift::SoundStage::kVoiceRecord, &prepared),
+                  1);
+        ExpectSoundBack(*expected[i], prepared);
+    }
+}
+
+TEST_F(GeneratedInstallTest, SameBytesEveryRun) {
+    testing_support::TempDir again;
+    pc_title::InstallReport second;
+    std::string error;
+    ASSERT_TRUE(pc_title::WriteSampleInstall(again.path(), &second, &error)) << error;
+    ASSERT_EQ(second.files, report.files);
+    for (const std::string& file : report.files) {
+        SCOPED_TRACE(file);
+        EXPECT_TRUE(testing_support::ReadHostFile(again / file) == Read(file));
+    }
+}
+
+TEST(GeneratedInstallWriteTest, UnwritableRootFailsWithTheReason) {
+    testing_support::TempDir dir;
+    // A file where the folder should be.
+    testing_support::WriteHostFile(dir / "taken", std::string("x"));
+    pc_title::InstallReport report;
+    std::string error;
+    EXPECT_FALSE(pc_title::WriteSampleInstall(dir / "taken", &report, &error));
+    EXPECT_NE(error.find("taken"), std::string::npos);
+    EXPECT_TRUE(report.files.empty());
+}
+
+}  // namespace
