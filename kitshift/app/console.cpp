@@ -79,6 +79,8 @@ public:
     ProgressLine() : terminal(::isatty(STDOUT_FILENO) != 0) {}
 
     void Show(const ConversionJob& job, bool force) {
+        // Nothing to say until the walk has counted the files.
+        if (!force && job.EntriesTotal() == 0) return;
         auto now = std::chrono::steady_clock::now();
         if (!force && !terminal && now - lastPrint < std::chrono::seconds(5)) return;
         lastPrint = now;

@@ -118,8 +118,12 @@ private:
     uint32_t state;
 };
 
-double FarHill(int x) { return 350 + 28 * std::sin(x / 90.0) + 13 * std::sin(x / 37.0 + 1.0); }
-double NearHill(int x) { return 425 + 38 * std::sin(x / 140.0 + 2.0) + 11 * std::sin(x / 45.0); }
+double FarHill(int x) {
+    return 350 + 28 * std::sin(x / 90.0) + 13 * std::sin(x / 37.0 + 1.0);
+}
+double NearHill(int x) {
+    return 425 + 38 * std::sin(x / 140.0 + 2.0) + 11 * std::sin(x / 45.0);
+}
 
 // The shared landscape of both backgrounds; `night` darkens it and swaps
 // the sun for a moon and stars.
@@ -137,7 +141,8 @@ DrawnPicture DrawPlace(bool night) {
             // A soft glow around the sun (or the moon).
             double d = std::hypot(x - sunX, y - sunY);
             double glow = std::max(0.0, 1.0 - d / (night ? 120.0 : 200.0));
-            c.Set(x, y, Mix(sky, night ? Colour{120, 130, 170} : Colour{255, 236, 190}, glow * 0.6));
+            c.Set(x, y,
+                  Mix(sky, night ? Colour{120, 130, 170} : Colour{255, 236, 190}, glow * 0.6));
         }
     }
     if (night) {
@@ -182,15 +187,15 @@ DrawnPicture DrawPlace(bool night) {
         Colour trunk = night ? Colour{30, 22, 20} : Colour{96, 64, 40};
         Colour leaves = night ? Colour{12, 34, 26} : Colour{34, 92, 48};
         c.Box(treeX[i] - 5, base - 30, treeX[i] + 5, base, trunk);
-        c.Trapezoid(base - 30 - treeHeight[i], base - 20, treeX[i], 2, treeX[i], treeHeight[i] / 3.0,
-                    leaves);
+        c.Trapezoid(base - 30 - treeHeight[i], base - 20, treeX[i], 2, treeX[i],
+                    treeHeight[i] / 3.0, leaves);
     }
     return c.Take();
 }
 
 // --- Sounds
 
-// An envelope'd note with a few harmonics, added into interleaved samples.
+// A note with an envelope and a few harmonics, added into interleaved samples.
 void AddNote(std::vector<double>& mix, int channels, double start, double length, double hertz,
              double amplitude, double pan, double brightness) {
     const double rate = kSampleSoundRate;
@@ -215,7 +220,9 @@ void AddNote(std::vector<double>& mix, int channels, double start, double length
     }
 }
 
-double NoteHertz(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
+double NoteHertz(int midi) {
+    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+}
 
 std::vector<int16_t> ToSamples(const std::vector<double>& mix) {
     std::vector<int16_t> samples(mix.size());
@@ -240,8 +247,8 @@ std::vector<int16_t> ComposeTownTheme() {
 
 // Four seconds of slow arpeggios over A minor, F, C and G, in mono.
 std::vector<int16_t> ComposeEveningTheme() {
-    constexpr int kChords[4][4] = {{57, 60, 64, 60}, {53, 57, 60, 57}, {48, 52, 55, 52},
-                                   {55, 59, 62, 59}};
+    constexpr int kChords[4][4] = {
+        {57, 60, 64, 60}, {53, 57, 60, 57}, {48, 52, 55, 52}, {55, 59, 62, 59}};
     std::vector<double> mix(static_cast<size_t>(4.0 * kSampleSoundRate), 0.0);
     for (int chord = 0; chord < 4; ++chord) {
         for (int step = 0; step < 4; ++step) {
@@ -305,10 +312,18 @@ constexpr Vowel kU{360, 1300};
 constexpr Vowel kE{500, 1900};
 constexpr Vowel kO{500, 900};
 
-std::vector<int16_t> VoiceGreeting() { return SpokenPhrase(210, {kO, kA, kE, kI}, 0.2); }
-std::vector<int16_t> VoiceQuestion() { return SpokenPhrase(150, {kA, kU, kO}, 0.24); }
-std::vector<int16_t> VoiceReply() { return SpokenPhrase(230, {kE, kE, kA, kU, kI}, 0.17); }
-std::vector<int16_t> VoiceCall() { return SpokenPhrase(190, {kI, kA, kO}, 0.22); }
+std::vector<int16_t> VoiceGreeting() {
+    return SpokenPhrase(210, {kO, kA, kE, kI}, 0.2);
+}
+std::vector<int16_t> VoiceQuestion() {
+    return SpokenPhrase(150, {kA, kU, kO}, 0.24);
+}
+std::vector<int16_t> VoiceReply() {
+    return SpokenPhrase(230, {kE, kE, kA, kU, kI}, 0.17);
+}
+std::vector<int16_t> VoiceCall() {
+    return SpokenPhrase(190, {kI, kA, kO}, 0.22);
+}
 
 // A small tile map of the town: grass, a road, houses and a pond.
 ByteVector TownMap() {
@@ -347,9 +362,13 @@ bool WriteFile(const fs::path& root, const std::string& relative, const ByteVect
 
 }  // namespace
 
-DrawnPicture DrawHillsBackground() { return DrawPlace(false); }
+DrawnPicture DrawHillsBackground() {
+    return DrawPlace(false);
+}
 
-DrawnPicture DrawNightBackground() { return DrawPlace(true); }
+DrawnPicture DrawNightBackground() {
+    return DrawPlace(true);
+}
 
 DrawnPicture DrawCharacter() {
     Canvas c(kSamplePictureWidth, kSamplePictureHeight, kKey);

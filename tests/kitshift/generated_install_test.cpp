@@ -99,8 +99,7 @@ TEST_F(GeneratedInstallTest, IsASmallTitleFolderTheWalkClassifies) {
 
     kitshift::SourceTree tree(Root());
     std::string error;
-    ASSERT_EQ(tree.Scan({}, {}, {}, false, &error), static_cast<int>(report.files.size()))
-        << error;
+    ASSERT_EQ(tree.Scan({}, {}, {}, false, &error), static_cast<int>(report.files.size())) << error;
     // Four pictures and the map; the loose music and effect; one voice file.
     EXPECT_EQ(tree.Counters().pictures, 5);
     EXPECT_EQ(tree.Counters().scripts, 0);
@@ -166,10 +165,10 @@ TEST_F(GeneratedInstallTest, LooseSoundsPrepareInTheirStage) {
         SCOPED_TRACE(sound.path);
         bool voiceFolder = std::string(sound.path).find("/voice/") != std::string::npos;
         kitshift::PreparedSound prepared;
-        ASSERT_EQ(kitshift::PrepareSound(Read(sound.path),
-                                         voiceFolder ? kitshift::SoundStage::kVoiceFile
-                                                     : kitshift::SoundStage::kMusic,
-                                         &prepared),
+        ASSERT_EQ(kitshift::PrepareSound(
+                      Read(sound.path),
+                      voiceFolder ? kitshift::SoundStage::kVoiceFile : kitshift::SoundStage::kMusic,
+                      &prepared),
                   1);
         ExpectSoundBack(sound, prepared);
         if (!voiceFolder) codings.insert(sound.coding);
