@@ -62,5 +62,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mirelo: %s\n", error.c_str());
         return commandLine.headless ? 2 : 1;
     }
-    return core::RunEngine(backend, folder);
+    core::DirectStart start{commandLine.scenario, commandLine.dialect};
+    return core::RunEngine(backend, folder, nullptr, start);
 }

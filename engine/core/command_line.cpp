@@ -6,7 +6,7 @@
 namespace core {
 
 const char kUsage[] =
-    "usage: mirelo [--data DIR] [--scale N] [--fullscreen]\n"
+    "usage: mirelo [--data DIR] [--scale N] [--fullscreen] [--scenario NAME --dialect D]\n"
     "       mirelo --headless [--data DIR] --until MS [--input FILE] [--shot-at MS,MS,...]\n"
     "              [--shot-every MS] [--shots DIR] [--audio-out FILE.wav]\n"
     "\n"
@@ -14,6 +14,8 @@ const char kUsage[] =
     "                   (default: the folder of the mirelo executable)\n"
     "  --scale N        whole window scale factor of the 320 x 240 picture (default 3)\n"
     "  --fullscreen     start full screen (F11 or Alt+Enter switches at any time)\n"
+    "  --scenario NAME  start a new game directly with GameData\\sinario\\NAME.MES from\n"
+    "                   the scenario archive of dialect D (--dialect 0, 1 or 2)\n"
     "  --headless       no window and no sound device; a virtual clock that runs as fast\n"
     "                   as the machine allows\n"
     "  --until MS       headless: end the run at this virtual time\n"
@@ -67,6 +69,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
             parsed.version = true;
         } else if (arg == "--headless") {
             parsed.headless = true;
+        } else if (arg == "--scenario") {
+            if (!value(&parsed.scenario)) return false;
+        } else if (arg == "--dialect") {
+            if (!number(&scratch)) return false;
+            if (scratch > 2) {
+                *error = "--dialect must be 0, 1 or 2";
+                return false;
+            }
+            parsed.dialect = static_cast<int>(scratch);
         } else if (arg == "--fullscreen") {
             parsed.backend.fullScreen = true;
         } else if (arg == "--data") {
@@ -121,6 +132,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
     if (headlessOnly && !parsed.headless && !parsed.help && !parsed.version) {
         *error =
             "--until, --input, --shot-at, --shot-every, --shots and --audio-out need --headless";
+        return false;
+    }
+    if ((parsed.scenario.empty() != (parsed.dialect < 0)) && !parsed.help && !parsed.version) {
+        *error = "--scenario and --dialect go together";
         return false;
     }
     if (parsed.headless && !untilGiven && !parsed.help && !parsed.version) {

@@ -1,8 +1,11 @@
 #include "engine/core/engine.h"
 
+#include "engine/script/interpreter.h"
 #include "platform/device_file.h"
 
 namespace core {
+
+Engine::~Engine() = default;
 
 intptr_t Engine::HandleMessage(const platform::Message& message) {
     switch (message.code) {
@@ -51,7 +54,8 @@ void Engine::RunFrame() {
     HandleRemovedAndChanged();
     composer.globalBrightness = Brightness();
     gfx::TextDrawSettings textSettings{settings.transMode, settings.messageShadow != 0};
-    if (composer.ComposeFrame(screen, dirty, images, nullptr, messageFont.get(), textSettings)) {
+    gfx::TextLayer* text = story ? story->FrameText() : nullptr;
+    if (composer.ComposeFrame(screen, dirty, images, text, messageFont.get(), textSettings)) {
         composer.PresentFrame(screen, dirty, quakeX, quakeY, *this);
     }
     dirty.Clear();
@@ -86,6 +90,9 @@ void Engine::DispatchState() {
     switch (gameState) {
         case kStateLogo:
             RunLogo();
+            break;
+        case kStateScript:
+            if (story) story->RunScript();
             break;
         default:
             // The title, the story and the other screens run nothing yet.

@@ -3,13 +3,20 @@
 // layers. It takes the window's destroy, paint, close and command messages,
 // runs the idle tick and the frame pass, and dispatches the game states.
 
+#include <memory>
+
 #include "engine/core/game_layer.h"
+
+namespace script {
+class Interpreter;
+}
 
 namespace core {
 
 class Engine : public GameLayer {
 public:
     using GameLayer::GameLayer;
+    ~Engine() override;
 
     intptr_t HandleMessage(const platform::Message& message) override;
 
@@ -22,6 +29,10 @@ public:
 
     // Loads the images held for the whole run (slots 64..66).
     void LoadStartupImages();
+
+    // The story: its interpreter, effects and message window (made at
+    // start-up once the data set's tables are read).
+    std::unique_ptr<script::Interpreter> story;
 
 private:
     void RunLogo();

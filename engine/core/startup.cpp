@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/core/engine.h"
+#include "engine/script/interpreter.h"
 #include "platform/device_file.h"
 #include "platform/device_path.h"
 #include "platform/text_encoding.h"
@@ -31,7 +32,7 @@ void ReportMissingData(const Engine& engine) {
 }  // namespace
 
 int RunEngine(platform::Backend& backend, const std::string& programFolder,
-              EngineObserver* observer) {
+              EngineObserver* observer, const DirectStart& start) {
     platform::SetGxDevice(backend.display.get());
     struct DeviceReset {
         ~DeviceReset() { platform::SetGxDevice(nullptr); }
@@ -70,6 +71,22 @@ int RunEngine(platform::Backend& backend, const std::string& programFolder,
     engine->frameTimer.Start(kFramePeriodMs, engine->clock);
     ReportMissingData(*engine);
     engine->LoadStartupImages();
+    // The data set's tables and the story.
+    script::DataSetTables tables;
+    std::string tablesError;
+    if (!script::LoadDataSetTables(engine->programFolder, &tables, &tablesError)) {
+        backend.system->MessageBox(tablesError, kErrorCaption);
+        return 1;
+    }
+    engine->story = std::make_unique<script::Interpreter>(*engine, std::move(tables));
+    if (!start.scenario.empty()) {
+        std::string name;
+        if (!platform::Utf8ToSjis(start.scenario, &name) ||
+            !engine->story->StartScenario(start.dialect, name)) {
+            backend.system->MessageBox("Cannot load scenario " + start.scenario, kErrorCaption);
+            return 1;
+        }
+    }
 
     // 11. The message loop: peek, dispatch, or tick.
     platform::WindowSystem& windows = *backend.window;

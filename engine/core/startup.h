@@ -15,7 +15,16 @@ struct CommandLine {
     bool version = false;
     bool headless = false;
     std::string dataFolder;  // host path; empty = the executable's folder
+    // --scenario NAME --dialect D: start the story directly.
+    std::string scenario;  // UTF-8 as given
+    int dialect = -1;
     platform::BackendOptions backend;
+};
+
+// A story to start at once instead of the logo.
+struct DirectStart {
+    std::string scenario;  // UTF-8; empty: the logo as usual
+    int dialect = 0;
 };
 
 // Parses the arguments after the program name. False with a reason for the
@@ -38,6 +47,6 @@ public:
 // Runs the engine on a backend until it quits; returns the exit code.
 // programFolder: host path of the program folder, ending in '/'.
 int RunEngine(platform::Backend& backend, const std::string& programFolder,
-              EngineObserver* observer = nullptr);
+              EngineObserver* observer = nullptr, const DirectStart& start = {});
 
 }  // namespace core

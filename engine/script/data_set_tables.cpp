@@ -1,0 +1,407 @@
+#include "engine/script/data_set_tables.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "formats/sjis.h"
+#include "platform/device_file.h"
+#include "platform/device_path.h"
+#include "platform/text_encoding.h"
+
+namespace script {
+
+namespace {
+
+// Bounds for the tables whose length the engine does not fix. They only
+// keep a mistyped index from growing a table to millions of entries.
+constexpr int kMaxPairId = 999;
+constexpr int kRouteCount = 7;
+constexpr int kMaxPlaceIndex = 999;
+constexpr int kDialectCount = 3;
+constexpr int kNameTokenCharacters = 3;
+// The table file of a whole title is a few kilobytes; anything near this
+// size is not one.
+constexpr uint64_t kMaxFileBytes = uint64_t{1} << 20;
+
+enum class SectionKind {
+    kMusic,
+    kEffects,
+    kPairs,
+    kPlaceNames,
+    kShadedBackgrounds,
+    kDateChain,
+    kRouteEndings,
+    kNames,
+};
+
+struct SectionInfo {
+    const char* name;
+    SectionKind kind;
+    bool perDialect;
+};
+
+constexpr SectionInfo kSections[] = {
+    {"music", SectionKind::kMusic, true},
+    {"effects", SectionKind::kEffects, true},
+    {"pairs", SectionKind::kPairs, false},
+    {"place-names", SectionKind::kPlaceNames, false},
+    {"shaded-backgrounds", SectionKind::kShadedBackgrounds, false},
+    {"date-chain", SectionKind::kDateChain, false},
+    {"route-endings", SectionKind::kRouteEndings, false},
+    {"names", SectionKind::kNames, false},
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        auto byte = static_cast<uint8_t>(text[i]);
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        }
+        int length;
+        uint32_t code;
+        uint32_t smallest;
+        if ((byte & 0xE0) == 0xC0) {
+            length = 2, code = byte & 0x1F, smallest = 0x80;
+        } else if ((byte & 0xF0) == 0xE0) {
+            length = 3, code = byte & 0x0F, smallest = 0x800;
+        } else if ((byte & 0xF8) == 0xF0) {
+            length = 4, code = byte & 0x07, smallest = 0x10000;
+        } else {
+            return false;
+        }
+        if (text.size() - i < static_cast<size_t>(length)) return false;
+        for (int k = 1; k < length; ++k) {
+            auto next = static_cast<uint8_t>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// A decimal index of at most nine digits (so it fits an int); longer digit
+// strings give a value above every table's range.
+bool ParseIndex(std::string_view text, int64_t* value) {
+    if (text.empty()) return false;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    if (text.size() > 9) {
+        *value = INT64_MAX;
+        return true;
+    }
+    int64_t result = 0;
+    for (char c : text) result = result * 10 + (c - '0');
+    *value = result;
+    return true;
+}
+
+// Three double-byte Shift-JIS characters and nothing else.
+bool IsNameToken(std::string_view sjis) {
+    if (sjis.size() != 2 * kNameTokenCharacters) return false;
+    for (size_t i = 0; i < sjis.size(); i += 2) {
+        if (!formats::IsSjisLead(static_cast<uint8_t>(sjis[i]))) return false;
+    }
+    return true;
+}
+
+class Parser {
+public:
+    bool Run(std::string_view text, DataSetTables* tables, std::string* error);
+
+private:
+    bool ParseLine(std::string_view line);
+    bool ParseHeader(std::string_view header);
+    bool ParseIndexedEntry(std::string_view line);
+    bool ParseListEntry(std::string_view line);
+    bool ParseNameEntry(std::string_view line);
+    // The value after '=' (or a whole list line), unquoted and converted.
+    bool ReadValue(std::string_view text, bool isPath, std::string* sjis);
+    // Notes the use of an index in the current section; false if it was
+    // used before.
+    bool ClaimIndex(int64_t index);
+    bool ClaimPath(const std::string& sjis, const std::string& shown);
+    bool Fail(const std::string& reason) {
+        error_ = std::to_string(lineNumber_) + ": " + reason;
+        return false;
+    }
+
+    DataSetTables tables_;
+    std::string error_;
+    int lineNumber_ = 0;
+    bool inSection_ = false;
+    SectionKind kind_ = SectionKind::kMusic;
+    int dialect_ = 0;
+    // First line of each section seen, by its written form ("music 1").
+    std::map<std::string, int> sectionLines_;
+    // Within the current section: first line of each index, key and path.
+    std::map<int64_t, int> indexLines_;
+    std::map<std::string, int> keyLines_;
+    std::vector<std::pair<std::string, int>> pathLines_;
+};
+
+bool Parser::Run(std::string_view text, DataSetTables* tables, std::string* error) {
+    // Editors on some systems put a byte-order mark in front.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        ++lineNumber_;
+        if (!ParseLine(line)) {
+            if (error) *error = error_;
+            return false;
+        }
+    }
+    *tables = std::move(tables_);
+    return true;
+}
+
+bool Parser::ParseLine(std::string_view line) {
+    if (!IsValidUtf8(line)) return Fail("not valid UTF-8");
+    if (std::any_of(line.begin(), line.end(),
+                    [](char c) { return static_cast<uint8_t>(c) < 0x20 && c != '\t'; })) {
+        return Fail("control character in the line");
+    }
+    line = Trim(line);
+    if (line.empty() || line.front() == '#') return true;
+    if (line.front() == '[') return ParseHeader(line);
+    if (!inSection_) return Fail("entry before the first [section]");
+    switch (kind_) {
+        case SectionKind::kShadedBackgrounds:
+            return ParseListEntry(line);
+        case SectionKind::kNames:
+            return ParseNameEntry(line);
+        default:
+            return ParseIndexedEntry(line);
+    }
+}
+
+bool Parser::ParseHeader(std::string_view header) {
+    if (header.back() != ']') return Fail("section header without a closing ']'");
+    std::string_view inside = Trim(header.substr(1, header.size() - 2));
+    size_t space = inside.find_first_of(" \t");
+    std::string_view name = inside.substr(0, space);
+    std::string_view number =
+        space == std::string_view::npos ? std::string_view() : Trim(inside.substr(space));
+    const SectionInfo* info = nullptr;
+    for (const SectionInfo& candidate : kSections) {
+        if (name == candidate.name) info = &candidate;
+    }
+    if (!info) return Fail("unknown section [" + std::string(inside) + "]");
+
+    std::string canonical(name);
+    dialect_ = 0;
+    if (info->perDialect) {
+        int64_t dialect;
+        if (!ParseIndex(number, &dialect)) {
+            return Fail("section [" + canonical + "] needs a dialect number 0, 1 or 2");
+        }
+        if (dialect >= kDialectCount) {
+            return Fail("dialect " + std::string(number) + " is out of range 0..2");
+        }
+        dialect_ = static_cast<int>(dialect);
+        canonical += " " + std::to_string(dialect_);
+    } else if (!number.empty()) {
+        return Fail("section [" + canonical + "] takes no number");
+    }
+    auto [seen, isNew] = sectionLines_.emplace(canonical, lineNumber_);
+    if (!isNew) {
+        return Fail("section [" + canonical + "] appears a second time (first on line " +
+                    std::to_string(seen->second) + ")");
+    }
+    inSection_ = true;
+    kind_ = info->kind;
+    indexLines_.clear();
+    keyLines_.clear();
+    pathLines_.clear();
+    return true;
+}
+
+bool Parser::ParseIndexedEntry(std::string_view line) {
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return Fail("expected INDEX = VALUE");
+    std::string_view indexText = Trim(line.substr(0, equals));
+    int64_t index;
+    if (!ParseIndex(indexText, &index)) {
+        return Fail("index '" + std::string(indexText) + "' is not a whole number");
+    }
+    int64_t lowest = 0;
+    int64_t highest = 0;
+    switch (kind_) {
+        case SectionKind::kMusic: highest = kMusicRowLength - 1; break;
+        case SectionKind::kEffects: highest = kEffectRowLength - 1; break;
+        case SectionKind::kDateChain: highest = kDateChainLength - 1; break;
+        case SectionKind::kPairs: lowest = 1, highest = kMaxPairId; break;
+        case SectionKind::kRouteEndings: lowest = 1, highest = kRouteCount; break;
+        default: highest = kMaxPlaceIndex; break;
+    }
+    if (index < lowest || index > highest) {
+        return Fail("index " + std::string(indexText) + " is out of range " +
+                    std::to_string(lowest) + ".." + std::to_string(highest));
+    }
+    // A place index stands for several backgrounds (day and night of one
+    // place); there the paths must differ instead.
+    if (kind_ != SectionKind::kPlaceNames && !ClaimIndex(index)) return false;
+
+    std::string_view valueText = Trim(line.substr(equals + 1));
+    std::string value;
+    if (!ReadValue(valueText, true, &value)) return false;
+    auto at = static_cast<size_t>(index);
+    switch (kind_) {
+        case SectionKind::kMusic: tables_.music[dialect_][at] = std::move(value); break;
+        case SectionKind::kEffects: tables_.effects[dialect_][at] = std::move(value); break;
+        case SectionKind::kDateChain: tables_.dateChain[at] = std::move(value); break;
+        case SectionKind::kPairs:
+        case SectionKind::kRouteEndings: {
+            // Id 1 is the first entry; ids left out stay empty.
+            auto& list = kind_ == SectionKind::kPairs ? tables_.pairs : tables_.routeEndings;
+            if (list.size() < at) list.resize(at);
+            list[at - 1] = std::move(value);
+            break;
+        }
+        default:
+            if (value.empty()) return Fail("empty path");
+            if (!ClaimPath(value, std::string(valueText))) return false;
+            tables_.placeNames.push_back({static_cast<int32_t>(index), std::move(value)});
+            break;
+    }
+    return true;
+}
+
+bool Parser::ParseListEntry(std::string_view line) {
+    // A path with '=' in it is rare; a stray "INDEX = VALUE" here is not.
+    if (line.front() != '"' && line.find('=') != std::string_view::npos) {
+        return Fail("expected one path per line, not INDEX = VALUE (quote a path with '=')");
+    }
+    std::string value;
+    if (!ReadValue(line, true, &value)) return false;
+    // The engine's list ends at the first empty entry.
+    if (value.empty()) return Fail("empty path");
+    if (!ClaimPath(value, std::string(line))) return false;
+    tables_.shadedBackgrounds.push_back(std::move(value));
+    return true;
+}
+
+bool Parser::ParseNameEntry(std::string_view line) {
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return Fail("expected KEY = VALUE");
+    std::string key(Trim(line.substr(0, equals)));
+    if (key != "token" && key != "player") {
+        return Fail("unknown name '" + key + "' (expected token or player)");
+    }
+    auto [seen, isNew] = keyLines_.emplace(key, lineNumber_);
+    if (!isNew) {
+        return Fail(key + " is given a second time (first on line " +
+                    std::to_string(seen->second) + ")");
+    }
+    std::string value;
+    if (!ReadValue(Trim(line.substr(equals + 1)), false, &value)) return false;
+    if (key == "token") {
+        if (!IsNameToken(value)) {
+            return Fail("the name token must be exactly three double-byte characters");
+        }
+        tables_.nameToken = std::move(value);
+    } else {
+        if (value.empty()) return Fail("empty player name");
+        tables_.defaultPlayerName = std::move(value);
+    }
+    return true;
+}
+
+bool Parser::ReadValue(std::string_view text, bool isPath, std::string* sjis) {
+    std::string utf8;
+    if (!text.empty() && text.front() == '"') {
+        size_t close = text.find('"', 1);
+        if (close == std::string_view::npos) return Fail("quote without its closing quote");
+        if (!Trim(text.substr(close + 1)).empty()) return Fail("text after the closing quote");
+        utf8 = text.substr(1, close - 1);
+    } else {
+        if (text.empty()) return Fail("missing value (write \"\" for an empty one)");
+        if (text.find('"') != std::string_view::npos) {
+            return Fail("quote inside an unquoted value");
+        }
+        utf8 = text;
+    }
+    // The engine's paths separate folders with '\'; '/' is accepted as the
+    // host's habit. The swap is done on UTF-8, where '/' is never part of
+    // a longer character.
+    if (isPath) std::replace(utf8.begin(), utf8.end(), '/', '\\');
+    if (!platform::Utf8ToSjis(utf8, sjis)) return Fail("'" + utf8 + "' has no Shift-JIS form");
+    return true;
+}
+
+bool Parser::ClaimIndex(int64_t index) {
+    auto [seen, isNew] = indexLines_.emplace(index, lineNumber_);
+    if (isNew) return true;
+    return Fail("index " + std::to_string(index) + " is given a second time (first on line " +
+                std::to_string(seen->second) + ")");
+}
+
+// The engine compares these paths without regard to ASCII case, so two
+// spellings of one path would leave the second one unreachable.
+bool Parser::ClaimPath(const std::string& sjis, const std::string& shown) {
+    for (const auto& [path, line] : pathLines_) {
+        if (formats::SjisEqualNoCase(path, sjis)) {
+            return Fail("path " + shown + " is listed a second time (first on line " +
+                        std::to_string(line) + ")");
+        }
+    }
+    pathLines_.emplace_back(sjis, lineNumber_);
+    return true;
+}
+
+}  // namespace
+
+bool ParseDataSetTables(std::string_view utf8Text, DataSetTables* tables, std::string* error) {
+    return Parser().Run(utf8Text, tables, error);
+}
+
+bool LoadDataSetTables(const std::string& programFolder, DataSetTables* tables,
+                       std::string* error) {
+    std::string path = programFolder + kDataSetFileName;
+    std::string shownPath = platform::DeviceToHostPath(path);
+    // Titles converted before the tables existed have no file: the engine
+    // then runs with empty tables rather than not at all.
+    auto file = platform::DeviceFile::OpenForReading(path);
+    if (!file) {
+        *tables = DataSetTables();
+        return true;
+    }
+    if (file->Size() > kMaxFileBytes) {
+        if (error) *error = shownPath + ": larger than 1 MiB, not a table file";
+        return false;
+    }
+    std::string text(static_cast<size_t>(file->Size()), '\0');
+    if (!file->ReadAt(0, {reinterpret_cast<uint8_t*>(text.data()), text.size()})) {
+        if (error) *error = shownPath + ": cannot be read";
+        return false;
+    }
+    std::string lineError;
+    if (!ParseDataSetTables(text, tables, &lineError)) {
+        if (error) *error = shownPath + ":" + lineError;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace script

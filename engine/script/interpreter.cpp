@@ -1,0 +1,332 @@
+#include "engine/script/interpreter.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/core/engine.h"
+#include "engine/script/script_input.h"
+#include "formats/sjis.h"
+#include "platform/text_encoding.h"
+
+namespace script {
+
+using formats::MesOp;
+
+Interpreter::Interpreter(core::Engine& engine, DataSetTables tables)
+    : tables(std::move(tables)), engine(engine), plates(engine) {}
+
+Interpreter::~Interpreter() {
+    StopParticles();
+    RemoveCaption();
+    window.reset();
+}
+
+uint32_t Interpreter::Now() const { return engine.clock.Now(); }
+
+bool Interpreter::Confirmed() const { return ConfirmLatched(engine); }
+
+int32_t Interpreter::Operand(size_t offset) const {
+    return formats::MesOperand(formats::ByteSpan(engine.scriptLine.data(), lineLength), offset);
+}
+
+std::string Interpreter::NameOperand(size_t offset) const {
+    if (offset >= lineLength) return {};
+    const char* start = reinterpret_cast<const char*>(engine.scriptLine.data()) + offset;
+    return std::string(start, strnlen(start, lineLength - offset));
+}
+
+std::string Interpreter::TextOperand() const {
+    if (lineLength <= 1) return {};
+    return formats::DecodeMesText(
+        formats::ByteSpan(engine.scriptLine.data() + 1, lineLength - 1));
+}
+
+formats::MesOp Interpreter::NextOperation() const {
+    if (nextPc >= state.script.size()) return MesOp::kHalt;
+    return formats::DecodeMesOpcode(dialect, state.script[nextPc]);
+}
+
+Interpreter::Step Interpreter::Advance() {
+    state.pc = nextPc;
+    moved = true;
+    return Step::kContinue;
+}
+
+Interpreter::Step Interpreter::AdvanceAndEnd() {
+    Advance();
+    return Step::kEndTick;
+}
+
+Interpreter::Step Interpreter::JumpTo(int32_t key) {
+    int64_t offset = formats::FindMesLabel(state.labels, key);
+    if (offset < 0) {
+        // A key the script does not define: stay on this record.
+        return Step::kEndTick;
+    }
+    state.pc = static_cast<size_t>(offset);
+    moved = true;
+    return Step::kContinue;
+}
+
+void Interpreter::RunScript() {
+    dialect = engine.scriptDialect;
+    if (!state.loaded) {
+        // Nothing to run: a scenario that could not be loaded ends the game.
+        ReturnToTitle();
+        return;
+    }
+    for (int records = 0; records < kMaxRecordsPerTick; ++records) {
+        formats::MesRecord record;
+        if (!formats::NextMesRecord(state.script, state.pc, &record)) break;  // past the end
+        if (record.length >= formats::kMesLineBufferSize) {
+            if (!reportedLongRecord) {
+                std::fprintf(stderr,
+                             "mirelo: %s: record at byte %zu is %zu bytes, longer than the line "
+                             "buffer; the script stops there\n",
+                             platform::SjisForDisplay(state.scenarioPath).c_str(), record.offset,
+                             record.length);
+                reportedLongRecord = true;
+            }
+            break;
+        }
+        std::memcpy(engine.scriptLine.data(), state.script.data() + record.offset, record.length);
+        engine.scriptLine[record.length] = 0;
+        lineLength = record.length;
+        nextPc = record.next;
+        moved = false;
+        MesOp op = formats::DecodeMesOpcode(dialect, engine.scriptLine[0]);
+        Step step = Execute(op);
+        if (!state.loaded) return;  // the record ended the game or its script
+        if (moved) {
+            state.recordTicks = 0;
+        } else {
+            ++state.recordTicks;
+        }
+        if (step == Step::kEndTick) break;
+    }
+    if (dialect <= 1 && state.particles.active && engine.settings.tilvaMode) StepParticles();
+    if (dialect == 0) StepCaption();
+}
+
+int Interpreter::LoadScenarioFile(std::string_view path) {
+    dialect = engine.scriptDialect;
+    size_t slash = formats::SjisFindLastBackslash(path);
+    std::string file(slash == formats::kSjisNotFound ? path : path.substr(slash + 1));
+    bool seen = false;
+    for (const std::string& name : state.seenScenarios) seen = seen || name == file;
+    if (!seen) state.seenScenarios.push_back(file);
+
+    if (engine.mixer) engine.mixer->HaltEffect(2);
+    RemoveCaption();
+    StopParticles();
+
+    state.scenarioPath = std::string(path);
+    state.script.clear();
+    state.loaded = false;
+    const std::string& archive = engine.dataFolders[core::kLocationScenario0 + dialect];
+    formats::ByteVector bytes;
+    if (!engine.archives.ReadEntry(archive, path, &bytes)) {
+        std::fprintf(stderr, "mirelo: cannot load scenario %s from %s\n",
+                     platform::SjisForDisplay(path).c_str(),
+                     platform::SjisForDisplay(archive).c_str());
+        return 0;
+    }
+    state.script = std::move(bytes);
+    state.loaded = true;
+    state.pc = 0;
+    state.recordTicks = 0;
+    moved = true;
+    state.labels = formats::ScanMesLabels(state.script, dialect);
+    state.choices.collecting = false;
+    state.messageNumber = 0;
+    engine.quakeX = engine.quakeY = 0;
+    state.pictureChanged = false;
+    state.particles.active = false;
+    vars.SetGlobalBit(1024, false);
+    reportedLongRecord = false;
+    return 1;
+}
+
+void Interpreter::NewGame() {
+    state.choices.collecting = false;
+    engine.gameState = core::kStateScript;
+    engine.subState = 0;
+    state.chainIndex = 0;
+    engine.scriptDialect = 1;
+    dialect = 1;
+    vars.variables.fill(0);
+    vars.flags.fill(0);
+    vars.flags[64] = vars.GlobalBit(2032);
+    vars.flags[96] = vars.GlobalBit(2033);
+    vars.flags[128] = vars.GlobalBit(2034);
+    vars.flags[160] = vars.GlobalBit(2035);
+    state.fromScenarioSelect = false;
+    BuildMessageWindow();
+}
+
+void Interpreter::ReturnToTitle() {
+    RemoveMessageWindow();
+    engine.scriptDialect = 0;
+    dialect = 0;
+    engine.SetBrightness(256);
+    engine.music->Stop();
+    if (engine.mixer) engine.mixer->StopAll();
+    StopParticles();
+    RemoveCaption();
+    plates.Remove();
+    engine.DeleteAllSprites();
+    engine.FreeAllImages();
+    state.shownPaths = {};
+    engine.gameState = core::kStateLogo;
+    engine.subState = 0;
+    state.chainIndex = 0;
+    engine.MarkScreenDirty();
+    state.scenarioPath.clear();
+    state.script.clear();
+    state.loaded = false;
+}
+
+int Interpreter::StartScenario(int startDialect, std::string_view name) {
+    NewGame();
+    engine.scriptDialect = startDialect;
+    dialect = startDialect;
+    BuildMessageWindow();
+    std::string path = "GameData\\sinario\\" + std::string(name) + ".MES";
+    return LoadScenarioFile(path);
+}
+
+void Interpreter::BuildMessageWindow() {
+    window.reset();
+    window = std::make_unique<MessageWindow>(engine, engine.scriptDialect, tables);
+}
+
+void Interpreter::RemoveMessageWindow() { window.reset(); }
+
+std::string Interpreter::CharacterPath(std::string_view name) const {
+    std::string path = (!name.empty() && name[0] == '\\') ? "GameData\\char" : "GameData\\char\\";
+    path += name;
+    if (!path.empty() && path.back() == '@') path.pop_back();
+    path += ".rbp";
+    return path;
+}
+
+namespace {
+
+std::string MaskPath(const std::string& path) {
+    size_t dot = formats::SjisFindLastDot(path);
+    return (dot == formats::kSjisNotFound ? path : path.substr(0, dot)) + "m.rbp";
+}
+
+int ShownIndex(int slot) { return slot - kCharacterSlot; }
+
+}  // namespace
+
+void Interpreter::RemovePicture(int slot) {
+    engine.DeleteSprite(slot);
+    engine.FreeImageSlot(slot);
+    if (slot >= kCharacterSlot && slot <= kScrollSlot) state.shownPaths[ShownIndex(slot)].clear();
+}
+
+bool Interpreter::ShowCharacter(int slot, const std::string& path, bool withMask) {
+    if (!engine.LoadImageSlot(slot, ImageLocation(), path, gfx::Keying::kKeyed)) return false;
+    if (withMask) engine.LoadMaskSlot(slot, ImageLocation(), MaskPath(path));
+    gfx::Image* image = engine.ImageAt(slot);
+    int32_t width = image ? image->designWidth : 0;
+    engine.CreateSprite(slot, slot, 0, 0, -1, -1, 400 - width / 2, 0, 0, 0,
+                        slot == kCharacterSlot ? 28 : 30);
+    state.shownPaths[ShownIndex(slot)] = path;
+    return true;
+}
+
+bool Interpreter::ShowBackground(const std::string& path) {
+    if (!engine.LoadImageSlot(kBackgroundSlot, ImageLocation(), path, gfx::Keying::kUnkeyed))
+        return false;
+    engine.CreateSprite(kBackgroundSlot, kBackgroundSlot, 0, 0, 800, 600, 0, 0, 0, 0, 32);
+    state.shownPaths[ShownIndex(kBackgroundSlot)] = path;
+    return true;
+}
+
+void Interpreter::PlayMusic(int32_t id, int32_t loop) {
+    const auto& row = tables.music[dialect];
+    int32_t index = dialect == 0 ? id - 1 : kMusicRowLength - id;
+    if (index < 0 || index >= kMusicRowLength || row[index].empty()) return;
+    std::string_view name = row[index];
+    size_t slash = formats::SjisFindLastBackslash(name);
+    if (slash != formats::kSjisNotFound) name = name.substr(slash + 1);
+    if (engine.music->Playing() && formats::SjisEqualNoCase(engine.music->Name(), name)) return;
+    engine.music->Play(name, engine.dataFolders[core::kLocationMusic0 + dialect],
+                       ScaledVolume(engine, engine.settings.musicVolume), 0, loop);
+}
+
+void Interpreter::PlayEffect(int32_t id, int32_t repeat) {
+    if (!engine.mixer || Skipping(engine)) return;
+    const std::string& folder = engine.dataFolders[core::kLocationEffects0 + dialect];
+    if (dialect == 0) {
+        if (engine.settings.sePlay <= 1 || id < 0 || id >= kEffectRowLength) return;
+        const std::string& name = tables.effects[0][id];
+        if (name.empty()) return;
+        if (engine.mixer->LoadEffect(2, name, folder, ScaledVolume(engine, engine.settings.seVolume)))
+            engine.mixer->PlayEffect(2, repeat);
+    } else {
+        int32_t index = id - 1;
+        if (index < 0 || index >= kEffectRowLength) return;
+        const std::string& name = tables.effects[dialect][index];
+        if (name.empty()) return;
+        if (engine.mixer->LoadEffect(1, name, folder,
+                                     ScaledVolume(engine, engine.settings.voiceVolume)))
+            engine.mixer->PlayEffect(1, repeat);
+    }
+}
+
+namespace {
+
+// v\abc_012.wav becomes v\abc\abc_012.mp3: the voices of one speaker lie in
+// a folder named after the file's stem.
+std::string VoicePath(std::string_view name) {
+    std::string withMp3 = formats::SjisReplaceExtension(name, ".mp3");
+    size_t slash = formats::SjisFindLastBackslash(withMp3);
+    std::string folder = slash == formats::kSjisNotFound ? "" : withMp3.substr(0, slash + 1);
+    std::string file = slash == formats::kSjisNotFound ? withMp3 : withMp3.substr(slash + 1);
+    size_t cut = formats::SjisFindLast(file, '_');
+    if (cut == formats::kSjisNotFound) cut = formats::SjisFindLastDot(file);
+    std::string stem = file.substr(0, cut == formats::kSjisNotFound ? file.size() : cut);
+    return folder + stem + "\\" + file;
+}
+
+}  // namespace
+
+void Interpreter::PlayVoice(std::string_view name, int slot, bool remember) {
+    const std::string& archive = engine.dataFolders[core::kLocationVoice0 + dialect];
+    int volume = ScaledVolume(engine, engine.settings.voiceVolume);
+    if (dialect == 0) {
+        std::string path = VoicePath(name);
+        if (remember && window) window->SetVoicePath(path);
+        bool unread = !readFlags.IsRead(state.scenarioPath, state.messageNumber);
+        if (engine.settings.voicePlay > 1 &&
+            (!Skipping(engine) || (engine.settings.readSkip && unread)) && engine.mixer) {
+            if (engine.mixer->LoadEffect(slot, path, archive, volume))
+                engine.mixer->PlayEffect(slot, 0);
+        }
+        return;
+    }
+    std::string path = formats::SjisReplaceExtension(name, ".mp3");
+    if (!Skipping(engine) && engine.mixer) {
+        if (engine.mixer->LoadEffect(slot, path, archive, volume)) engine.mixer->PlayEffect(slot, 0);
+    }
+}
+
+void Interpreter::RouteDecision() {
+    static constexpr int32_t kRows[5] = {0, 1, 2, 3, 7};
+    static constexpr int32_t kVariables[5] = {0, 1, 2, 3, 10};
+    for (int32_t row : kRows) vars.SetFlag(FlagRow(row), 11, 0);
+    int best = 0;
+    for (int i = 1; i < 5; ++i) {
+        if (vars.variables[VariableIndex(kVariables[i])] >
+            vars.variables[VariableIndex(kVariables[best])]) {
+            best = i;
+        }
+    }
+    vars.SetFlag(FlagRow(kRows[best]), 11, 1);
+}
+
+}  // namespace script

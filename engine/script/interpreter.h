@@ -1,0 +1,158 @@
+#pragma once
+// The story's interpreter: runs the loaded scenario script while the game
+// state is 99, record by record until one ends the tick, in one of three
+// dialects, and owns the scene effects the records start (transitions, the
+// shake, scrolls and pans, the eye-catch, particles, the place-name caption,
+// the shading of listed backgrounds), the message window and the choices.
+//
+// Game thread only.
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "engine/script/choice_plates.h"
+#include "engine/script/data_set_tables.h"
+#include "engine/script/message_window.h"
+#include "engine/script/read_flags.h"
+#include "engine/script/script_state.h"
+
+namespace core {
+class Engine;
+}
+
+namespace script {
+
+// Slots the story uses.
+inline constexpr int kCaptureSlot = 0;
+inline constexpr int kCharacterSlot = 26;
+inline constexpr int kSecondCharacterSlot = 27;
+inline constexpr int kBackgroundSlot = 28;
+inline constexpr int kScrollSlot = 29;
+inline constexpr int kCaptionSprite = 257;
+inline constexpr int kCaptionImage = 65;
+inline constexpr int kParticleSpriteBase = 128;
+// A tick runs records until one ends it. Stored scripts always reach such a
+// record quickly; a damaged one that loops through jumps alone is cut off
+// here so the game stays responsive.
+inline constexpr int kMaxRecordsPerTick = 100000;
+
+class Interpreter {
+public:
+    Interpreter(core::Engine& engine, DataSetTables tables);
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+
+    // One tick of the story (game state 99).
+    void RunScript();
+
+    // Loads "path" (e.g. "GameData\\sinario\\x.MES") from the current
+    // dialect's scenario archive and resets the script's position, labels
+    // and per-scenario state. 1 on success; 0 leaves no script.
+    int LoadScenarioFile(std::string_view path);
+    // A new game: state 99, cleared variables and flags, the message window
+    // built. The caller then loads the first scenario.
+    void NewGame();
+    // Abandons the running game and goes back to the title (state 0).
+    void ReturnToTitle();
+    // Starts a story directly in a dialect with the scenario
+    // "GameData\\sinario\\" + name + ".MES", as the title screen would.
+    // 1 on success; 0 (with a message on stderr) when it cannot be loaded.
+    int StartScenario(int dialect, std::string_view name);
+
+    void BuildMessageWindow();
+    void RemoveMessageWindow();
+    MessageWindow* Window() { return window.get(); }
+    // The glyph cells to draw this frame, or nullptr.
+    gfx::TextLayer* FrameText() { return window ? &window->Text() : nullptr; }
+
+    // Scene effects: called on every run of the record that uses them; first
+    // is true on the effect's first run. 1 when done.
+    int Transition(uint32_t durationMs, bool hideWindow, bool first);
+    int Quake(int axis, bool first);
+    int VerticalScroll(int direction, bool first);
+    int HorizontalPan(bool first);
+    int Eyecatch(bool first);
+    int EyecatchAlt(bool first);
+    void ShowPlaceName(std::string_view backgroundPath);
+    void StepCaption();
+    void RemoveCaption();
+    void StartParticles(int32_t maximum, int32_t direction, int32_t speed, int32_t interval);
+    void StepParticles();
+    void StopParticles();
+    void ShadeBackground();
+
+    // Hooks the save issue fills: the snapshot a later save writes, the
+    // system file, quick save and load.
+    void TakeSaveSnapshot() {}
+    void WriteSystemFile() {}
+
+    ScriptState state;
+    ScriptVariables vars;
+    ReadFlags readFlags;
+    DataSetTables tables;
+
+private:
+    enum class Step { kContinue, kEndTick };
+
+    Step Execute(formats::MesOp op);
+    // Records that run effects or wait for the reader.
+    Step RunText();
+    Step RunPageWait(int record);
+    Step RunChoiceSelect();
+    Step RunCharacterFade();
+    Step RunHideCharacter();
+    Step RunCharacterPairFade();
+    Step RunBackgroundFade();
+    Step RunEndScenario();
+    Step RunEndScenarioMain();
+    Step RunLoadScenario();
+    void PlayMusic(int32_t id, int32_t loop);
+    void PlayEffect(int32_t id, int32_t repeat);
+    void PlayVoice(std::string_view name, int slot, bool remember);
+    void RouteDecision();
+
+    // Position changes: the next record, or a label (a missing key keeps the
+    // position and ends the tick).
+    Step Advance();
+    Step AdvanceAndEnd();
+    Step JumpTo(int32_t key);
+    // The record after the current one, and its operation.
+    size_t NextPosition() const { return nextPc; }
+    formats::MesOp NextOperation() const;
+
+    // Dialect 0 shifts the variables and flag rows by 2 and the global bits
+    // by 1024; the others use them as written.
+    int32_t VariableIndex(int32_t index) const { return dialect == 0 ? index + 2 : index; }
+    int32_t FlagRow(int32_t row) const { return dialect == 0 ? row + 2 : row; }
+    int32_t GlobalBitIndex(int32_t bit) const { return dialect == 0 ? bit + 1024 : bit; }
+
+    // Pictures of the story: characters and backgrounds by name.
+    std::string CharacterPath(std::string_view name) const;
+    bool ShowCharacter(int slot, const std::string& path, bool withMask);
+    bool ShowBackground(const std::string& path);
+    void RemovePicture(int slot);
+    int ImageLocation() const { return dialect; }
+
+    int32_t Operand(size_t offset) const;
+    std::string NameOperand(size_t offset) const;
+    std::string TextOperand() const;
+    bool Confirmed() const;
+    uint32_t Now() const;
+    uint32_t Random() { return random(); }
+
+    core::Engine& engine;
+    int dialect = 0;
+    std::unique_ptr<MessageWindow> window;
+    ChoicePlates plates;
+    size_t lineLength = 0;
+    size_t nextPc = 0;
+    bool moved = false;
+    bool reportedLongRecord = false;
+    std::minstd_rand random{20261208u};
+};
+
+}  // namespace script

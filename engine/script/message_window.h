@@ -1,0 +1,108 @@
+#pragma once
+// The message window: types the story's text character by character into
+// glyph cells, holds the page at its end until the reader goes on (with
+// hiding, the backlog and its voice replay, skipping and automatic advance),
+// shows the speaker's name plate, and in dialect 2 the choice list. Dialects
+// 0 and 1 use a window at the foot of the screen, dialect 2 a full-screen
+// novel page.
+//
+// Sprites 1..6 and image 1 are the window's pieces, sprite 256 the wait
+// icon (image 64, or 66 in dialect 2). Game thread only.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/core/game_layer.h"
+#include "engine/gfx/text_layer.h"
+#include "engine/script/data_set_tables.h"
+
+namespace script {
+
+inline constexpr int kMaxCells = 256;
+inline constexpr uint32_t kTextWhite = 0xFFFFFF;
+inline constexpr uint32_t kChoiceSelectedColour = 0xFF00FF;
+inline constexpr uint32_t kChoiceNormalColour = 0x00FFFF;
+inline constexpr int kMaxChoices = 4;
+
+struct BacklogPage {
+    std::vector<gfx::GlyphCell> cells;
+    std::string voicePath;  // Shift-JIS, empty without a voice
+};
+
+// What a page wait needs to know of the running story.
+struct PageWaitContext {
+    int record = 4;           // the page-wait record: 4, 6 (dialect 2) or 8
+    bool firstRun = false;    // the record runs for the first time
+    bool messageRead = false; // the current message was read before
+    // Centre-key settings 4 and 5 (quick save, quick load); may be empty.
+    std::function<void()> quickSave;
+    std::function<void()> quickLoad;
+};
+
+class MessageWindow {
+public:
+    // Builds the window for the dialect (0..2): loads its picture into image
+    // 1 and creates its sprites, hidden. A failed load sets the engine's
+    // error word, as every image load does.
+    MessageWindow(core::GameLayer& game, int dialect, const DataSetTables& tables);
+    // Removes sprites 1..6, 256 and the choice sprites, frees image 1.
+    ~MessageWindow();
+    MessageWindow(const MessageWindow&) = delete;
+    MessageWindow& operator=(const MessageWindow&) = delete;
+
+    // Marks the whole screen dirty; when the visibility changes, shows or
+    // hides the pieces and the cells, records it in game.windowVisible-like
+    // state (WindowVisible()) and clears hidden-by-reader.
+    void Show(bool visible);
+    bool Visible() const { return visible; }
+    bool HiddenByReader() const { return hiddenByReader; }
+    bool InBacklog() const { return backlogMode; }
+
+    // Types the text (Shift-JIS, display order). firstRun starts it; later
+    // calls go on typing. 1 when all of it is shown.
+    int ShowMessage(std::string_view text, bool firstRun);
+    // The speaker's name, typed at once at its own origin.
+    void ShowNamePlate(std::string_view text);
+    // Removes all cells and puts the pen back at the text origin.
+    void ClearPage();
+
+    // Dialects 0 and 1 (records 4 and 8). 1 when the page ended: the caller
+    // continues at the next record. 0 while waiting (also after a quick save
+    // or load).
+    int PageWait(const PageWaitContext& context);
+    // Dialect 2 (records 4 and 8 with clearFlag 0, record 6 with 1).
+    int PageWaitNovel(const PageWaitContext& context, int clearFlag);
+
+    // Dialect 0's voice for the current page, replayed from the backlog.
+    void SetVoicePath(std::string path) { voicePath = std::move(path); }
+    const std::string& VoicePath() const { return voicePath; }
+    const std::vector<BacklogPage>& Backlog() const { return backlog; }
+
+    // Dialect 2's choice list: entries are added while choices are collected.
+    void AddChoiceEntry(std::string_view caption, int32_t targetKey);
+    // firstRun lays the entries out. Returns 0 while nothing is chosen, else
+    // the chosen entry's number + 1 with its key in *targetKey.
+    int RunChoiceList(bool firstRun, int32_t* targetKey);
+    void ClearChoiceList();
+
+    // The cells the frame composition draws.
+    gfx::TextLayer& Text() { return text; }
+
+private:
+    core::GameLayer& game;
+    int dialect;
+    const DataSetTables& tables;
+    gfx::TextLayer text;
+    bool visible = false;
+    bool hiddenByReader = false;
+    bool backlogMode = false;
+    std::string voicePath;
+    std::vector<BacklogPage> backlog;
+    // The implementation adds the geometry, typing, page-wait and choice-list
+    // state it needs here.
+};
+
+}  // namespace script

@@ -1,0 +1,192 @@
+// The scene effects the story's records start: the fade from the old
+// picture to the new, the shake, the vertical scroll, the horizontal pan and
+// the eye-catch. Each is called on every run of its record and returns 1
+// when it is done.
+
+#include "engine/core/engine.h"
+#include "engine/script/interpreter.h"
+#include "engine/script/script_input.h"
+
+namespace script {
+
+namespace {
+
+constexpr uint32_t kQuakeSwingMs = 50;
+constexpr int32_t kQuakeOffset = 8;
+constexpr uint32_t kScrollMs = 4000;
+constexpr uint32_t kPanMs = 3000;
+constexpr uint32_t kEyecatchMs = 3000;
+
+}  // namespace
+
+int Interpreter::Transition(uint32_t durationMs, bool hideWindow, bool first) {
+    if (first) {
+        engine.FreeImageSlot(kCaptureSlot);
+        if (!engine.settings.effectUse || Skipping(engine)) return 1;
+        // The screen still shows the old picture: it fades away over the new.
+        engine.CaptureScreen(kCaptureSlot);
+        engine.CreateSprite(kCaptureSlot, kCaptureSlot, 0, 0, 800, 600, 0, 0, 0, 0, 0);
+        engine.StartFadeOut(kCaptureSlot, durationMs);
+        state.windowWasVisible = window && window->Visible();
+        if (hideWindow && window && window->Visible()) window->Show(false);
+        return 0;
+    }
+    if (core::Sprite* capture = engine.SpriteAt(kCaptureSlot); capture && capture->IsFading()) {
+        if (engine.settings.effectUse && !Confirmed() && !SkipKeyHeld(engine)) return 0;
+        ClearConfirm(engine);
+        capture->FinishFadeOut();
+    }
+    engine.DeleteSprite(kCaptureSlot);
+    engine.FreeImageSlot(kCaptureSlot);
+    return 1;
+}
+
+int Interpreter::Quake(int axis, bool first) {
+    int32_t& offset = axis == 0 ? engine.quakeX : engine.quakeY;
+    if (first) {
+        offset = kQuakeOffset;
+        state.quake.swingTime = Now();
+        state.quake.swingsLeft = 4;
+        engine.MarkScreenDirty();
+        return 0;
+    }
+    if (Now() - state.quake.swingTime <= kQuakeSwingMs) return 0;
+    if (--state.quake.swingsLeft <= 0) {
+        engine.quakeX = engine.quakeY = 0;
+        engine.MarkScreenDirty();
+        return 1;
+    }
+    offset = -offset;
+    state.quake.swingTime = Now();
+    engine.MarkScreenDirty();
+    return 0;
+}
+
+int Interpreter::VerticalScroll(int direction, bool first) {
+    auto finish = [&] {
+        if (state.windowWasVisible && window) window->Show(true);
+        if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot))
+            back->SetPosition(0, direction == 0 ? -600 : 600);
+        if (core::Sprite* scroll = engine.SpriteAt(kScrollSlot)) scroll->SetPosition(0, 0);
+        return 1;
+    };
+    if (first) {
+        state.effectStart = Now();
+        if (engine.settings.effectUse && !Skipping(engine)) {
+            state.windowWasVisible = window && window->Visible();
+            if (state.windowWasVisible) window->Show(false);
+            return 0;
+        }
+        state.windowWasVisible = false;
+        return finish();
+    }
+    if (Confirmed() || Skipping(engine)) {
+        ClearConfirm(engine);
+        return finish();
+    }
+    uint32_t elapsed = Now() - state.effectStart;
+    if (elapsed >= kScrollMs) return finish();
+    int32_t y = static_cast<int32_t>(elapsed * 600 / kScrollMs);
+    if (direction == 0) y = -y;
+    core::Sprite* back = engine.SpriteAt(kBackgroundSlot);
+    core::Sprite* scroll = engine.SpriteAt(kScrollSlot);
+    if (back) back->SetPosition(0, y);
+    if (scroll) scroll->SetPosition(0, direction == 0 ? 600 + y : y - 600);
+    return 0;
+}
+
+int Interpreter::HorizontalPan(bool first) {
+    const int32_t width = state.panWidth;
+    auto finish = [&] {
+        if (state.windowWasVisible && window) window->Show(true);
+        if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot)) back->SetPosition(width, 0);
+        if (core::Sprite* pan = engine.SpriteAt(kScrollSlot)) pan->SetPosition(0, 0);
+        return 1;
+    };
+    if (first) {
+        state.effectStart = Now();
+        if (engine.settings.effectUse && !Skipping(engine)) {
+            state.windowWasVisible = window && window->Visible();
+            if (state.windowWasVisible) window->Show(false);
+            return 0;
+        }
+        state.windowWasVisible = false;
+        return finish();
+    }
+    if (Confirmed() || Skipping(engine)) {
+        ClearConfirm(engine);
+        return finish();
+    }
+    uint32_t elapsed = Now() - state.effectStart;
+    if (elapsed >= kPanMs) return finish();
+    int32_t x = static_cast<int32_t>(static_cast<int64_t>(elapsed) * width / kPanMs);
+    if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot)) back->SetPosition(x, 0);
+    if (core::Sprite* pan = engine.SpriteAt(kScrollSlot)) pan->SetPosition(x - width, 0);
+    return 0;
+}
+
+int Interpreter::Eyecatch(bool first) {
+    const auto& n = state.eyecatchNumbers;
+    if (first) {
+        if (window && window->Visible()) window->Show(false);
+        engine.LoadImageSlot(10, ImageLocation(), "GameData\\system\\IcatchBack07.rbp",
+                             gfx::Keying::kUnkeyed);
+        engine.LoadImageSlot(11, ImageLocation(), "GameData\\system\\IcatchChip03.rbp",
+                             gfx::Keying::kKeyed);
+        engine.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
+        auto digit = [&](int sprite, int32_t cell, int32_t x) {
+            engine.CreateSprite(sprite, 11, 16 * cell, 0, 16, 24, x, 472, 0, 0, 20);
+        };
+        digit(11, n[0], 80);
+        digit(12, 10, 96);
+        if (n[1] > 9) digit(13, n[1] / 10, 112);
+        digit(14, n[1] % 10, 128);
+        digit(15, 11, 144);
+        engine.CreateSprite(16, 11, 48 * n[2], 26, 48, 24, 160, 472, 0, 0, 20);
+        state.effectStart = Now();
+        return 0;
+    }
+    if (Now() - state.effectStart < kEyecatchMs) {
+        if (!Confirmed()) return 0;
+        ClearConfirm(engine);
+    }
+    for (int sprite = 10; sprite <= 16; ++sprite) engine.DeleteSprite(sprite);
+    engine.FreeImageSlot(10);
+    engine.FreeImageSlot(11);
+    engine.MarkScreenDirty();
+    return 1;
+}
+
+int Interpreter::EyecatchAlt(bool first) {
+    const auto& n = state.eyecatchNumbers;
+    if (first) {
+        if (window && window->Visible()) window->Show(false);
+        engine.LoadImageSlot(10, 2, "GameData\\system\\sky_a.rbp", gfx::Keying::kUnkeyed);
+        engine.LoadImageSlot(11, 2, "GameData\\system\\ICATCHBT.rbp", gfx::Keying::kKeyed);
+        engine.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
+        auto cell = [&](int sprite, int32_t k, int32_t x, int32_t y) {
+            engine.CreateSprite(sprite, 11, (k % 6) * 96, (k / 6) * 88, 96, 88, x, y, 0, 0, 20);
+        };
+        cell(11, n[0], 240, 168);
+        engine.CreateSprite(12, 11, 384, 88, 96, 88, 336, 168, 0, 0, 20);
+        cell(13, n[1], 432, 168);
+        if (n[2] > 2) {
+            engine.CreateSprite(14, 11, 128 * n[2] - 384, 240, 128, 96, 536, 192, 0, 0, 20);
+        } else {
+            engine.CreateSprite(14, 11, 128 * n[2], 176, 128, 64, 536, 192, 0, 0, 20);
+        }
+        state.effectStart = Now();
+        return 0;
+    }
+    if (Now() - state.effectStart < kEyecatchMs) {
+        if (!Confirmed()) return 0;
+        ClearConfirm(engine);
+    }
+    for (int sprite = 10; sprite <= 14; ++sprite) engine.DeleteSprite(sprite);
+    engine.FreeImageSlot(10);
+    engine.FreeImageSlot(11);
+    engine.MarkScreenDirty();
+    return 1;
+}
+
+}  // namespace script
