@@ -3,6 +3,7 @@
 // configuration file is read. Keys are named as the file spells them.
 
 #include <cstdint>
+#include <string>
 
 namespace core {
 
@@ -36,6 +37,10 @@ struct Settings {
     int32_t dispFreeMode = 0;           // DISP_FREE_MODE
 
     bool skipMode = false;  // on while skipping (not stored)
+    // Finished pages go into the message window's backlog.
+    bool backlogRecording = true;
+    // Shift-JIS; empty: the data set's default name.
+    std::string playerName;
 };
 
 }  // namespace core

@@ -27,8 +27,11 @@ public:
 
 private:
     core::GameLayer& game;
+    void ShowHighlight();
+
     int selection = 100;  // none
     int count = 0;
+    bool built = false;  // the plates and image 2 are ours
 };
 
 }  // namespace script

@@ -39,17 +39,21 @@ struct SectionInfo {
     const char* name;
     SectionKind kind;
     bool perDialect;
+    // The range of INDEX in "INDEX = VALUE" lines (unused by the two
+    // sections without indexes).
+    int lowestIndex;
+    int highestIndex;
 };
 
 constexpr SectionInfo kSections[] = {
-    {"music", SectionKind::kMusic, true},
-    {"effects", SectionKind::kEffects, true},
-    {"pairs", SectionKind::kPairs, false},
-    {"place-names", SectionKind::kPlaceNames, false},
-    {"shaded-backgrounds", SectionKind::kShadedBackgrounds, false},
-    {"date-chain", SectionKind::kDateChain, false},
-    {"route-endings", SectionKind::kRouteEndings, false},
-    {"names", SectionKind::kNames, false},
+    {"music", SectionKind::kMusic, true, 0, kMusicRowLength - 1},
+    {"effects", SectionKind::kEffects, true, 0, kEffectRowLength - 1},
+    {"pairs", SectionKind::kPairs, false, 1, kMaxPairId},
+    {"place-names", SectionKind::kPlaceNames, false, 0, kMaxPlaceIndex},
+    {"shaded-backgrounds", SectionKind::kShadedBackgrounds, false, 0, 0},
+    {"date-chain", SectionKind::kDateChain, false, 0, kDateChainLength - 1},
+    {"route-endings", SectionKind::kRouteEndings, false, 1, kRouteCount},
+    {"names", SectionKind::kNames, false, 0, 0},
 };
 
 bool IsBlank(char c) {
@@ -147,8 +151,7 @@ private:
     DataSetTables tables_;
     std::string error_;
     int lineNumber_ = 0;
-    bool inSection_ = false;
-    SectionKind kind_ = SectionKind::kMusic;
+    const SectionInfo* section_ = nullptr;  // none before the first header
     int dialect_ = 0;
     // First line of each section seen, by its written form ("music 1").
     std::map<std::string, int> sectionLines_;
@@ -185,8 +188,8 @@ bool Parser::ParseLine(std::string_view line) {
     line = Trim(line);
     if (line.empty() || line.front() == '#') return true;
     if (line.front() == '[') return ParseHeader(line);
-    if (!inSection_) return Fail("entry before the first [section]");
-    switch (kind_) {
+    if (!section_) return Fail("entry before the first [section]");
+    switch (section_->kind) {
         case SectionKind::kShadedBackgrounds:
             return ParseListEntry(line);
         case SectionKind::kNames:
@@ -229,8 +232,7 @@ bool Parser::ParseHeader(std::string_view header) {
         return Fail("section [" + canonical + "] appears a second time (first on line " +
                     std::to_string(seen->second) + ")");
     }
-    inSection_ = true;
-    kind_ = info->kind;
+    section_ = info;
     indexLines_.clear();
     keyLines_.clear();
     pathLines_.clear();
@@ -245,36 +247,34 @@ bool Parser::ParseIndexedEntry(std::string_view line) {
     if (!ParseIndex(indexText, &index)) {
         return Fail("index '" + std::string(indexText) + "' is not a whole number");
     }
-    int64_t lowest = 0;
-    int64_t highest = 0;
-    switch (kind_) {
-        case SectionKind::kMusic: highest = kMusicRowLength - 1; break;
-        case SectionKind::kEffects: highest = kEffectRowLength - 1; break;
-        case SectionKind::kDateChain: highest = kDateChainLength - 1; break;
-        case SectionKind::kPairs: lowest = 1, highest = kMaxPairId; break;
-        case SectionKind::kRouteEndings: lowest = 1, highest = kRouteCount; break;
-        default: highest = kMaxPlaceIndex; break;
-    }
-    if (index < lowest || index > highest) {
+    if (index < section_->lowestIndex || index > section_->highestIndex) {
         return Fail("index " + std::string(indexText) + " is out of range " +
-                    std::to_string(lowest) + ".." + std::to_string(highest));
+                    std::to_string(section_->lowestIndex) + ".." +
+                    std::to_string(section_->highestIndex));
     }
     // A place index stands for several backgrounds (day and night of one
     // place); there the paths must differ instead.
-    if (kind_ != SectionKind::kPlaceNames && !ClaimIndex(index)) return false;
+    if (section_->kind != SectionKind::kPlaceNames && !ClaimIndex(index)) return false;
 
     std::string_view valueText = Trim(line.substr(equals + 1));
     std::string value;
     if (!ReadValue(valueText, true, &value)) return false;
     auto at = static_cast<size_t>(index);
-    switch (kind_) {
-        case SectionKind::kMusic: tables_.music[dialect_][at] = std::move(value); break;
-        case SectionKind::kEffects: tables_.effects[dialect_][at] = std::move(value); break;
-        case SectionKind::kDateChain: tables_.dateChain[at] = std::move(value); break;
+    switch (section_->kind) {
+        case SectionKind::kMusic:
+            tables_.music[dialect_][at] = std::move(value);
+            break;
+        case SectionKind::kEffects:
+            tables_.effects[dialect_][at] = std::move(value);
+            break;
+        case SectionKind::kDateChain:
+            tables_.dateChain[at] = std::move(value);
+            break;
         case SectionKind::kPairs:
         case SectionKind::kRouteEndings: {
             // Id 1 is the first entry; ids left out stay empty.
-            auto& list = kind_ == SectionKind::kPairs ? tables_.pairs : tables_.routeEndings;
+            auto& list =
+                section_->kind == SectionKind::kPairs ? tables_.pairs : tables_.routeEndings;
             if (list.size() < at) list.resize(at);
             list[at - 1] = std::move(value);
             break;
@@ -311,8 +311,8 @@ bool Parser::ParseNameEntry(std::string_view line) {
     }
     auto [seen, isNew] = keyLines_.emplace(key, lineNumber_);
     if (!isNew) {
-        return Fail(key + " is given a second time (first on line " +
-                    std::to_string(seen->second) + ")");
+        return Fail(key + " is given a second time (first on line " + std::to_string(seen->second) +
+                    ")");
     }
     std::string value;
     if (!ReadValue(Trim(line.substr(equals + 1)), false, &value)) return false;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/core/game_layer.h"
+#include "engine/gfx/rect.h"
 #include "engine/gfx/text_layer.h"
 #include "engine/script/data_set_tables.h"
 
@@ -101,8 +102,72 @@ private:
     bool backlogMode = false;
     std::string voicePath;
     std::vector<BacklogPage> backlog;
-    // The implementation adds the geometry, typing, page-wait and choice-list
-    // state it needs here.
+
+    struct ChoiceEntry {
+        std::string caption;  // Shift-JIS, at most 63 bytes
+        int32_t targetKey = 0;
+        size_t firstCell = 0;  // the entry's cells: firstCell up to lastCell (exclusive)
+        size_t lastCell = 0;
+        gfx::Rect rect;  // screen pixels
+    };
+    struct Pen {
+        int32_t x = 0;  // screen pixels
+        int32_t y = 0;
+        int32_t column = 0;
+        int32_t line = 0;
+    };
+
+    int32_t CharacterScreenSize() const { return gfx::DesignToScreenX(characterSize); }
+    void PenToOrigin();
+    void NewLine();
+    // Walks the text from *position: skips what is never shown, types the
+    // name token's replacement at once and takes one character per delay
+    // since the last one. True when the end of the text was reached.
+    bool TypeText(std::string_view text, size_t* position, uint32_t delay, uint32_t now);
+    void PlaceCharacter(uint16_t character, uint32_t colour);
+    void TypePlayerName();
+    void MarkWindowDirty();
+    void MarkCellsDirty(size_t first, size_t last);
+    void SetPiecesVisible(bool shown);
+    void HideByReader();
+    void ShowAfterReader();
+    void ShowWaitIcon(bool novel, int clearFlag);
+    void EnterBacklog();
+    void ShowBacklogPage(size_t position);
+    void LeaveBacklog();
+    bool VoicePlaying() const;
+    int RunPageWait(const PageWaitContext& context, bool novel, int clearFlag);
+    void EndPage(const PageWaitContext& context, bool novel, int clearFlag);
+    void RemoveChoiceCells();
+    void ColourChoices();
+
+    // Geometry: design coordinates, the origin relative to the window.
+    int32_t windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
+    int32_t originX = 0, originY = 0;
+    int32_t characterSize = 32;
+    int32_t characterSpacing = 0;  // screen pixels
+    int32_t lineSpacing = 0;       // screen pixels
+    int32_t charactersPerLine = 24;
+    int32_t linesPerPage = 4;
+    uint32_t delayBase = 20;
+    int lastPiece = 6;  // sprites 1..lastPiece are the window's pieces
+
+    // Typing.
+    Pen pen;
+    size_t typed = 0;
+    uint32_t lastCharacterTime = 0;
+    uint32_t textColour = kTextWhite;
+    bool namePlateMode = false;
+
+    // Page wait.
+    uint32_t pageEndTime = 0;
+    size_t backlogPosition = 0;
+
+    // Dialect 2's choice list.
+    std::vector<ChoiceEntry> choices;
+    int choiceSelection = -1;
+    bool choicesLaidOut = false;
+    Pen choicePen;  // where the pen was before the entries were laid out
 };
 
 }  // namespace script

@@ -21,6 +21,7 @@ int RunRbpCommand(const Args& args);
 int RunMovCommand(const Args& args);
 int RunCrxCommand(const Args& args);
 int RunPcmCommand(const Args& args);
+int RunMesCommand(const Args& args);
 
 // Prints "mirtool: <subject>: <reason>" to stderr and returns 1.
 int Fail(const std::string& subject, const std::string& reason);

@@ -27,6 +27,9 @@ const char kUsage[] =
     "  pcm towav [--stage music|voice-file|voice-record] FILE.pcm OUT.wav\n"
     "                                       the sound as the conversion hands it to the\n"
     "                                       encoder in that stage (default music)\n"
+    "  mes disasm FILE.MES --dialect D [OUT.txt]\n"
+    "                                       a scenario script as text, one record a line\n"
+    "  mes asm IN.txt OUT.MES --dialect D   the script back from that text, byte for byte\n"
     "\n"
     "  --help, --version\n";
 
@@ -64,5 +67,6 @@ int main(int argc, char** argv) {
     if (group == "mov") return mirtool::RunMovCommand(rest);
     if (group == "crx") return mirtool::RunCrxCommand(rest);
     if (group == "pcm") return mirtool::RunPcmCommand(rest);
+    if (group == "mes") return mirtool::RunMesCommand(rest);
     return mirtool::UsageError("unknown group '" + group + "'");
 }

@@ -1,0 +1,229 @@
+// The interpreter's run loop and records, in process on the headless backend.
+
+#include "engine/script/interpreter.h"
+
+#include <gtest/gtest.h>
+
+#include "story_fixture.h"
+
+namespace {
+
+using formats::MesOp;
+using story_test::ScriptBuilder;
+using story_test::StoryEngine;
+using story_test::StoryFolder;
+
+StoryFolder Main(const ScriptBuilder& script) {
+    StoryFolder folder;
+    folder.scenarios1["main"] = script.Bytes();
+    return folder;
+}
+
+StoryFolder Second(const ScriptBuilder& script) {
+    StoryFolder folder;
+    folder.scenarios2["main"] = script.Bytes();
+    return folder;
+}
+
+// Labels, flags and jumps run on within one tick; the record that waits ends it.
+TEST(InterpreterTest, ControlRecordsRunOnWithinOneTick) {
+    ScriptBuilder s(0);
+    s.Op(MesOp::kSetFlag, {1, 3}).Op(MesOp::kJump, {7}).Op(MesOp::kSetFlag, {1, 4}).Label(7);
+    size_t halt = s.Position();
+    s.Raw({200}).Op(MesOp::kSetFlag, {1, 5});
+    StoryEngine story(Main(s));
+    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
+    story.Story().RunScript();
+    const script::ScriptVariables& vars = story.Story().vars;
+    EXPECT_EQ(vars.Flag(3, 3), 1);  // dialect 0 shifts rows by 2
+    EXPECT_EQ(vars.Flag(3, 4), 0);  // jumped over
+    EXPECT_EQ(story.Story().state.pc, halt);
+    // An opcode above 127 holds the script there for good, tick after tick.
+    for (int i = 0; i < 5; ++i) story.Story().RunScript();
+    EXPECT_EQ(story.Story().state.pc, halt);
+    EXPECT_EQ(story.Story().state.recordTicks, 6);
+    EXPECT_EQ(vars.Flag(3, 5), 0);
+}
+
+// A jump to a key the script lacks keeps the position; recordTicks counts on.
+// A jump back to the running record starts its count again.
+TEST(InterpreterTest, JumpsToMissingKeysStayAndJumpsRestartTheCount) {
+    ScriptBuilder s(1);
+    s.Label(1).Op(MesOp::kTestVar, {0, 3, 1}).Op(MesOp::kJump, {99});
+    StoryEngine story(Second(s));
+    ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
+    // variables[0] = 0 < 3: TestVar advances to the missing jump and stays.
+    story.Story().RunScript();
+    size_t stuck = story.Story().state.pc;
+    story.Story().RunScript();
+    EXPECT_EQ(story.Story().state.pc, stuck);
+    EXPECT_EQ(story.Story().state.recordTicks, 2);
+    // Equal is not less: TestVar jumps to label 1 and then loops through it,
+    // which the per-tick limit cuts off without hanging.
+    story.Story().vars.variables[0] = 3;
+    story.Story().state.pc = ScriptBuilder(1).Label(1).Position();
+    story.Story().RunScript();
+    EXPECT_EQ(story.Story().state.recordTicks, 0);
+}
+
+// Labels are the dialect's own opcode: a dialect-0 label in a dialect-1
+// script is no label.
+TEST(InterpreterTest, LabelsBelongToTheirDialect) {
+    ScriptBuilder s(1);
+    s.Op(MesOp::kJump, {5}).Raw({22, '#', 'A', 'D', 'R', 5, 0, 0, 0}).Op(MesOp::kSetFlag, {0, 1});
+    StoryEngine story(Second(s));
+    ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
+    EXPECT_TRUE(story.Story().state.labels.empty());
+    story.Story().RunScript();
+    EXPECT_EQ(story.Story().vars.Flag(0, 1), 0);
+}
+
+// Bits and variables: key 40 of TestBit never jumps while text cutting is
+// off; RouteDecision lets the earliest of equal variables win.
+TEST(InterpreterTest, BitsVariablesAndTheRouteDecision) {
+    ScriptBuilder s(0);
+    s.Op(MesOp::kSetBit, {5}).Op(MesOp::kTestBit, {5, 40}).Op(MesOp::kAddVar, {1, 9})
+        .Op(MesOp::kSubVar, {1, 2}).Op(MesOp::kRouteDecision).Raw({200}).Label(40)
+        .Op(MesOp::kSetFlag, {0, 0}).Raw({200});
+    StoryEngine story(Main(s));
+    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
+    story.Story().RunScript();
+    const script::ScriptVariables& vars = story.Story().vars;
+    EXPECT_TRUE(vars.GlobalBit(5 + 1024));
+    EXPECT_EQ(vars.Flag(2, 0), 0);  // no jump to 40
+    EXPECT_EQ(vars.variables[3], 7);
+    // Variable 1 (of 0, 1, 2, 3, 10) is the largest: row 1 gets column 11.
+    EXPECT_EQ(vars.Flag(3, 11), 1);
+    EXPECT_EQ(vars.Flag(2, 11), 0);
+
+    ScriptBuilder equal(0);
+    equal.Op(MesOp::kRouteDecision).Raw({200});
+    StoryEngine tie(Main(equal));
+    ASSERT_EQ(tie.Story().StartScenario(0, "main"), 1);
+    tie.Story().RunScript();
+    EXPECT_EQ(tie.Story().vars.Flag(2, 11), 1);  // all equal: row 0
+}
+
+// Background and Character mark the picture changed; Commit then ends the
+// tick with the whole screen dirty, and the next tick goes on.
+TEST(InterpreterTest, CommitEndsTheTickAfterAPictureChange) {
+    ScriptBuilder s(1);
+    s.Named(MesOp::kBackground, "back\\day").Op(MesOp::kCharacter, {1}, "girl")
+        .Op(MesOp::kCommit).Op(MesOp::kSetFlag, {0, 2}).Raw({200});
+    StoryEngine story(Second(s));
+    ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
+    story.Frame();
+    EXPECT_EQ(story.Story().vars.Flag(0, 2), 0);
+    ASSERT_NE(story.Engine().SpriteAt(script::kBackgroundSlot), nullptr);
+    ASSERT_NE(story.Engine().SpriteAt(script::kCharacterSlot), nullptr);
+    // The character stands centred: 300 design pixels wide at x = 250.
+    EXPECT_EQ(story.ScreenPixel(160, 120), (std::array<int, 3>{248, 200, 200}));
+    EXPECT_EQ(story.ScreenPixel(10, 120), (std::array<int, 3>{56, 120, 216}));
+    story.Frame();
+    EXPECT_EQ(story.Story().vars.Flag(0, 2), 1);
+}
+
+// With the effect setting off a character fade completes in the tick that
+// changed the picture; HideCharacter before a BackgroundFade makes no
+// transition of its own.
+TEST(InterpreterTest, TransitionsFollowTheEffectSetting) {
+    ScriptBuilder s(1);
+    s.Op(MesOp::kCharacterFade, {1}, "girl").Op(MesOp::kSetFlag, {0, 1}).Raw({200});
+    StoryEngine off(Second(s));
+    ASSERT_EQ(off.Story().StartScenario(1, "main"), 1);
+    off.Engine().settings.effectUse = 0;
+    off.Frame();
+    EXPECT_EQ(off.Story().state.pc,
+              ScriptBuilder(1).Op(MesOp::kCharacterFade, {1}, "girl").Position());
+    EXPECT_NE(off.Engine().SpriteAt(script::kCharacterSlot), nullptr);
+
+    StoryEngine on(Second(s));
+    ASSERT_EQ(on.Story().StartScenario(1, "main"), 1);
+    on.Frame();
+    EXPECT_EQ(on.Story().vars.Flag(0, 1), 0);
+    EXPECT_NE(on.Engine().SpriteAt(script::kCaptureSlot), nullptr);
+    on.Frames(35);  // 560 ms: the 500 ms fade is over
+    EXPECT_EQ(on.Story().vars.Flag(0, 1), 1);
+    EXPECT_EQ(on.Engine().SpriteAt(script::kCaptureSlot), nullptr);
+
+    ScriptBuilder hide(1);
+    hide.Op(MesOp::kCharacter, {1}, "girl").Op(MesOp::kHideCharacter)
+        .Named(MesOp::kBackgroundFade, "back\\night").Raw({200});
+    StoryEngine before(Second(hide));
+    ASSERT_EQ(before.Story().StartScenario(1, "main"), 1);
+    before.Frame();
+    // HideCharacter passed on at once; BackgroundFade's first run ends the tick.
+    EXPECT_EQ(before.Story().state.pc, ScriptBuilder(1).Op(MesOp::kCharacter, {1}, "girl")
+                                           .Op(MesOp::kHideCharacter).Position());
+    EXPECT_EQ(before.Engine().SpriteAt(script::kCaptureSlot), nullptr);
+}
+
+// The shake shows +8, -8, +8, -8 for just over 50 ms each: four frames of
+// 16 ms per swing.
+TEST(InterpreterTest, QuakeSwingsEveryFourFrames) {
+    ScriptBuilder s(1);
+    s.Op(MesOp::kQuake).Raw({200});
+    StoryEngine story(Second(s));
+    ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
+    std::vector<int32_t> offsets;
+    for (int i = 0; i < 18; ++i) {
+        story.Frame();
+        offsets.push_back(story.Engine().quakeX);
+    }
+    std::vector<int32_t> expected = {8,  8,  8,  8,  -8, -8, -8, -8, 8,
+                                     8,  8,  8,  -8, -8, -8, -8, 0,  0};
+    EXPECT_EQ(offsets, expected);
+}
+
+// Dialect 0's route variable decides where a finished story goes.
+TEST(InterpreterTest, EndScenarioFollowsTheRoute) {
+    ScriptBuilder s(0);
+    s.Op(MesOp::kEndScenario);
+    StoryEngine story(Main(s));
+    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
+    story.Story().vars.variables[script::kRouteVariable] = 2;
+    story.Story().state.eyecatchNumbers = {9, 9, 0};
+    story.Story().RunScript();
+    EXPECT_TRUE(story.Story().vars.GlobalBit(2033));
+    EXPECT_EQ(story.Engine().gameState, core::kStateEndingPictures);
+
+    StoryEngine zero(Main(s));
+    ASSERT_EQ(zero.Story().StartScenario(0, "main"), 1);
+    zero.Story().state.eyecatchNumbers = {9, 9, 0};
+    zero.Story().vars.SetFlag(3 + 2, 12, 1);
+    zero.Story().RunScript();
+    EXPECT_EQ(zero.Story().vars.variables[script::kRouteVariable], 4);
+    EXPECT_EQ(zero.Engine().gameState, core::kStateStaffRoll);
+}
+
+// A scenario that cannot be read ends the game safely at the title.
+TEST(InterpreterTest, MissingScenarioReturnsToTheTitle) {
+    ScriptBuilder s(1);
+    s.Named(MesOp::kLoadScenario, "nowhere");
+    StoryEngine story(Second(s));
+    ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
+    story.Engine().gameState = core::kStateScript;
+    story.Frame();
+    EXPECT_FALSE(story.Story().state.loaded);
+    story.Frame();
+    EXPECT_EQ(story.Engine().gameState, core::kStateLogo);
+    EXPECT_EQ(story.Story().Window(), nullptr);
+}
+
+// A record longer than the line buffer stops the script there; the game
+// keeps running.
+TEST(InterpreterTest, OverlongRecordStopsTheScriptSafely) {
+    ScriptBuilder s(1);
+    std::vector<uint8_t> longRecord(20000, 'x');
+    longRecord[0] = static_cast<uint8_t>(formats::EncodeMesOpcode(1, MesOp::kNop));
+    s.Op(MesOp::kSetFlag, {0, 1}).Raw(longRecord).Op(MesOp::kSetFlag, {0, 2});
+    StoryEngine story(Second(s));
+    ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
+    story.Engine().gameState = core::kStateScript;
+    story.Frames(3);
+    EXPECT_EQ(story.Story().vars.Flag(0, 1), 1);
+    EXPECT_EQ(story.Story().vars.Flag(0, 2), 0);
+    EXPECT_EQ(story.Engine().gameState, core::kStateScript);
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include "story_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include "formats/mlz_archive.h"
+#include "formats/rbp.h"
+#include "platform/device_path.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/text_encoding.h"
+
+namespace story_test {
+
+using formats::MesOp;
+
+namespace {
+
+void Append32(std::vector<uint8_t>& out, int32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+}
+
+void Terminate(std::vector<uint8_t>& out) {
+    out.push_back(0x0A);
+    out.push_back(0x0D);
+}
+
+uint8_t Opcode(int dialect, MesOp op) {
+    int value = formats::EncodeMesOpcode(dialect, op);
+    EXPECT_GE(value, 0) << formats::MesOpName(op) << " in dialect " << dialect;
+    return static_cast<uint8_t>(value < 0 ? 255 : value);
+}
+
+std::string Sjis(const std::string& utf8) {
+    std::string sjis;
+    EXPECT_TRUE(platform::Utf8ToSjis(utf8, &sjis)) << utf8;
+    return sjis;
+}
+
+// A landscape picture of one colour (blue, green, red, alpha per pixel).
+std::vector<uint8_t> Solid(int width, int height, uint8_t red, uint8_t green, uint8_t blue,
+                           uint8_t alpha = 255) {
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {blue, green, red, alpha});
+    return pixels;
+}
+
+std::vector<uint8_t> Keyed(const std::vector<uint8_t>& bgra, int width, int height) {
+    std::vector<uint8_t> file;
+    std::string error;
+    EXPECT_TRUE(formats::EncodeRbpType13(bgra, width, height,
+                                         static_cast<int16_t>(width * 800 / 320),
+                                         static_cast<int16_t>(height * 600 / 240), &file, &error))
+        << error;
+    return file;
+}
+
+std::vector<uint8_t> WithAlpha(const std::vector<uint8_t>& bgra, int width, int height) {
+    std::vector<uint8_t> file;
+    std::string error;
+    EXPECT_TRUE(formats::EncodeRbpType11(bgra, width, height,
+                                         static_cast<int16_t>(width * 800 / 320),
+                                         static_cast<int16_t>(height * 600 / 240), &file, &error))
+        << error;
+    return file;
+}
+
+void AddPictures(formats::MlzArchiveBuilder& builder) {
+    std::string error;
+    auto add = [&](const std::string& name, const std::vector<uint8_t>& file) {
+        ASSERT_TRUE(builder.AddEntry(name, file, formats::MlzMethod::kLzss, &error)) << error;
+    };
+    add("GameData\\system\\KEY_WAIT.rbp", Keyed(Solid(77, 10, 255, 200, 0), 77, 10));
+    add("GameData\\system\\map_name.rbp", Keyed(Solid(308, 64, 200, 200, 30), 308, 64));
+    // The message window's sheet: the window, the side pieces and plates.
+    add("GameData\\system\\MESSWIN3.rbp", WithAlpha(Solid(304, 150, 20, 20, 80), 304, 150));
+    add("GameData\\char\\back\\black.rbp", Keyed(Solid(320, 240, 0, 0, 0), 320, 240));
+    add("GameData\\char\\back\\day.rbp", Keyed(Solid(320, 240, 60, 120, 220), 320, 240));
+    add("GameData\\char\\back\\night.rbp", Keyed(Solid(320, 240, 10, 10, 40), 320, 240));
+    add("GameData\\char\\back\\y10a.rbp", Keyed(Solid(320, 240, 90, 90, 90), 320, 240));
+    add("GameData\\char\\scroll.rbp", Keyed(Solid(320, 240, 200, 40, 40), 320, 240));
+    add("GameData\\char\\girl.rbp", Keyed(Solid(120, 240, 250, 200, 200), 120, 240));
+    // Masks: black is opaque.
+    add("GameData\\char\\girlm.rbp", Keyed(Solid(120, 240, 0, 0, 0), 120, 240));
+    add("GameData\\char\\boy.rbp", Keyed(Solid(100, 240, 120, 200, 120), 100, 240));
+    add("GameData\\char\\boym.rbp", Keyed(Solid(100, 240, 0, 0, 0), 100, 240));
+    add("GameData\\char\\pair.rbp", Keyed(Solid(60, 120, 200, 120, 250), 60, 120));
+    for (const char* name : {"Tilva00", "Tilva01", "Tilva02"}) {
+        add(std::string("GameData\\system\\") + name + ".rbp",
+            Keyed(Solid(52, 13, 255, 255, 255), 52, 13));
+    }
+    add("GameData\\system\\IcatchBack07.rbp", Keyed(Solid(320, 240, 240, 240, 200), 320, 240));
+    add("GameData\\system\\IcatchChip03.rbp", Keyed(Solid(200, 40, 30, 30, 30), 200, 40));
+    add("GameData\\system\\sky_a.rbp", Keyed(Solid(320, 240, 150, 200, 255), 320, 240));
+    add("GameData\\system\\ICATCHBT.rbp", Keyed(Solid(231, 140, 30, 30, 30), 231, 140));
+}
+
+}  // namespace
+
+ScriptBuilder& ScriptBuilder::Op(MesOp op, std::vector<int32_t> operands, const std::string& name) {
+    bytes.push_back(Opcode(dialect, op));
+    for (int32_t value : operands) Append32(bytes, value);
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    Terminate(bytes);
+    return *this;
+}
+
+ScriptBuilder& ScriptBuilder::Named(MesOp op, const std::string& name) { return Op(op, {}, name); }
+
+ScriptBuilder& ScriptBuilder::Label(int32_t key) {
+    bytes.push_back(Opcode(dialect, MesOp::kLabel));
+    bytes.insert(bytes.end(), {'#', 'A', 'D', 'R'});
+    Append32(bytes, key);
+    Terminate(bytes);
+    return *this;
+}
+
+ScriptBuilder& ScriptBuilder::Text(const std::string& utf8) {
+    std::string sjis = Sjis(utf8);
+    bytes.push_back(Opcode(dialect, MesOp::kText));
+    for (size_t i = 0; i + 1 < sjis.size(); i += 2) {
+        bytes.push_back(static_cast<uint8_t>(sjis[i + 1]));
+        bytes.push_back(static_cast<uint8_t>(sjis[i]));
+    }
+    Terminate(bytes);
+    return *this;
+}
+
+ScriptBuilder& ScriptBuilder::Raw(std::vector<uint8_t> record) {
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    Terminate(bytes);
+    return *this;
+}
+
+void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& content) {
+    std::string error;
+    for (int data = 1; data <= 2; ++data) {
+        formats::MlzArchiveBuilder builder;
+        AddPictures(builder);
+        const auto& scenarios = data == 1 ? content.scenarios1 : content.scenarios2;
+        for (const auto& [name, bytes] : scenarios) {
+            ASSERT_TRUE(builder.AddEntry("GameData\\sinario\\" + name + ".MES", bytes,
+                                         formats::MlzMethod::kLzss, &error))
+                << error;
+        }
+        testing_support::WriteHostFile(folder / std::to_string(data) / "grpack.mlz",
+                                       builder.Finish());
+    }
+}
+
+StoryEngine::StoryEngine(const StoryFolder& content, script::DataSetTables tables) {
+    BuildStoryFolder(dir.path(), content);
+    platform::BackendOptions options;
+    options.programFolder = dir.path().string() + "/";
+    options.untilMs = 1000000;
+    std::string error;
+    backend = platform::CreateHeadlessBackend(options, &error);
+    EXPECT_TRUE(backend.window) << error;
+    platform::SetGxDevice(backend.display.get());
+    platform::GXOpenDisplay(1, platform::kGxFullScreen);
+    std::string fontError;
+    engine = std::make_unique<core::Engine>(backend, platform::GlyphRasterizer::Create(&fontError),
+                                            platform::HostToDevicePath(options.programFolder));
+    engine->LoadStartupImages();
+    engine->gameState = core::kStateTitle;
+    engine->story = std::make_unique<script::Interpreter>(*engine, std::move(tables));
+}
+
+StoryEngine::~StoryEngine() {
+    engine.reset();
+    platform::GXCloseDisplay();
+    platform::SetGxDevice(nullptr);
+}
+
+void StoryEngine::Frame(uint32_t advanceMs) {
+    engine->clock.Sleep(advanceMs);
+    engine->input.LatchInput();
+    engine->RunFrame();
+}
+
+void StoryEngine::Frames(int count, uint32_t advanceMs) {
+    for (int i = 0; i < count; ++i) Frame(advanceMs);
+}
+
+std::array<int, 3> StoryEngine::ScreenPixel(int x, int y) {
+    const uint8_t* p = engine->screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
+    return {p[2], p[1], p[0]};
+}
+
+}  // namespace story_test

@@ -1,0 +1,75 @@
+#pragma once
+// What the story tests share: scripts written record by record, a program
+// folder with both data folders' pictures and scenarios, and an engine on
+// the headless backend with its interpreter, driven frame by frame.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/engine.h"
+#include "engine/script/interpreter.h"
+#include "formats/mes_script.h"
+#include "platform/backend.h"
+#include "test_support.h"
+
+namespace story_test {
+
+// Builds a .MES script of one dialect.
+class ScriptBuilder {
+public:
+    explicit ScriptBuilder(int dialect) : dialect(dialect) {}
+
+    // The operation's opcode with int32 operands at 1, 5, 9 and then a name.
+    ScriptBuilder& Op(formats::MesOp op, std::vector<int32_t> operands = {},
+                      const std::string& name = {});
+    // An operation whose name starts right after the opcode.
+    ScriptBuilder& Named(formats::MesOp op, const std::string& name);
+    ScriptBuilder& Label(int32_t key);
+    // A text record of UTF-8 text (double-byte characters only).
+    ScriptBuilder& Text(const std::string& utf8);
+    ScriptBuilder& Raw(std::vector<uint8_t> record);
+    const std::vector<uint8_t>& Bytes() const { return bytes; }
+    // Where the next record will start.
+    size_t Position() const { return bytes.size(); }
+
+private:
+    int dialect;
+    std::vector<uint8_t> bytes;
+};
+
+// Scenario name (without folder and extension) to its bytes, per data folder.
+struct StoryFolder {
+    std::map<std::string, std::vector<uint8_t>> scenarios1;  // folder 1 (dialect 0)
+    std::map<std::string, std::vector<uint8_t>> scenarios2;  // folder 2 (dialects 1, 2)
+};
+
+// Writes 1/grpack.mlz and 2/grpack.mlz: the system pictures, backgrounds
+// "back\\day" (blue) and "back\\night" (dark), characters "girl" and "boy"
+// with masks, scroll and pan pictures, and the scenarios.
+void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& content);
+
+// An engine with its interpreter on the headless backend, without the logo.
+class StoryEngine {
+public:
+    explicit StoryEngine(const StoryFolder& content, script::DataSetTables tables = {});
+    ~StoryEngine();
+
+    core::Engine& Engine() { return *engine; }
+    script::Interpreter& Story() { return *engine->story; }
+    // Latches input and runs one frame after advancing the clock.
+    void Frame(uint32_t advanceMs = 16);
+    void Frames(int count, uint32_t advanceMs = 16);
+    // Landscape pixel of the composed screen as red, green, blue.
+    std::array<int, 3> ScreenPixel(int x, int y);
+
+private:
+    testing_support::TempDir dir;
+    platform::Backend backend;
+    std::unique_ptr<core::Engine> engine;
+};
+
+}  // namespace story_test
