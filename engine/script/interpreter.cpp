@@ -131,6 +131,12 @@ int Interpreter::LoadScenarioFile(std::string_view path) {
                      platform::SjisForDisplay(archive).c_str());
         return 0;
     }
+    UseScript(std::move(bytes));
+    return 1;
+}
+
+void Interpreter::UseScript(formats::ByteVector bytes) {
+    dialect = engine.scriptDialect;
     state.script = std::move(bytes);
     state.loaded = true;
     state.pc = 0;
@@ -144,7 +150,6 @@ int Interpreter::LoadScenarioFile(std::string_view path) {
     state.particles.active = false;
     vars.SetGlobalBit(1024, false);
     reportedLongRecord = false;
-    return 1;
 }
 
 void Interpreter::NewGame() {

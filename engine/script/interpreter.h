@@ -53,6 +53,8 @@ public:
     // dialect's scenario archive and resets the script's position, labels
     // and per-scenario state. 1 on success; 0 leaves no script.
     int LoadScenarioFile(std::string_view path);
+    // The second half of a load: takes the script's bytes as they are.
+    void UseScript(formats::ByteVector bytes);
     // A new game: state 99, cleared variables and flags, the message window
     // built. The caller then loads the first scenario.
     void NewGame();

@@ -169,7 +169,7 @@ TEST(MesCommand, ReadableDisassembly) {
         "Label 5",
         "Jump 5",
         "Text \"あい\"",
-        "NamePlate \"妖妖\" + \"A\"",
+        "NamePlate \"飽飽\" + \"A\"",
         "Background \"back\\\\bg01\"",
         "SetFlag 3 7",
         "PageWait:8",
@@ -196,11 +196,12 @@ TEST(MesCommand, AssemblerReportsTheLine) {
     std::string where = "mirtool: " + (dir / "in.txt").string() + ":";
 
     // Written by hand: comments, any spacing, hex numbers, first values.
-    auto result = assemble("# test\n\n  Label   0x10\r\nJump 16\nPageWait\nText \"\\x41\\x42\"\n", 1);
+    auto result =
+        assemble("# test\n\n  Label   0x10\r\nJump 16\nPageWait\nText \"\\x41\\x42\"\n", 1);
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(testing_support::ReadHostFile(dir / "out.MES"),
-              (std::vector<uint8_t>{23, '#', 'A', 'D', 'R', 16, 0, 0, 0, 10, 13, 24, 16, 0, 0, 0,
-                                    10, 13, 4, 10, 13, 0, 'B', 'A', 10, 13}));
+              (std::vector<uint8_t>{23, '#', 'A', 'D', 'R', 16, 0,  0,  0, 10,  13,  24, 16,
+                                    0,  0,   0,   10,  13,  4,  10, 13, 0, 'B', 'A', 10, 13}));
 
     struct Case {
         std::string text;
@@ -212,7 +213,7 @@ TEST(MesCommand, AssemblerReportsTheLine) {
         {"Jump 5\nJmp 5\n", 0, "2: unknown operation 'Jmp'"},
         {"SubVar 1 2\n", 1, "1: SubVar does not exist in dialect 1"},
         {"Label:23 5\n", 0, "1: opcode 23 is Jump in dialect 0, not Label"},
-        {"Text \"\\x0A\\x0D\"\n", 0, "1: the record holds 0x0A 0x0D"},
+        {"Text \"\\x0D\\x0A\"\n", 0, "1: the record holds 0x0A 0x0D"},
         {"Text \"\\x41\"\n", 0, "1: a text needs whole pairs"},
         {"SetFlag 1\n", 0, "1: missing a number"},
         {"SetFlag 1 2 3\n", 0, "1: unexpected '3'"},
@@ -229,8 +230,8 @@ TEST(MesCommand, AssemblerReportsTheLine) {
     result = RunCommand(MirtoolCommand() + " mes asm " + Quote(dir / "in.txt") + " " +
                         Quote(dir / "out.MES"));
     EXPECT_EQ(result.exitCode, 2);
-    result = RunCommand(MirtoolCommand() + " mes disasm " + Quote(dir / "out.MES") +
-                        " --dialect 3");
+    result =
+        RunCommand(MirtoolCommand() + " mes disasm " + Quote(dir / "out.MES") + " --dialect 3");
     EXPECT_EQ(result.exitCode, 2);
 }
 

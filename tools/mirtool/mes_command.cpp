@@ -228,8 +228,7 @@ bool StringBytes(std::string_view body, ByteVector* out, std::string* why) {
                 i += 4;
                 continue;
             }
-            *why = "bad escape '" + std::string(body.substr(i, 4)) +
-                   "' (use \\\\, \\\" or \\xHH)";
+            *why = "bad escape '" + std::string(body.substr(i, 4)) + "' (use \\\\, \\\" or \\xHH)";
             return false;
         }
         if (static_cast<uint8_t>(c) < 0x80) {
@@ -294,7 +293,8 @@ size_t FixedSize(MesOperands layout) {
 std::vector<int> ValueCounts(int dialect) {
     std::vector<int> counts(formats::kMesOpCount, 0);
     for (int value = 0; value < 256; ++value)
-        ++counts[static_cast<size_t>(formats::DecodeMesOpcode(dialect, static_cast<uint8_t>(value)))];
+        ++counts[static_cast<size_t>(
+            formats::DecodeMesOpcode(dialect, static_cast<uint8_t>(value)))];
     return counts;
 }
 
@@ -310,7 +310,9 @@ std::string DisassembleRecord(ByteSpan line, int dialect, const std::vector<int>
 
     std::string out = formats::MesOpName(op);
     if (valueCounts[static_cast<size_t>(op)] > 1) out += ":" + std::to_string(line[0]);
-    auto number = [&](size_t offset) { out += " " + std::to_string(formats::MesOperand(line, offset)); };
+    auto number = [&](size_t offset) {
+        out += " " + std::to_string(formats::MesOperand(line, offset));
+    };
     ByteSpan rest = line.subspan(fixed);
     switch (layout) {
         case MesOperands::kNone:
@@ -359,8 +361,8 @@ std::string Disassemble(ByteSpan script, int dialect) {
     bool terminated = true;
     for (size_t position = 0; formats::NextMesRecord(script, position, &record);
          position = record.next) {
-        text += DisassembleRecord(script.subspan(record.offset, record.length), dialect,
-                                  valueCounts);
+        text +=
+            DisassembleRecord(script.subspan(record.offset, record.length), dialect, valueCounts);
         text += '\n';
         terminated = record.terminated;
     }
@@ -643,8 +645,8 @@ bool TakeDialect(Args& args, int* dialect, int* usage) {
             return false;
         }
         *dialect = value[0] - '0';
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() +
-                   static_cast<std::ptrdiff_t>(i) + 2);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
         return true;
     }
     *usage = UsageError("mes needs --dialect 0, 1 or 2");
