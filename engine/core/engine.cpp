@@ -5,6 +5,10 @@
 
 namespace core {
 
+Engine::Engine(platform::Backend& backend, std::unique_ptr<platform::GlyphRasterizer> glyphs,
+               const std::string& programFolder)
+    : GameLayer(backend, std::move(glyphs), programFolder) {}
+
 Engine::~Engine() = default;
 
 intptr_t Engine::HandleMessage(const platform::Message& message) {

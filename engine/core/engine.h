@@ -15,7 +15,10 @@ namespace core {
 
 class Engine : public GameLayer {
 public:
-    using GameLayer::GameLayer;
+    // Defined where the story's type is complete, so that users of the engine
+    // need not see it.
+    Engine(platform::Backend& backend, std::unique_ptr<platform::GlyphRasterizer> glyphs,
+           const std::string& programFolder);
     ~Engine() override;
 
     intptr_t HandleMessage(const platform::Message& message) override;
