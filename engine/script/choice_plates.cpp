@@ -56,8 +56,8 @@ int ChoicePlates::Run(const std::vector<std::string>& captions, bool firstRun) {
                 canvas->DrawText(captions[i], kCaptionSize, 0, kCaptionSize * i, kCaptionColour,
                                  *game.glyphs);
             }
-            game.CreateSprite(kFirstSprite + 2 * i, kPlateImage, 96, 216, kPlateWidth,
-                              kPlateHeight, kPlateX, kPlateY + kPlateStep * i, 0, 0, 9);
+            game.CreateSprite(kFirstSprite + 2 * i, kPlateImage, 96, 216, kPlateWidth, kPlateHeight,
+                              kPlateX, kPlateY + kPlateStep * i, 0, 0, 9);
             // The caption row, as wide as the plate leaves room for.
             game.CreateSprite(kFirstSprite + 2 * i + 1, kCaptionImage, 0, kCaptionSize * i,
                               kPlateWidth - 32, kCaptionSize, kPlateX + 32,

@@ -30,9 +30,9 @@ constexpr size_t kMaxBacklogPages = 1000;
 constexpr uint16_t Sjis(uint8_t first, uint8_t second) {
     return static_cast<uint16_t>(first | (second << 8));
 }
-constexpr uint16_t kCloseQuote = Sjis(0x81, 0x76);  // 」
-constexpr uint16_t kComma = Sjis(0x81, 0x41);       // 、
-constexpr uint16_t kFullStop = Sjis(0x81, 0x42);    // 。
+constexpr uint16_t kCloseQuote = Sjis(0x81, 0x76);      // 」
+constexpr uint16_t kComma = Sjis(0x81, 0x41);           // 、
+constexpr uint16_t kFullStop = Sjis(0x81, 0x42);        // 。
 constexpr uint16_t kOpenGuillemet = Sjis(0x81, 0xE1);   // ≪
 constexpr uint16_t kCloseGuillemet = Sjis(0x81, 0xE2);  // ≫
 
@@ -63,11 +63,12 @@ int32_t NovelAlpha(int32_t setting) {
     return setting >= 0 && setting <= 4 ? kAlphas[setting] : 128;
 }
 
+// Rounded up, so that the design position comes back to the same pixel.
 int32_t ScreenToDesignX(int32_t x) {
-    return x * 800 / 320;
+    return (x * 800 + 319) / 320;
 }
 int32_t ScreenToDesignY(int32_t y) {
-    return y * 600 / 240;
+    return (y * 600 + 239) / 240;
 }
 
 bool Contains(const gfx::Rect& rect, int32_t x, int32_t y) {
@@ -251,8 +252,7 @@ bool MessageWindow::TypeText(std::string_view message, size_t* position, uint32_
             continue;
         }
         if (formats::IsSjisLead(byte) && *position + 1 < message.size()) {
-            const uint16_t pair =
-                Sjis(byte, static_cast<uint8_t>(message[*position + 1]));
+            const uint16_t pair = Sjis(byte, static_cast<uint8_t>(message[*position + 1]));
             if (pair == kOpenGuillemet || pair == kCloseGuillemet) {
                 *position += 2;
                 continue;
@@ -337,8 +337,8 @@ void MessageWindow::ShowWaitIcon(bool novel, int clearFlag) {
         icon->StartAnimation(0, now);
         return;
     }
-    game.CreateSprite(kWaitIconSprite, kWaitIconImage, 0, 0, kWaitIconCell, kWaitIconCell, 672,
-                      544, 0, 0, 1);
+    game.CreateSprite(kWaitIconSprite, kWaitIconImage, 0, 0, kWaitIconCell, kWaitIconCell, 672, 544,
+                      0, 0, 1);
     core::Sprite* icon = game.SpriteAt(kWaitIconSprite);
     if (icon == nullptr) return;
     for (int cell = 0; cell < kWaitIconCells; ++cell) {
@@ -465,7 +465,7 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
     if (settings.messageAuto > 0) {
         if (VoicePlaying()) {
             pageEndTime = now;  // the wait starts when the voice has finished
-        } else if (now - pageEndTime >= static_cast<uint32_t>(settings.messageAuto * 500 - 500)) {
+        } else if (int64_t{now - pageEndTime} >= int64_t{settings.messageAuto} * 500 - 500) {
             EndPage(context, novel, clearFlag);
             return 1;
         }
@@ -529,8 +529,8 @@ void MessageWindow::RemoveChoiceCells() {
 
 void MessageWindow::ColourChoices() {
     for (size_t i = 0; i < choices.size(); ++i) {
-        const uint32_t colour = static_cast<int>(i) == choiceSelection ? kChoiceSelectedColour
-                                                                       : kChoiceNormalColour;
+        const uint32_t colour =
+            static_cast<int>(i) == choiceSelection ? kChoiceSelectedColour : kChoiceNormalColour;
         ChoiceEntry& entry = choices[i];
         for (size_t c = entry.firstCell; c < entry.lastCell && c < text.cells.size(); ++c) {
             text.cells[c].colour = colour;

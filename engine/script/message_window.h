@@ -35,9 +35,9 @@ struct BacklogPage {
 
 // What a page wait needs to know of the running story.
 struct PageWaitContext {
-    int record = 4;           // the page-wait record: 4, 6 (dialect 2) or 8
-    bool firstRun = false;    // the record runs for the first time
-    bool messageRead = false; // the current message was read before
+    int record = 4;            // the page-wait record: 4, 6 (dialect 2) or 8
+    bool firstRun = false;     // the record runs for the first time
+    bool messageRead = false;  // the current message was read before
     // Centre-key settings 4 and 5 (quick save, quick load); may be empty.
     std::function<void()> quickSave;
     std::function<void()> quickLoad;

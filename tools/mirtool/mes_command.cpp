@@ -626,7 +626,7 @@ bool Assemble(std::string_view text, int dialect, ByteVector* script, size_t* er
         script->insert(script->end(), {0x0A, 0x0D});
         ++records;
     }
-    if (unterminated) script->resize(script->size() - 2);
+    if (unterminated) script->erase(script->end() - 2, script->end());  // drop the last 0x0A 0x0D
     return true;
 }
 
@@ -680,6 +680,7 @@ int Asm(Args args) {
     std::string why;
     if (!ReadHostFile(args[0], &file, &why)) return Fail(args[0], why);
     std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark of an editor
     ByteVector script;
     size_t line = 0;
     if (!Assemble(text, dialect, &script, &line, &why))
