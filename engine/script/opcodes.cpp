@@ -105,7 +105,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             PlayMusic(Operand(kA), Operand(kB));
             return Advance();
         case MesOp::kMusicStop:
-            engine.music->Stop();
+            if (engine.music) engine.music->Stop();
             return Advance();
         case MesOp::kEffectPlay:
             PlayEffect(Operand(kA), Operand(kB));
@@ -379,7 +379,7 @@ Interpreter::Step Interpreter::RunEndScenario() {
         engine.subState = 15;
         engine.SetBrightness(256);
         state.recordTicks = 0;
-        engine.music->Stop();
+        if (engine.music) engine.music->Stop();
         if (window) window->Show(false);
         RemoveMessageWindow();
         engine.DeleteAllSprites();

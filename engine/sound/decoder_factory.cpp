@@ -146,8 +146,17 @@ void MappedFile::Close() {
 }
 
 std::unique_ptr<DecoderBinding> CreateDecoder(DecoderKind kind) {
-    if (kind == DecoderKind::kBrindlex) return std::make_unique<BrindlexDecoder>(true);
-    return std::make_unique<XaudioDecoder>(true);
+    std::unique_ptr<DecoderBinding> decoder;
+    if (kind == DecoderKind::kBrindlex) {
+        decoder = std::make_unique<BrindlexDecoder>(true);
+    } else {
+        decoder = std::make_unique<XaudioDecoder>(true);
+    }
+    // The mixer's bindings hold their modules from the start, so that the
+    // short-lived effect decoders find them loaded; a missing module only
+    // leaves that kind unable to decode.
+    decoder->Load();
+    return decoder;
 }
 
 std::unique_ptr<DecoderBinding> CreateTemporaryDecoder(DecoderKind kind) {

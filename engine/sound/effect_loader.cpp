@@ -94,7 +94,8 @@ int SoundMixer::LoadEffect(int slot, std::string_view name, std::string_view sou
     uint32_t bits = 0;
     if (HasExtension(found, ".mp3")) {
         platform::WaveFormat format;
-        if (!DecodeMp3(data, &decoded, &format)) return 0;
+        // A stream the module cannot open decodes to nothing: no sound to keep.
+        if (!DecodeMp3(data, &decoded, &format) || decoded.empty()) return 0;
         samples = decoded;
         channels = format.channels;
         rate = format.sampleRate;

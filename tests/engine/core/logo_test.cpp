@@ -8,7 +8,7 @@
 #include "data_folder.h"
 #include "engine/core/engine.h"
 #include "engine/core/startup.h"
-#include "golden.h"
+#include "golden_picture.h"
 #include "platform/headless/headless_backend.h"
 #include "test_support.h"
 

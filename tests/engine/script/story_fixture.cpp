@@ -71,7 +71,7 @@ void AddPictures(formats::MlzArchiveBuilder& builder) {
     add("GameData\\system\\KEY_WAIT.rbp", Keyed(Solid(77, 10, 255, 200, 0), 77, 10));
     add("GameData\\system\\map_name.rbp", Keyed(Solid(308, 64, 200, 200, 30), 308, 64));
     // The message window's sheet: the window, the side pieces and plates.
-    add("GameData\\system\\MESSWIN3.rbp", WithAlpha(Solid(304, 150, 20, 20, 80), 304, 150));
+    add("GameData\\system\\MESSWIN3.rbp", WithAlpha(Solid(304, 150, 20, 20, 80, 128), 304, 150));
     add("GameData\\char\\back\\black.rbp", Keyed(Solid(320, 240, 0, 0, 0), 320, 240));
     add("GameData\\char\\back\\day.rbp", Keyed(Solid(320, 240, 60, 120, 220), 320, 240));
     add("GameData\\char\\back\\night.rbp", Keyed(Solid(320, 240, 10, 10, 40), 320, 240));
@@ -144,6 +144,14 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
         testing_support::WriteHostFile(folder / std::to_string(data) / "grpack.mlz",
                                        builder.Finish());
     }
+    if (!content.voices2.empty()) {
+        formats::MlzArchiveBuilder voices;
+        for (const auto& [name, bytes] : content.voices2) {
+            ASSERT_TRUE(voices.AddEntry(name, bytes, formats::MlzMethod::kStored, &error)) << error;
+        }
+        testing_support::WriteHostFile(folder / "2" / "voice.mlz", voices.Finish());
+    }
+    if (!content.dataset.empty()) testing_support::WriteHostFile(folder / "dataset.txt", content.dataset);
 }
 
 StoryEngine::StoryEngine(const StoryFolder& content, script::DataSetTables tables) {

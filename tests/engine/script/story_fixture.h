@@ -45,6 +45,10 @@ private:
 struct StoryFolder {
     std::map<std::string, std::vector<uint8_t>> scenarios1;  // folder 1 (dialect 0)
     std::map<std::string, std::vector<uint8_t>> scenarios2;  // folder 2 (dialects 1, 2)
+    // Entries of 2/voice.mlz (names as the scripts ask for them).
+    std::map<std::string, std::vector<uint8_t>> voices2;
+    // The data set's tables file, written when not empty.
+    std::string dataset;
 };
 
 // Writes 1/grpack.mlz and 2/grpack.mlz: the system pictures, backgrounds

@@ -1,4 +1,4 @@
-#include "golden.h"
+#include "golden_picture.h"
 
 #include <png.h>
 
