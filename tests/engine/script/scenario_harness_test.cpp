@@ -109,4 +109,79 @@ TEST(ScenarioHarnessTest, PlaysAStoryWithTextVoiceAndAChoice) {
     EXPECT_LT(level(2.0, 3.0), 10);
 }
 
+// Runs mirelo on a folder and returns the shots folder.
+fs::path RunStory(const testing_support::TempDir& dir, int dialect, const std::string& input,
+                  const std::string& shotTimes, uint32_t until) {
+    testing_support::WriteHostFile(dir / "input.txt", input);
+    fs::path shots = dir / "shots";
+    fs::create_directories(shots);
+    testing_support::CommandResult run = testing_support::RunCommand(
+        testing_support::MireloCommand() + " --headless --data '" + dir.path().string() +
+        "' --until " + std::to_string(until) + " --scenario main --dialect " +
+        std::to_string(dialect) + " --input '" + (dir / "input.txt").string() + "' --shot-at " +
+        shotTimes + " --shots '" + shots.string() + "'");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    return shots;
+}
+
+// Dialect 0: a background fades in with its place name, a character stands
+// in it, and a page that hides the window when it ends.
+TEST(ScenarioHarnessTest, MainStoryFadesInABackgroundWithItsPlaceName) {
+    ScriptBuilder script(0);
+    script.Named(MesOp::kBackgroundFade, "back\\day")
+        .Op(MesOp::kCharacterFade, {1}, "girl")
+        .Text("あさのまち。")
+        .Op(MesOp::kPageWait)
+        .Text("つぎのページ。")
+        .Raw({8})  // the page wait that also hides the window
+        .Op(MesOp::kSetFlag, {0, 1})
+        .Raw({200});
+    story_test::StoryFolder content;
+    content.scenarios1["main"] = script.Bytes();
+    content.dataset = "[place-names]\n3 = GameData\\char\\back\\day.rbp\n";
+    testing_support::TempDir dir;
+    story_test::BuildStoryFolder(dir.path(), content);
+    fs::path shots = RunStory(dir, 0, "2500 press C\n3000 press C\n", "400,2000,3500", 4000);
+    // Half-way through the background's fade; the page with the caption;
+    // the window hidden after the second page.
+    EXPECT_EQ(golden::Compare(Shot(shots, 400), "story0-fade"), "");
+    EXPECT_EQ(golden::Compare(Shot(shots, 2000), "story0-page"), "");
+    EXPECT_EQ(golden::Compare(Shot(shots, 3500), "story0-hidden"), "");
+}
+
+// Dialect 2: the novel page keeps its text across a page wait, and its
+// choices are lines of the page, picked by a tap.
+TEST(ScenarioHarnessTest, NovelPageKeepsItsTextAndOffersChoicesAsLines) {
+    ScriptBuilder script(2);
+    script.Named(MesOp::kBackground, "back\\night")
+        .Op(MesOp::kCommit)
+        .Text("よるのまち。")
+        .Op(MesOp::kPageWait)
+        .Text("どこへいこう。")
+        .Op(MesOp::kChoiceBegin)
+        .Op(MesOp::kChoiceTarget, {1})
+        .Text("えきへ")
+        .Op(MesOp::kChoiceTarget, {2})
+        .Text("うみへ")
+        .Op(MesOp::kChoiceSelect)
+        .Label(1)
+        .Text("えきへいった。")
+        .Op(MesOp::kPageWaitClear)
+        .Raw({200})
+        .Label(2)
+        .Text("うみへいった。")
+        .Op(MesOp::kPageWaitClear)
+        .Raw({200});
+    story_test::StoryFolder content;
+    content.scenarios2["main"] = script.Bytes();
+    testing_support::TempDir dir;
+    story_test::BuildStoryFolder(dir.path(), content);
+    // A tap on the second entry, the page's fourth line (about 53 pixels
+    // down on the 320 x 240 screen), picks it at once.
+    fs::path shots = RunStory(dir, 2, "800 press C\n2000 tap 30 53\n", "700,1500,2600", 3000);
+    EXPECT_EQ(golden::Compare(Shot(shots, 700), "story2-page"), "");
+    EXPECT_EQ(golden::Compare(Shot(shots, 1500), "story2-choices"), "");
+    EXPECT_EQ(golden::Compare(Shot(shots, 2600), "story2-chosen"), "");
+}
+
 }  // namespace
