@@ -253,7 +253,7 @@ bool Interpreter::ShowBackground(const std::string& path) {
 
 void Interpreter::PlayMusic(int32_t id, int32_t loop) {
     const auto& row = tables.music[dialect];
-    int32_t index = dialect == 0 ? id - 1 : kMusicRowLength - id;
+    int64_t index = dialect == 0 ? int64_t{id} - 1 : kMusicRowLength - int64_t{id};
     if (index < 0 || index >= kMusicRowLength || row[index].empty()) return;
     std::string_view name = row[index];
     size_t slash = formats::SjisFindLastBackslash(name);
@@ -274,7 +274,7 @@ void Interpreter::PlayEffect(int32_t id, int32_t repeat) {
         if (engine.mixer->LoadEffect(2, name, folder, ScaledVolume(engine, engine.settings.seVolume)))
             engine.mixer->PlayEffect(2, repeat);
     } else {
-        int32_t index = id - 1;
+        int64_t index = int64_t{id} - 1;
         if (index < 0 || index >= kEffectRowLength) return;
         const std::string& name = tables.effects[dialect][index];
         if (name.empty()) return;

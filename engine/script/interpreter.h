@@ -128,9 +128,10 @@ private:
 
     // Dialect 0 shifts the variables and flag rows by 2 and the global bits
     // by 1024; the others use them as written.
-    int32_t VariableIndex(int32_t index) const { return dialect == 0 ? index + 2 : index; }
-    int32_t FlagRow(int32_t row) const { return dialect == 0 ? row + 2 : row; }
-    int32_t GlobalBitIndex(int32_t bit) const { return dialect == 0 ? bit + 1024 : bit; }
+    // (Widened, so that any operand a damaged script holds stays defined.)
+    int64_t VariableIndex(int64_t index) const { return dialect == 0 ? index + 2 : index; }
+    int64_t FlagRow(int64_t row) const { return dialect == 0 ? row + 2 : row; }
+    int64_t GlobalBitIndex(int64_t bit) const { return dialect == 0 ? bit + 1024 : bit; }
 
     // Pictures of the story: characters and backgrounds by name.
     std::string CharacterPath(std::string_view name) const;

@@ -20,6 +20,11 @@ constexpr size_t kA = 1;
 constexpr size_t kB = 5;
 constexpr size_t kC = 9;
 
+// Variables wrap around as 32-bit words do.
+int32_t WrappingAdd(int32_t value, int64_t delta) {
+    return static_cast<int32_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(delta));
+}
+
 }  // namespace
 
 Interpreter::Step Interpreter::Execute(MesOp op) {
@@ -175,11 +180,11 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             return Advance();
         case MesOp::kAddVar:
             if (int32_t* variable = vars.Variable(VariableIndex(Operand(kA))))
-                *variable += Operand(kB);
+                *variable = WrappingAdd(*variable, Operand(kB));
             return Advance();
         case MesOp::kSubVar:
             if (int32_t* variable = vars.Variable(VariableIndex(Operand(kA))))
-                *variable -= Operand(kB);
+                *variable = WrappingAdd(*variable, -static_cast<int64_t>(Operand(kB)));
             return Advance();
         case MesOp::kTestVar: {
             int32_t* variable = vars.Variable(VariableIndex(Operand(kA)));
@@ -194,7 +199,9 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kPan:
             return HorizontalPan(first) ? AdvanceAndEnd() : Step::kEndTick;
         case MesOp::kPanSetup: {
-            state.panWidth = Operand(kA);
+            // Pictures are at most a few screens wide; a damaged width stays
+            // within what the sprite arithmetic can hold.
+            state.panWidth = std::clamp(Operand(kA), -8000, 8000);
             std::string path = CharacterPath(NameOperand(kB));
             RemovePicture(kScrollSlot);
             if (engine.LoadImageSlot(kScrollSlot, ImageLocation(), path, gfx::Keying::kUnkeyed)) {

@@ -3,6 +3,9 @@
 // the eye-catch. Each is called on every run of its record and returns 1
 // when it is done.
 
+#include <algorithm>
+#include <array>
+
 #include "engine/core/engine.h"
 #include "engine/script/interpreter.h"
 #include "engine/script/script_input.h"
@@ -125,8 +128,19 @@ int Interpreter::HorizontalPan(bool first) {
     return 0;
 }
 
+namespace {
+
+// The eye-catch's numbers index picture cells; a damaged script's numbers
+// are kept small enough for the cell arithmetic.
+std::array<int32_t, 3> CellNumbers(const std::array<int32_t, 3>& numbers) {
+    return {std::clamp(numbers[0], -1000, 1000), std::clamp(numbers[1], -1000, 1000),
+            std::clamp(numbers[2], -1000, 1000)};
+}
+
+}  // namespace
+
 int Interpreter::Eyecatch(bool first) {
-    const auto& n = state.eyecatchNumbers;
+    const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
         if (window && window->Visible()) window->Show(false);
         engine.LoadImageSlot(10, ImageLocation(), "GameData\\system\\IcatchBack07.rbp",
@@ -158,7 +172,7 @@ int Interpreter::Eyecatch(bool first) {
 }
 
 int Interpreter::EyecatchAlt(bool first) {
-    const auto& n = state.eyecatchNumbers;
+    const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
         if (window && window->Visible()) window->Show(false);
         engine.LoadImageSlot(10, 2, "GameData\\system\\sky_a.rbp", gfx::Keying::kUnkeyed);

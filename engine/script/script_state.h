@@ -24,10 +24,10 @@ struct ScriptVariables {
     std::array<uint8_t, kFlagBytes> flags{};  // row * 32 + column
     std::array<uint8_t, kGlobalBitCount / 8> globalBits{};
 
-    bool GlobalBit(int32_t bit) const {
+    bool GlobalBit(int64_t bit) const {
         return bit >= 0 && bit < kGlobalBitCount && (globalBits[bit / 8] >> (bit % 8)) & 1;
     }
-    void SetGlobalBit(int32_t bit, bool on) {
+    void SetGlobalBit(int64_t bit, bool on) {
         if (bit < 0 || bit >= kGlobalBitCount) return;
         if (on) {
             globalBits[bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
@@ -36,15 +36,16 @@ struct ScriptVariables {
         }
     }
     // Out-of-range rows, columns and indices read as 0 and are not written.
-    uint8_t Flag(int32_t row, int32_t column) const {
-        int32_t at = row * 32 + column;
-        return (row >= 0 && column >= 0 && column < 32 && at < kFlagBytes) ? flags[at] : 0;
+    static bool FlagInRange(int64_t row, int64_t column) {
+        return row >= 0 && row < kFlagBytes / 32 && column >= 0 && column < 32;
     }
-    void SetFlag(int32_t row, int32_t column, uint8_t value) {
-        int32_t at = row * 32 + column;
-        if (row >= 0 && column >= 0 && column < 32 && at < kFlagBytes) flags[at] = value;
+    uint8_t Flag(int64_t row, int64_t column) const {
+        return FlagInRange(row, column) ? flags[row * 32 + column] : 0;
     }
-    int32_t* Variable(int32_t index) {
+    void SetFlag(int64_t row, int64_t column, uint8_t value) {
+        if (FlagInRange(row, column)) flags[row * 32 + column] = value;
+    }
+    int32_t* Variable(int64_t index) {
         return (index >= 0 && index < kVariableCount) ? &variables[index] : nullptr;
     }
 };
