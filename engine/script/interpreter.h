@@ -100,6 +100,8 @@ public:
 private:
     enum class Step { kContinue, kEndTick };
 
+    int SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY);
+
     Step Execute(formats::MesOp op);
     // Records that run effects or wait for the reader.
     Step RunText();

@@ -65,12 +65,18 @@ int Interpreter::Quake(int axis, bool first) {
     return 0;
 }
 
-int Interpreter::VerticalScroll(int direction, bool first) {
+// The scroll and the pan: the background slides from 0,0 to its end
+// position over the duration, and the picture in the scroll slot follows it
+// at the end position's distance, arriving at 0,0.
+int Interpreter::SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY) {
+    auto place = [&](int32_t backX, int32_t backY) {
+        if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot)) back->SetPosition(backX, backY);
+        if (core::Sprite* scroll = engine.SpriteAt(kScrollSlot))
+            scroll->SetPosition(backX - endX, backY - endY);
+    };
     auto finish = [&] {
         if (state.windowWasVisible && window) window->Show(true);
-        if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot))
-            back->SetPosition(0, direction == 0 ? -600 : 600);
-        if (core::Sprite* scroll = engine.SpriteAt(kScrollSlot)) scroll->SetPosition(0, 0);
+        place(endX, endY);
         return 1;
     };
     if (first) {
@@ -83,49 +89,24 @@ int Interpreter::VerticalScroll(int direction, bool first) {
         state.windowWasVisible = false;
         return finish();
     }
+    // Skipping counts as a press.
     if (Confirmed() || Skipping(engine)) {
         ClearConfirm(engine);
         return finish();
     }
     uint32_t elapsed = Now() - state.effectStart;
-    if (elapsed >= kScrollMs) return finish();
-    int32_t y = static_cast<int32_t>(elapsed * 600 / kScrollMs);
-    if (direction == 0) y = -y;
-    core::Sprite* back = engine.SpriteAt(kBackgroundSlot);
-    core::Sprite* scroll = engine.SpriteAt(kScrollSlot);
-    if (back) back->SetPosition(0, y);
-    if (scroll) scroll->SetPosition(0, direction == 0 ? 600 + y : y - 600);
+    if (elapsed >= durationMs) return finish();
+    place(static_cast<int32_t>(int64_t{elapsed} * endX / durationMs),
+          static_cast<int32_t>(int64_t{elapsed} * endY / durationMs));
     return 0;
 }
 
+int Interpreter::VerticalScroll(int direction, bool first) {
+    return SlidePictures(first, kScrollMs, 0, direction == 0 ? -600 : 600);
+}
+
 int Interpreter::HorizontalPan(bool first) {
-    const int32_t width = state.panWidth;
-    auto finish = [&] {
-        if (state.windowWasVisible && window) window->Show(true);
-        if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot)) back->SetPosition(width, 0);
-        if (core::Sprite* pan = engine.SpriteAt(kScrollSlot)) pan->SetPosition(0, 0);
-        return 1;
-    };
-    if (first) {
-        state.effectStart = Now();
-        if (engine.settings.effectUse && !Skipping(engine)) {
-            state.windowWasVisible = window && window->Visible();
-            if (state.windowWasVisible) window->Show(false);
-            return 0;
-        }
-        state.windowWasVisible = false;
-        return finish();
-    }
-    if (Confirmed() || Skipping(engine)) {
-        ClearConfirm(engine);
-        return finish();
-    }
-    uint32_t elapsed = Now() - state.effectStart;
-    if (elapsed >= kPanMs) return finish();
-    int32_t x = static_cast<int32_t>(static_cast<int64_t>(elapsed) * width / kPanMs);
-    if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot)) back->SetPosition(x, 0);
-    if (core::Sprite* pan = engine.SpriteAt(kScrollSlot)) pan->SetPosition(x - width, 0);
-    return 0;
+    return SlidePictures(first, kPanMs, state.panWidth, 0);
 }
 
 namespace {
