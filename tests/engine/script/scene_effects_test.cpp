@@ -19,11 +19,6 @@ StoryFolder Folder(int dialect, const ScriptBuilder& script) {
     return folder;
 }
 
-int32_t SpriteY(StoryEngine& story, int slot) {
-    core::Sprite* sprite = story.Engine().SpriteAt(slot);
-    return sprite ? sprite->Object().y : -9999;
-}
-
 // The upward scroll moves the background out at the top and the scroll
 // picture in from below over 4 s; a press finishes it at once.
 TEST(SceneEffectsTest, VerticalScrollFollowsTheClockAndAPressFinishesIt) {
