@@ -184,4 +184,22 @@ TEST(ScenarioHarnessTest, NovelPageKeepsItsTextAndOffersChoicesAsLines) {
     EXPECT_EQ(golden::Compare(Shot(shots, 2600), "story2-chosen"), "");
 }
 
+// The command line: --scenario needs --dialect (and the reverse), a dialect
+// outside 0..2 is refused, and a scenario the archive lacks stops the start
+// with a message.
+TEST(ScenarioHarnessTest, ScenarioOptionsAreCheckedAndAMissingScenarioIsReported) {
+    testing_support::TempDir dir;
+    story_test::BuildStoryFolder(dir.path(), {});
+    std::string base = testing_support::MireloCommand() + " --headless --data '" +
+                       dir.path().string() + "' --until 500";
+    for (const char* args : {" --scenario main", " --dialect 1", " --scenario main --dialect 3"}) {
+        testing_support::CommandResult result = testing_support::RunCommand(base + args);
+        EXPECT_EQ(result.exitCode, 2) << args << result.output;
+    }
+    testing_support::CommandResult missing =
+        testing_support::RunCommand(base + " --scenario nowhere --dialect 1");
+    EXPECT_EQ(missing.exitCode, 1) << missing.output;
+    EXPECT_NE(missing.output.find("nowhere"), std::string::npos) << missing.output;
+}
+
 }  // namespace
