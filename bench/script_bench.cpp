@@ -38,8 +38,8 @@ struct Rig {
         platform::SetGxDevice(backend.display.get());
         platform::GXOpenDisplay(1, platform::kGxFullScreen);
         std::string fontError;
-        engine = std::make_unique<core::Engine>(backend, platform::GlyphRasterizer::Create(&fontError),
-                                                "\\nonexistent-mirelo-bench\\");
+        engine = std::make_unique<core::Engine>(
+            backend, platform::GlyphRasterizer::Create(&fontError), "\\nonexistent-mirelo-bench\\");
         engine->story = std::make_unique<script::Interpreter>(*engine, script::DataSetTables{});
     }
     ~Rig() {
@@ -56,8 +56,8 @@ void BM_RunScriptControlFlow(benchmark::State& state) {
     const int kGroups = 10000;
     for (int i = 0; i < kGroups; ++i) {
         script.push_back(static_cast<uint8_t>(formats::EncodeMesOpcode(1, MesOp::kLabel)));
-        script.insert(script.end(), {'#', 'A', 'D', 'R', static_cast<uint8_t>(i % 60), 0, 0, 0,
-                                     0x0A, 0x0D});
+        script.insert(script.end(),
+                      {'#', 'A', 'D', 'R', static_cast<uint8_t>(i % 60), 0, 0, 0, 0x0A, 0x0D});
         Record(script, MesOp::kSetFlag, {i % 15, i % 31});  // never row 15, column 31
         Record(script, MesOp::kAddVar, {i % 30, 1});
         Record(script, MesOp::kTestVar, {i % 30, 1 << 30, 59});

@@ -77,8 +77,7 @@ Function Resolve(void* module, const char* name) {
 
 }  // namespace
 
-Mp3Encoder::Mp3Encoder(int bitrateIndex, int frequencyIndex, int stereo,
-                       uint32_t shortSoundLimit)
+Mp3Encoder::Mp3Encoder(int bitrateIndex, int frequencyIndex, int stereo, uint32_t shortSoundLimit)
     : bitrateIndex(std::clamp(bitrateIndex, 0, kBitrateCount - 1)),
       frequencyIndex(std::clamp(frequencyIndex, 0, kFrequencyCount - 1)),
       stereo(stereo != 0),

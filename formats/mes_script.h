@@ -77,15 +77,15 @@ inline constexpr int kMesOpCount = static_cast<int>(MesOp::kHalt) + 1;
 
 // How an operation's operands are laid out after the opcode byte.
 enum class MesOperands : uint8_t {
-    kNone,     // nothing (any bytes are ignored)
-    kText,     // 16-bit character codes from offset 1
-    kName,     // a Shift-JIS path from offset 1
-    kA,        // int32 at 1
-    kAB,       // int32 at 1 and 5
-    kABC,      // int32 at 1, 5 and 9
-    kBC,       // int32 at 5 and 9 (offset 1 unused)
-    kAName,    // int32 at 1, path from 5
-    kLabel,    // "#ADR" at 1, key at 5
+    kNone,   // nothing (any bytes are ignored)
+    kText,   // 16-bit character codes from offset 1
+    kName,   // a Shift-JIS path from offset 1
+    kA,      // int32 at 1
+    kAB,     // int32 at 1 and 5
+    kABC,    // int32 at 1, 5 and 9
+    kBC,     // int32 at 5 and 9 (offset 1 unused)
+    kAName,  // int32 at 1, path from 5
+    kLabel,  // "#ADR" at 1, key at 5
 };
 
 // The operation of an opcode byte in a dialect (0..2); 128 and above halt.

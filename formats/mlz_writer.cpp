@@ -37,7 +37,9 @@ MlzMethod PackMlzEntryData(ByteSpan data, MlzMethod requested, ByteVector* store
     return MlzMethod::kStored;
 }
 
-MlzArchiveWriter::~MlzArchiveWriter() { Abandon(); }
+MlzArchiveWriter::~MlzArchiveWriter() {
+    Abandon();
+}
 
 void MlzArchiveWriter::Abandon() {
     if (file) {

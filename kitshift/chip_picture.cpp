@@ -9,13 +9,13 @@ namespace {
 // map screen has pins to draw with.
 ChipBitmap MakeChipBitmap() {
     ChipBitmap bitmap{};
-    bitmap.palette = {{{255, 0, 255},     // key
-                       {16, 16, 16},      // outline
-                       {248, 248, 248},   // white
-                       {48, 48, 224},     // red
-                       {64, 192, 64},     // green
-                       {224, 112, 40},    // blue
-                       {40, 208, 240},    // yellow
+    bitmap.palette = {{{255, 0, 255},      // key
+                       {16, 16, 16},       // outline
+                       {248, 248, 248},    // white
+                       {48, 48, 224},      // red
+                       {64, 192, 64},      // green
+                       {224, 112, 40},     // blue
+                       {40, 208, 240},     // yellow
                        {144, 144, 144}}};  // grey
     constexpr int kCell = 16;
     for (int y = 0; y < kChipSize; ++y) {

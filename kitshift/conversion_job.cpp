@@ -69,9 +69,12 @@ fs::path FindChildIgnoringCase(const fs::path& folder, const std::string& name) 
 bool EncodePictureEntry(const SourcePicture& picture, RbpConversion conversion,
                         formats::ByteVector* rbp, std::string* error) {
     switch (conversion) {
-        case RbpConversion::Blended: return EncodeRbpBlended(picture, rbp, error);
-        case RbpConversion::Alpha: return EncodeRbpAlpha(picture, rbp, error);
-        case RbpConversion::Opaque: break;
+        case RbpConversion::Blended:
+            return EncodeRbpBlended(picture, rbp, error);
+        case RbpConversion::Alpha:
+            return EncodeRbpAlpha(picture, rbp, error);
+        case RbpConversion::Opaque:
+            break;
     }
     return EncodeRbpOpaque(picture, rbp, error);
 }
@@ -170,9 +173,9 @@ int ConversionJob::PackGraphicsArchive() {
                 Report(shown, "cannot decode picture: " + why);
             } else if (!EncodePictureEntry(picture, conversion, &rbp, &why)) {
                 Report(shown, "cannot convert picture: " + why);
-            } else if (!writer.AppendData(EntryName(node, formats::SjisReplaceExtension(
-                                                              node.fileName, ".rbp")),
-                                          rbp, formats::MlzMethod::kLzss, &why)) {
+            } else if (!writer.AppendData(
+                           EntryName(node, formats::SjisReplaceExtension(node.fileName, ".rbp")),
+                           rbp, formats::MlzMethod::kLzss, &why)) {
                 Report(shown, why);
             }
         } else if (!writer.AppendData(EntryName(node, node.fileName), file,
@@ -256,8 +259,8 @@ int ConversionJob::RunVoiceStage() {
     AddToTotal(static_cast<int>(entryCount));
 
     formats::MlzArchiveWriter writer;
-    if (!writer.Create(settings.outputFolder / kVoiceArchiveName,
-                       static_cast<uint32_t>(entryCount), &why)) {
+    if (!writer.Create(settings.outputFolder / kVoiceArchiveName, static_cast<uint32_t>(entryCount),
+                       &why)) {
         Report(kVoiceArchiveName, why);
         return -1;
     }

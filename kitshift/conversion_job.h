@@ -47,10 +47,10 @@ struct JobProblem {
 
 // What a finished run wrote.
 struct JobSummary {
-    int graphicsEntries = 0;      // entries of grpack.mlz, chip.rbp included
-    int musicFiles = 0;           // ".mp3" files written (a later one of the same name counts too)
+    int graphicsEntries = 0;  // entries of grpack.mlz, chip.rbp included
+    int musicFiles = 0;       // ".mp3" files written (a later one of the same name counts too)
     bool voiceArchiveWritten = false;
-    int voiceEntries = 0;         // entries of voice.mlz, empty ones included
+    int voiceEntries = 0;  // entries of voice.mlz, empty ones included
     int emptyVoiceEntries = 0;
     bool graphicsArchiveWritten = false;
 };

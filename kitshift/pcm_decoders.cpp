@@ -346,8 +346,7 @@ int PrepareSound(ByteSpan file, SoundStage stage, PreparedSound* sound) {
 int EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
                         FormatConverter converter, EncodedSound* out) {
     if (sound->needsConversion) {
-        if (converter == nullptr ||
-            !converter(&sound->format, sound->formatExtra, &sound->pcm)) {
+        if (converter == nullptr || !converter(&sound->format, sound->formatExtra, &sound->pcm)) {
             return 0;
         }
         sound->needsConversion = false;

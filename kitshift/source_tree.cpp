@@ -35,7 +35,7 @@ SourceKind ClassifySourceFile(const std::string& sjisFileName) {
     std::string extension = Extension(sjisFileName);
     if (formats::SjisEqualNoCase(extension, ".crx")) {
         return formats::SjisEqualNoCase(sjisFileName, "startup.CRX") ? SourceKind::kOther
-                                                                      : SourceKind::kPicture;
+                                                                     : SourceKind::kPicture;
     }
     if (formats::SjisEqualNoCase(extension, ".MAP")) return SourceKind::kMap;
     if (formats::SjisEqualNoCase(extension, ".mes")) return SourceKind::kScript;
@@ -58,8 +58,7 @@ int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
     };
     std::vector<Item> items;
     std::error_code code;
-    std::filesystem::path folder =
-        relativeHostFolder.empty() ? root : root / relativeHostFolder;
+    std::filesystem::path folder = relativeHostFolder.empty() ? root : root / relativeHostFolder;
     std::filesystem::directory_iterator it(folder, code);
     if (code) {
         if (error) *error = folder.string() + ": " + code.message();
@@ -87,9 +86,9 @@ int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
     int found = 0;
     for (const Item& item : items) {
         std::string name = ToSjis(item.hostName);
-        std::filesystem::path hostRelative =
-            relativeHostFolder.empty() ? std::filesystem::path(item.hostName)
-                                       : relativeHostFolder / item.hostName;
+        std::filesystem::path hostRelative = relativeHostFolder.empty()
+                                                 ? std::filesystem::path(item.hostName)
+                                                 : relativeHostFolder / item.hostName;
         if (!item.folder) {
             SourceFileNode node;
             node.relativeFolder = relativeFolder;
@@ -99,10 +98,17 @@ int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
             node.voice = voice;
             switch (ClassifySourceFile(name)) {
                 case SourceKind::kPicture:
-                case SourceKind::kMap: ++counters.pictures; break;
-                case SourceKind::kScript: ++counters.scripts; break;
-                case SourceKind::kSound: ++(voice ? counters.voiceSounds : counters.musicSounds); break;
-                case SourceKind::kOther: break;
+                case SourceKind::kMap:
+                    ++counters.pictures;
+                    break;
+                case SourceKind::kScript:
+                    ++counters.scripts;
+                    break;
+                case SourceKind::kSound:
+                    ++(voice ? counters.voiceSounds : counters.musicSounds);
+                    break;
+                case SourceKind::kOther:
+                    break;
             }
             nodes.push_back(std::move(node));
             ++found;

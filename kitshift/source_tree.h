@@ -21,14 +21,14 @@ struct SourceFileNode {
     // The path below the nearest folder named "voice" (that folder's own
     // name first), Shift-JIS; empty outside voice folders.
     std::string destinationFolder;
-    std::string fileName;      // Shift-JIS
+    std::string fileName;            // Shift-JIS
     std::filesystem::path hostPath;  // the file on the host, for reading
     bool voice = false;
 };
 
 struct SourceCounters {
-    int pictures = 0;  // ".crx" except "startup.CRX", and ".MAP" files
-    int scripts = 0;   // ".mes"
+    int pictures = 0;     // ".crx" except "startup.CRX", and ".MAP" files
+    int scripts = 0;      // ".mes"
     int musicSounds = 0;  // ".pcm" outside voice folders
     int voiceSounds = 0;  // ".pcm" below voice folders
 };

@@ -49,7 +49,6 @@ bool ParseDataSetTables(std::string_view utf8Text, DataSetTables* tables, std::s
 // Reads kDataSetFileName from the program folder (a device path ending in
 // '\'). A missing file gives empty tables and true; a malformed one false
 // with "FILE:LINE: reason".
-bool LoadDataSetTables(const std::string& programFolder, DataSetTables* tables,
-                       std::string* error);
+bool LoadDataSetTables(const std::string& programFolder, DataSetTables* tables, std::string* error);
 
 }  // namespace script

@@ -21,9 +21,13 @@ Interpreter::~Interpreter() {
     window.reset();
 }
 
-uint32_t Interpreter::Now() const { return engine.clock.Now(); }
+uint32_t Interpreter::Now() const {
+    return engine.clock.Now();
+}
 
-bool Interpreter::Confirmed() const { return ConfirmLatched(engine); }
+bool Interpreter::Confirmed() const {
+    return ConfirmLatched(engine);
+}
 
 int32_t Interpreter::Operand(size_t offset) const {
     return formats::MesOperand(formats::ByteSpan(engine.scriptLine.data(), lineLength), offset);
@@ -37,8 +41,7 @@ std::string Interpreter::NameOperand(size_t offset) const {
 
 std::string Interpreter::TextOperand() const {
     if (lineLength <= 1) return {};
-    return formats::DecodeMesText(
-        formats::ByteSpan(engine.scriptLine.data() + 1, lineLength - 1));
+    return formats::DecodeMesText(formats::ByteSpan(engine.scriptLine.data() + 1, lineLength - 1));
 }
 
 formats::MesOp Interpreter::NextOperation() const {
@@ -205,7 +208,9 @@ void Interpreter::BuildMessageWindow() {
     window = std::make_unique<MessageWindow>(engine, engine.scriptDialect, tables);
 }
 
-void Interpreter::RemoveMessageWindow() { window.reset(); }
+void Interpreter::RemoveMessageWindow() {
+    window.reset();
+}
 
 std::string Interpreter::CharacterPath(std::string_view name) const {
     std::string path = (!name.empty() && name[0] == '\\') ? "GameData\\char" : "GameData\\char\\";
@@ -222,7 +227,9 @@ std::string MaskPath(const std::string& path) {
     return (dot == formats::kSjisNotFound ? path : path.substr(0, dot)) + "m.rbp";
 }
 
-int ShownIndex(int slot) { return slot - kCharacterSlot; }
+int ShownIndex(int slot) {
+    return slot - kCharacterSlot;
+}
 
 }  // namespace
 
@@ -271,7 +278,8 @@ void Interpreter::PlayEffect(int32_t id, int32_t repeat) {
         if (engine.settings.sePlay <= 1 || id < 0 || id >= kEffectRowLength) return;
         const std::string& name = tables.effects[0][id];
         if (name.empty()) return;
-        if (engine.mixer->LoadEffect(2, name, folder, ScaledVolume(engine, engine.settings.seVolume)))
+        if (engine.mixer->LoadEffect(2, name, folder,
+                                     ScaledVolume(engine, engine.settings.seVolume)))
             engine.mixer->PlayEffect(2, repeat);
     } else {
         int64_t index = int64_t{id} - 1;
@@ -317,7 +325,8 @@ void Interpreter::PlayVoice(std::string_view name, int slot, bool remember) {
     }
     std::string path = formats::SjisReplaceExtension(name, ".mp3");
     if (!Skipping(engine) && engine.mixer) {
-        if (engine.mixer->LoadEffect(slot, path, archive, volume)) engine.mixer->PlayEffect(slot, 0);
+        if (engine.mixer->LoadEffect(slot, path, archive, volume))
+            engine.mixer->PlayEffect(slot, 0);
     }
 }
 

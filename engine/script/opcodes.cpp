@@ -38,9 +38,8 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kJump:
             return JumpTo(Operand(kA));
         case MesOp::kPageWait:
-            return RunPageWait(engine.scriptLine[0] == formats::EncodeMesOpcode(dialect, op)
-                                   ? 4
-                                   : 8);
+            return RunPageWait(engine.scriptLine[0] == formats::EncodeMesOpcode(dialect, op) ? 4
+                                                                                             : 8);
         case MesOp::kPageWaitClear:
             return RunPageWait(6);
         case MesOp::kWaitClick: {

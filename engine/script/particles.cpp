@@ -19,7 +19,9 @@ constexpr uint32_t kCaptionFadeMs = 1000;
 constexpr uint32_t kCaptionHoldEndMs = 3000;
 constexpr uint32_t kCaptionEndMs = 4000;
 
-double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+double Radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
 
 }  // namespace
 
@@ -75,9 +77,8 @@ void Interpreter::StepParticles() {
                     int32_t cellSize = kCells[particle.kind];
                     int sprite = kParticleSpriteBase + static_cast<int>(i);
                     int image = kParticleImageBase + particle.kind;
-                    engine.CreateSprite(sprite, image, 0, 0, cellSize, cellSize,
-                                        particle.x / 1024, particle.y / 1024, cellSize / 2,
-                                        cellSize / 2, 6);
+                    engine.CreateSprite(sprite, image, 0, 0, cellSize, cellSize, particle.x / 1024,
+                                        particle.y / 1024, cellSize / 2, cellSize / 2, 6);
                     if (core::Sprite* s = engine.SpriteAt(sprite)) {
                         for (int cell = 0; cell < 4; ++cell) {
                             s->DefineCell(cell, (cell + 1) % 4, 200, image, cell * cellSize, 0,

@@ -6,7 +6,9 @@
 namespace script {
 
 // The skip key (Left) is held.
-inline bool SkipKeyHeld(const core::GameLayer& game) { return game.inputState.left > 0; }
+inline bool SkipKeyHeld(const core::GameLayer& game) {
+    return game.inputState.left > 0;
+}
 
 // Skipping: the skip mode is on or the skip key is held.
 inline bool Skipping(const core::GameLayer& game) {
@@ -14,7 +16,9 @@ inline bool Skipping(const core::GameLayer& game) {
 }
 
 // A tap, or C or Right pressed once, is latched.
-inline bool ConfirmLatched(const core::GameLayer& game) { return game.inputState.Confirmed(); }
+inline bool ConfirmLatched(const core::GameLayer& game) {
+    return game.inputState.Confirmed();
+}
 
 // Uses up the confirm inputs so that nothing else acts on them this tick.
 inline void ClearConfirm(core::GameLayer& game) {

@@ -66,8 +66,7 @@ int TableIndex(const uint32_t (&table)[N], const std::string& value) {
 
 int TitleIndex(const std::string& value) {
     for (int i = 0; i < kTitleCount; ++i) {
-        if (formats::SjisEqualNoCase(value, kTitleNames[i]) || value == std::to_string(i))
-            return i;
+        if (formats::SjisEqualNoCase(value, kTitleNames[i]) || value == std::to_string(i)) return i;
     }
     return -1;
 }
@@ -84,8 +83,7 @@ public:
         auto now = std::chrono::steady_clock::now();
         if (!force && !terminal && now - lastPrint < std::chrono::seconds(5)) return;
         lastPrint = now;
-        std::string text =
-            FormatProgress(job.EntriesDone(), job.EntriesTotal(), job.CurrentName());
+        std::string text = FormatProgress(job.EntriesDone(), job.EntriesTotal(), job.CurrentName());
         if (terminal) {
             std::printf("\r%s\033[K", text.c_str());
         } else {
@@ -133,9 +131,8 @@ int RunConsole(const std::vector<std::string>& args) {
                 (settings.musicBitrateIndex = TableIndex(common::Mp3Encoder::kBitrates, v)) < 0)
                 return Usage("--bgm-bitrate needs one of the listed bitrates");
         } else if (arg == "--bgm-rate") {
-            if (!value(&v) ||
-                (settings.musicFrequencyIndex = TableIndex(common::Mp3Encoder::kFrequencies, v)) <
-                    0)
+            if (!value(&v) || (settings.musicFrequencyIndex =
+                                   TableIndex(common::Mp3Encoder::kFrequencies, v)) < 0)
                 return Usage("--bgm-rate needs one of the listed rates");
         } else if (arg == "--bgm-mono") {
             settings.musicStereo = 0;
@@ -144,9 +141,8 @@ int RunConsole(const std::vector<std::string>& args) {
                 (settings.voiceBitrateIndex = TableIndex(common::Mp3Encoder::kBitrates, v)) < 0)
                 return Usage("--voice-bitrate needs one of the listed bitrates");
         } else if (arg == "--voice-rate") {
-            if (!value(&v) ||
-                (settings.voiceFrequencyIndex = TableIndex(common::Mp3Encoder::kFrequencies, v)) <
-                    0)
+            if (!value(&v) || (settings.voiceFrequencyIndex =
+                                   TableIndex(common::Mp3Encoder::kFrequencies, v)) < 0)
                 return Usage("--voice-rate needs one of the listed rates");
         } else if (arg == "--out") {
             if (!value(&v) || v.empty()) return Usage("--out needs a folder");
@@ -169,8 +165,8 @@ int RunConsole(const std::vector<std::string>& args) {
         return kExitModuleMissing;
     }
     if (!HasTitleExecutable(source)) {
-        std::fprintf(stderr, "kitshift: %s: %s: %s\n", source.string().c_str(),
-                     kFolderWrongCaption, kFolderWrongText);
+        std::fprintf(stderr, "kitshift: %s: %s: %s\n", source.string().c_str(), kFolderWrongCaption,
+                     kFolderWrongText);
         return kExitNotATitleFolder;
     }
     fs::create_directories(settings.outputFolder, code);

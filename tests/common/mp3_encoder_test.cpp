@@ -18,8 +18,8 @@ using common::Mp3Encoder;
 using common::PcmDescription;
 using common::WaveFormat;
 
-using testing_support::DecodeMp3;
 using testing_support::Decoded;
+using testing_support::DecodeMp3;
 
 // Interleaved 16-bit PCM of a sine, the same in every channel.
 std::vector<uint8_t> Sine(int rate, int channels, double seconds, double hertz, double amplitude) {

@@ -50,11 +50,11 @@ TEST(MlzWriterTest, DroppedEntriesShrinkTheDirectory) {
     EXPECT_EQ(unpacked, second);
     // The first entry's bytes match a builder's.
     formats::MlzDirectory built = Parse(expected);
-    EXPECT_EQ(ByteVector(file.begin() + directory.AbsoluteOffset(directory.entries[0]),
-                         file.begin() + directory.AbsoluteOffset(directory.entries[0]) +
-                             directory.entries[0].storedSize),
-              ByteVector(expected.begin() + built.AbsoluteOffset(built.entries[0]),
-                         expected.end()));
+    EXPECT_EQ(
+        ByteVector(file.begin() + directory.AbsoluteOffset(directory.entries[0]),
+                   file.begin() + directory.AbsoluteOffset(directory.entries[0]) +
+                       directory.entries[0].storedSize),
+        ByteVector(expected.begin() + built.AbsoluteOffset(built.entries[0]), expected.end()));
 }
 
 // An abandoned writer leaves the earlier archive in place; one that is full
@@ -68,8 +68,8 @@ TEST(MlzWriterTest, AbandonedOrOverfullWritersKeepOldFilesAndRefuse) {
         ASSERT_TRUE(writer.Create(folder / "out.mlz", 1, &error));
         ASSERT_TRUE(writer.AppendData("a", ByteVector{1}, MlzMethod::kLzss, &error));
         EXPECT_FALSE(writer.AppendData("b", ByteVector{2}, MlzMethod::kLzss, &error));
-        EXPECT_FALSE(writer.AppendData(std::string(64, 'n'), ByteVector{2}, MlzMethod::kLzss,
-                                       &error));
+        EXPECT_FALSE(
+            writer.AppendData(std::string(64, 'n'), ByteVector{2}, MlzMethod::kLzss, &error));
     }
     EXPECT_EQ(testing_support::ReadHostFile(folder / "out.mlz"), (ByteVector{'o', 'l', 'd'}));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);

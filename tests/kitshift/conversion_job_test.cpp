@@ -45,8 +45,8 @@ Archive ReadArchive(const fs::path& path) {
     Archive archive;
     archive.file = testing_support::ReadHostFile(path);
     std::string error;
-    EXPECT_TRUE(formats::ParseMlzDirectory(archive.file, archive.file.size(), &archive.directory,
-                                           &error))
+    EXPECT_TRUE(
+        formats::ParseMlzDirectory(archive.file, archive.file.size(), &archive.directory, &error))
         << error;
     EXPECT_EQ(archive.directory.declaredFileSize, archive.file.size());
     return archive;
@@ -196,9 +196,8 @@ TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
     ASSERT_EQ(job.PackGraphicsArchive(), 0);
     Archive graphics = ReadArchive(output / "grpack.mlz");
     EXPECT_EQ(graphics.Names(), (std::vector<std::string>{"chip.rbp", "sys\\sheet.rbp"}));
-    EXPECT_EQ(graphics.Entry(1),
-              ExpectedRbp(testing_support::ReadHostFile(folder / "sheet.crx"),
-                          kitshift::RbpConversion::Blended));
+    EXPECT_EQ(graphics.Entry(1), ExpectedRbp(testing_support::ReadHostFile(folder / "sheet.crx"),
+                                             kitshift::RbpConversion::Blended));
     ASSERT_EQ(job.Problems().size(), 1u);
     EXPECT_EQ(job.Problems()[0].file, "sys/pal.crx");
     // A second pack of the same job does nothing.

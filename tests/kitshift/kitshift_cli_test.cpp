@@ -16,7 +16,9 @@ using testing_support::KitshiftCommand;
 using testing_support::RunCommand;
 using testing_support::TempDir;
 
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Quote(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
 
 TEST(KitshiftCliTest, ConvertsATitleFolderWithItsOptions) {
     TempDir source;
@@ -45,8 +47,8 @@ TEST(KitshiftCliTest, ChecksTheFolderAndTheEncoderModule) {
     TempDir output;
     // Any one of the title executables marks the folder, in any letter case.
     testing_support::WriteHostFile(source / "qv_dvd.EXE", std::string());
-    CommandResult ok =
-        RunCommand("cd " + Quote(output.path()) + " && " + KitshiftCommand() + " " + Quote(source.path()));
+    CommandResult ok = RunCommand("cd " + Quote(output.path()) + " && " + KitshiftCommand() + " " +
+                                  Quote(source.path()));
     EXPECT_EQ(ok.exitCode, 0) << ok.output;
     EXPECT_TRUE(fs::exists(output / "grpack.mlz"));  // the current folder by default
     EXPECT_NE(ok.output.find("no voice.mlz"), std::string::npos) << ok.output;
@@ -73,8 +75,9 @@ TEST(KitshiftCliTest, ChecksTheFolderAndTheEncoderModule) {
 }
 
 TEST(KitshiftCliTest, RefusesBadUsage) {
-    for (const char* args : {"--title Other x", "--title 4 x", "--bgm-bitrate 65 x",
-                             "--voice-rate 11025 x", "--out", "--frobnicate x", "a b", "--bgm-mono"}) {
+    for (const char* args :
+         {"--title Other x", "--title 4 x", "--bgm-bitrate 65 x", "--voice-rate 11025 x", "--out",
+          "--frobnicate x", "a b", "--bgm-mono"}) {
         CommandResult result = RunCommand(KitshiftCommand() + " " + args);
         EXPECT_EQ(result.exitCode, 2) << args;
         EXPECT_NE(result.output.find("usage: kitshift"), std::string::npos) << args;

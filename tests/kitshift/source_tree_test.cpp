@@ -18,7 +18,9 @@ TEST(SourceTreeTest, ClassifiesByExtensionIgnoringCase) {
     EXPECT_EQ(kitshift::ClassifySourceFile("v.Pcm"), SourceKind::kSound);
     EXPECT_EQ(kitshift::ClassifySourceFile("pcm"), SourceKind::kOther);
     // A trail byte equal to '.' inside a double-byte character is no dot.
-    EXPECT_EQ(kitshift::ClassifySourceFile("\x83\x2e" "crx"), SourceKind::kOther);
+    EXPECT_EQ(kitshift::ClassifySourceFile("\x83\x2e"
+                                           "crx"),
+              SourceKind::kOther);
 }
 
 // Names in order ignoring case, folders entered where they sort, voice
@@ -40,10 +42,9 @@ TEST(SourceTreeTest, WalksInNameOrderAndMarksVoiceFolders) {
         seen.push_back(node.relativeFolder + "|" + node.destinationFolder + "|" + node.fileName +
                        (node.voice ? "|v" : ""));
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"||A.crx", "||b.pcm", "data||c.MES",
-                                              "data\\VOICE|voice|w.pcm|v",
-                                              "data\\VOICE\\x|voice\\x|v.pcm|v",
-                                              "data\\Voice2||n.pcm"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "||A.crx", "||b.pcm", "data||c.MES", "data\\VOICE|voice|w.pcm|v",
+                        "data\\VOICE\\x|voice\\x|v.pcm|v", "data\\Voice2||n.pcm"}));
     EXPECT_EQ(tree.Counters().pictures, 1);
     EXPECT_EQ(tree.Counters().scripts, 1);
     EXPECT_EQ(tree.Counters().musicSounds, 2);

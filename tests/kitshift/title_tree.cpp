@@ -36,7 +36,8 @@ ByteVector MakeCrxPicture(uint16_t width, uint16_t height, bool palette, bool lz
     source.height = height;
     if (palette) {
         source.palette = {{255, 0, 255}, {10, 20, 30}, {200, 100, 50}, {0, 255, 0}};
-        for (int i = 0; i < width * height; ++i) source.pixels.push_back(i % 7 == 0 ? 0 : 1 + i % 3);
+        for (int i = 0; i < width * height; ++i)
+            source.pixels.push_back(i % 7 == 0 ? 0 : 1 + i % 3);
     } else {
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
@@ -89,14 +90,16 @@ TitleTree WriteTitleTree(const fs::path& root) {
     eightBit.blockAlign = 1;
     eightBit.bitsPerSample = 8;
     ByteVector effect(4000);
-    for (size_t i = 0; i < effect.size(); ++i) effect[i] = static_cast<uint8_t>(128 + (i % 64) - 32);
+    for (size_t i = 0; i < effect.size(); ++i)
+        effect[i] = static_cast<uint8_t>(128 + (i % 64) - 32);
     tree.shortSoundBytes = effect.size();
     Write(game / "se" / "se01.pcm", kitshift::BuildWaveImage(eightBit, effect));
 
     // Voices: records in "voice.dat" (one not a sound), a voice folder with
     // a subfolder, a picture, and the sound the converter leaves out.
     std::vector<pc_title::VoiceDatEntry> records;
-    records.push_back({"a001.pcm", WritePcmSound(PcmCoding::kRaw, 1, 22050, Tone(4000, 1, 500, 22050))});
+    records.push_back(
+        {"a001.pcm", WritePcmSound(PcmCoding::kRaw, 1, 22050, Tone(4000, 1, 500, 22050))});
     records.push_back({"readme.txt", ByteVector{'h', 'i'}});
     records.push_back(
         {"a002.pcm", WritePcmSound(PcmCoding::kTransform, 1, 22050, Tone(9000, 1, 600, 22050))});
@@ -104,7 +107,8 @@ TitleTree WriteTitleTree(const fs::path& root) {
     fs::path voice = game / "Voice";
     Write(voice / "chara1" / "v001.pcm",
           WritePcmSound(PcmCoding::kRaw, 1, 22050, Tone(3000, 1, 700, 22050)));
-    Write(voice / "v000.pcm", WritePcmSound(PcmCoding::kDelta, 1, 22050, Tone(3000, 1, 300, 22050)));
+    Write(voice / "v000.pcm",
+          WritePcmSound(PcmCoding::kDelta, 1, 22050, Tone(3000, 1, 300, 22050)));
     Write(voice / "SP_Z08.PCM", WritePcmSound(PcmCoding::kRaw, 1, 22050, Tone(100, 1, 300, 22050)));
     Write(voice / "face.crx", MakeCrxPicture(20, 20, false, true));
     return tree;

@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "commands.h"
+#include "common/host_files.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
-#include "common/host_files.h"
 #include "platform/device_path.h"
 #include "platform/text_encoding.h"
 

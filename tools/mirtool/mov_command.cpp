@@ -15,8 +15,8 @@
 #include <system_error>
 
 #include "commands.h"
-#include "formats/movie_container.h"
 #include "common/host_files.h"
+#include "formats/movie_container.h"
 
 namespace mirtool {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "commands.h"
-#include "formats/rbp.h"
 #include "common/host_files.h"
+#include "formats/rbp.h"
 #include "png_encode.h"
 
 namespace mirtool {

@@ -82,9 +82,15 @@ TEST(InterpreterTest, LabelsBelongToTheirDialect) {
 // off; RouteDecision lets the earliest of equal variables win.
 TEST(InterpreterTest, BitsVariablesAndTheRouteDecision) {
     ScriptBuilder s(0);
-    s.Op(MesOp::kSetBit, {5}).Op(MesOp::kTestBit, {5, 40}).Op(MesOp::kAddVar, {1, 9})
-        .Op(MesOp::kSubVar, {1, 2}).Op(MesOp::kRouteDecision).Raw({200}).Label(40)
-        .Op(MesOp::kSetFlag, {0, 0}).Raw({200});
+    s.Op(MesOp::kSetBit, {5})
+        .Op(MesOp::kTestBit, {5, 40})
+        .Op(MesOp::kAddVar, {1, 9})
+        .Op(MesOp::kSubVar, {1, 2})
+        .Op(MesOp::kRouteDecision)
+        .Raw({200})
+        .Label(40)
+        .Op(MesOp::kSetFlag, {0, 0})
+        .Raw({200});
     StoryEngine story(Main(s));
     ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
     story.Story().RunScript();
@@ -108,8 +114,11 @@ TEST(InterpreterTest, BitsVariablesAndTheRouteDecision) {
 // tick with the whole screen dirty, and the next tick goes on.
 TEST(InterpreterTest, CommitEndsTheTickAfterAPictureChange) {
     ScriptBuilder s(1);
-    s.Named(MesOp::kBackground, "back\\day").Op(MesOp::kCharacter, {1}, "girl")
-        .Op(MesOp::kCommit).Op(MesOp::kSetFlag, {0, 2}).Raw({200});
+    s.Named(MesOp::kBackground, "back\\day")
+        .Op(MesOp::kCharacter, {1}, "girl")
+        .Op(MesOp::kCommit)
+        .Op(MesOp::kSetFlag, {0, 2})
+        .Raw({200});
     StoryEngine story(Second(s));
     ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
     story.Frame();
@@ -147,14 +156,17 @@ TEST(InterpreterTest, TransitionsFollowTheEffectSetting) {
     EXPECT_EQ(on.Engine().SpriteAt(script::kCaptureSlot), nullptr);
 
     ScriptBuilder hide(1);
-    hide.Op(MesOp::kCharacter, {1}, "girl").Op(MesOp::kHideCharacter)
-        .Named(MesOp::kBackgroundFade, "back\\night").Raw({200});
+    hide.Op(MesOp::kCharacter, {1}, "girl")
+        .Op(MesOp::kHideCharacter)
+        .Named(MesOp::kBackgroundFade, "back\\night")
+        .Raw({200});
     StoryEngine before(Second(hide));
     ASSERT_EQ(before.Story().StartScenario(1, "main"), 1);
     before.Frame();
     // HideCharacter passed on at once; BackgroundFade's first run ends the tick.
-    EXPECT_EQ(before.Story().state.pc, ScriptBuilder(1).Op(MesOp::kCharacter, {1}, "girl")
-                                           .Op(MesOp::kHideCharacter).Position());
+    EXPECT_EQ(
+        before.Story().state.pc,
+        ScriptBuilder(1).Op(MesOp::kCharacter, {1}, "girl").Op(MesOp::kHideCharacter).Position());
     EXPECT_EQ(before.Engine().SpriteAt(script::kCaptureSlot), nullptr);
 }
 
@@ -170,8 +182,7 @@ TEST(InterpreterTest, QuakeSwingsEveryFourFrames) {
         story.Frame();
         offsets.push_back(story.Engine().quakeX);
     }
-    std::vector<int32_t> expected = {8,  8,  8,  8,  -8, -8, -8, -8, 8,
-                                     8,  8,  8,  -8, -8, -8, -8, 0,  0};
+    std::vector<int32_t> expected = {8, 8, 8, 8, -8, -8, -8, -8, 8, 8, 8, 8, -8, -8, -8, -8, 0, 0};
     EXPECT_EQ(offsets, expected);
 }
 
@@ -233,15 +244,16 @@ TEST(InterpreterTest, OverlongRecordStopsTheScriptSafely) {
 TEST(InterpreterTest, EveryOpcodeOfEveryDialectRunsSafely) {
     for (int pass = 0; pass < 6; ++pass) {
         const int dialect = pass % 3;
-        const std::vector<int32_t> operands =
-            pass < 3 ? std::vector<int32_t>{1, 2, 3}
-                     : std::vector<int32_t>{INT32_MIN, INT32_MAX, -1};
+        const std::vector<int32_t> operands = pass < 3
+                                                  ? std::vector<int32_t>{1, 2, 3}
+                                                  : std::vector<int32_t>{INT32_MIN, INT32_MAX, -1};
         StoryFolder folder;
         for (int value = 0; value < 256; ++value) {
             std::vector<uint8_t> record = {static_cast<uint8_t>(value)};
             for (int32_t operand : operands) {
                 for (int i = 0; i < 4; ++i) {
-                    record.push_back(static_cast<uint8_t>(static_cast<uint32_t>(operand) >> (8 * i)));
+                    record.push_back(
+                        static_cast<uint8_t>(static_cast<uint32_t>(operand) >> (8 * i)));
                 }
             }
             record.insert(record.end(), {'b', 'a', 'c', 'k', '\\', 'd', 'a', 'y'});
@@ -264,7 +276,8 @@ TEST(InterpreterTest, EveryOpcodeOfEveryDialectRunsSafely) {
             if (op == MesOp::kHalt) {
                 EXPECT_EQ(story.Story().state.pc, 0u);
             }
-            if (op == MesOp::kNop || (pass < 3 && (op == MesOp::kSetFlag || op == MesOp::kAddVar))) {
+            if (op == MesOp::kNop ||
+                (pass < 3 && (op == MesOp::kSetFlag || op == MesOp::kAddVar))) {
                 EXPECT_GT(story.Story().state.pc, 0u);
             }
             story.Story().ReturnToTitle();

@@ -99,7 +99,8 @@ TEST(ScenarioHarnessTest, PlaysAStoryWithTextVoiceAndAChoice) {
     size_t frames = info.dataSize / 4;
     auto level = [&](double from, double to) {
         double sum = 0;
-        size_t begin = static_cast<size_t>(from * 22050), end = std::min(frames, size_t(to * 22050));
+        size_t begin = static_cast<size_t>(from * 22050),
+               end = std::min(frames, size_t(to * 22050));
         for (size_t i = begin; i < end; ++i) sum += std::abs(samples[2 * i]);
         return end > begin ? sum / (end - begin) : 0.0;
     };

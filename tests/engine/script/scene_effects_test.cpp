@@ -23,8 +23,11 @@ StoryFolder Folder(int dialect, const ScriptBuilder& script) {
 // picture in from below over 4 s; a press finishes it at once.
 TEST(SceneEffectsTest, VerticalScrollFollowsTheClockAndAPressFinishesIt) {
     ScriptBuilder s(0);
-    s.Named(MesOp::kBackground, "back\\day").Named(MesOp::kScrollBelow, "scroll")
-        .Op(MesOp::kScrollUp).Op(MesOp::kSetFlag, {0, 1}).Raw({200});
+    s.Named(MesOp::kBackground, "back\\day")
+        .Named(MesOp::kScrollBelow, "scroll")
+        .Op(MesOp::kScrollUp)
+        .Op(MesOp::kSetFlag, {0, 1})
+        .Raw({200});
     StoryEngine story(Folder(0, s));
     ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
     story.Frame(0);  // first run at t = 0
@@ -48,8 +51,11 @@ TEST(SceneEffectsTest, VerticalScrollFollowsTheClockAndAPressFinishesIt) {
 // The pan slides both pictures right by the pan width over 3 s.
 TEST(SceneEffectsTest, PanEndsWithTheBackgroundMovedByTheWidth) {
     ScriptBuilder s(0);
-    s.Named(MesOp::kBackground, "back\\day").Op(MesOp::kPanSetup, {400}, "scroll")
-        .Op(MesOp::kPan).Op(MesOp::kSetFlag, {0, 1}).Raw({200});
+    s.Named(MesOp::kBackground, "back\\day")
+        .Op(MesOp::kPanSetup, {400}, "scroll")
+        .Op(MesOp::kPan)
+        .Op(MesOp::kSetFlag, {0, 1})
+        .Raw({200});
     StoryEngine story(Folder(0, s));
     ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
     story.Frame(0);
@@ -67,8 +73,11 @@ TEST(SceneEffectsTest, PanEndsWithTheBackgroundMovedByTheWidth) {
 // The eye-catch shows its picture for 3 s and then clears it.
 TEST(SceneEffectsTest, EyecatchHoldsThreeSeconds) {
     ScriptBuilder s(0);
-    s.Op(MesOp::kEyecatchNumbers, {0, 4, 12}).Op(MesOp::kEyecatchChip, {1})
-        .Op(MesOp::kEyecatchShow).Op(MesOp::kSetFlag, {0, 1}).Raw({200});
+    s.Op(MesOp::kEyecatchNumbers, {0, 4, 12})
+        .Op(MesOp::kEyecatchChip, {1})
+        .Op(MesOp::kEyecatchShow)
+        .Op(MesOp::kSetFlag, {0, 1})
+        .Raw({200});
     StoryEngine story(Folder(0, s));
     ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
     story.Frame(0);

@@ -15,7 +15,8 @@ using formats::MesOp;
 namespace {
 
 void Append32(std::vector<uint8_t>& out, int32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
 }
 
 void Terminate(std::vector<uint8_t>& out) {
@@ -103,7 +104,9 @@ ScriptBuilder& ScriptBuilder::Op(MesOp op, std::vector<int32_t> operands, const 
     return *this;
 }
 
-ScriptBuilder& ScriptBuilder::Named(MesOp op, const std::string& name) { return Op(op, {}, name); }
+ScriptBuilder& ScriptBuilder::Named(MesOp op, const std::string& name) {
+    return Op(op, {}, name);
+}
 
 ScriptBuilder& ScriptBuilder::Label(int32_t key) {
     bytes.push_back(Opcode(dialect, MesOp::kLabel));
@@ -151,7 +154,8 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
         }
         testing_support::WriteHostFile(folder / "2" / "voice.mlz", voices.Finish());
     }
-    if (!content.dataset.empty()) testing_support::WriteHostFile(folder / "dataset.txt", content.dataset);
+    if (!content.dataset.empty())
+        testing_support::WriteHostFile(folder / "dataset.txt", content.dataset);
 }
 
 StoryEngine::StoryEngine(const StoryFolder& content, script::DataSetTables tables) {
