@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/sound/mp3_test_data.h"
 #include "story_fixture.h"
 
 namespace {
@@ -283,6 +284,43 @@ TEST(InterpreterTest, EveryOpcodeOfEveryDialectRunsSafely) {
             story.Story().ReturnToTitle();
         }
     }
+}
+
+// Music by table id: dialect 0 takes entry id - 1 of its row, dialects 1 and
+// 2 count 32 - id from the row start (id 1 is the row's last name). With
+// the music setting on, the named music really plays from the dialect's
+// music folder.
+TEST(InterpreterTest, MusicPlaysTheTableEntryOfItsDialect) {
+    testing_support::EnvironmentVariable modules("MIRELO_MODULE_PATH", MIRELO_MODULE_DIR);
+    script::DataSetTables tables;
+    tables.music[0][0] = "bgm\\first.mp3";
+    tables.music[1][31] = "bgm\\last.mp3";
+    ScriptBuilder s0(0);
+    s0.Op(MesOp::kMusicPlay, {1, 0}).Raw({200});
+    ScriptBuilder s1(1);
+    s1.Op(MesOp::kMusicPlay, {1, 1}).Raw({200});
+    StoryFolder folder;
+    folder.scenarios1["main"] = s0.Bytes();
+    folder.scenarios2["main"] = s1.Bytes();
+    mp3_test::Tone tone;
+    tone.sampleRate = 22050;
+    tone.seconds = 2;
+    folder.files2["last.mp3"] = mp3_test::EncodeTone(tone, 64);
+
+    StoryEngine main(folder, tables);
+    ASSERT_EQ(main.Story().StartScenario(0, "main"), 1);
+    main.Story().RunScript();
+    EXPECT_EQ(main.Engine().music->Name(), "first.mp3");
+
+    StoryEngine second(folder, tables);
+    core::Engine& engine = second.Engine();
+    engine.settings.pcm = 2;
+    engine.music->SetMode(engine.mixer.get(), 2);
+    ASSERT_EQ(second.Story().StartScenario(1, "main"), 1);
+    engine.gameState = core::kStateScript;
+    second.Frames(30, 33);
+    EXPECT_EQ(engine.music->Name(), "last.mp3");
+    EXPECT_GT(engine.mixer->MusicPositionMs(), 500);
 }
 
 }  // namespace

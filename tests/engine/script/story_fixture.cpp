@@ -154,6 +154,8 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
         }
         testing_support::WriteHostFile(folder / "2" / "voice.mlz", voices.Finish());
     }
+    for (const auto& [name, bytes] : content.files2)
+        testing_support::WriteHostFile(folder / "2" / name, bytes);
     if (!content.dataset.empty())
         testing_support::WriteHostFile(folder / "dataset.txt", content.dataset);
 }

@@ -47,6 +47,8 @@ struct StoryFolder {
     std::map<std::string, std::vector<uint8_t>> scenarios2;  // folder 2 (dialects 1, 2)
     // Entries of 2/voice.mlz (names as the scripts ask for them).
     std::map<std::string, std::vector<uint8_t>> voices2;
+    // Loose files of folder 2 (music, effects), by file name.
+    std::map<std::string, std::vector<uint8_t>> files2;
     // The data set's tables file, written when not empty.
     std::string dataset;
 };
