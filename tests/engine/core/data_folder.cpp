@@ -5,28 +5,15 @@
 #include <cmath>
 
 #include "formats/mlz_archive.h"
-#include "formats/rbp.h"
+#include "engine_test_support.h"
 #include "test_support.h"
 
 namespace testdata {
 
 namespace {
 
-std::vector<uint8_t> Solid(int width, int height, uint8_t blue, uint8_t green, uint8_t red) {
-    std::vector<uint8_t> pixels;
-    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {blue, green, red, 255});
-    return pixels;
-}
-
-std::vector<uint8_t> EncodeKeyed(const std::vector<uint8_t>& bgra, int width, int height) {
-    std::vector<uint8_t> file;
-    std::string error;
-    EXPECT_TRUE(formats::EncodeRbpType13(bgra, width, height,
-                                         static_cast<int16_t>(width * 800 / 320),
-                                         static_cast<int16_t>(height * 600 / 240), &file, &error))
-        << error;
-    return file;
-}
+using engine_test::EncodePicture;
+using engine_test::SolidPixels;
 
 }  // namespace
 
@@ -64,9 +51,9 @@ void BuildDataFolder(const std::filesystem::path& folder, const DataFolderOption
     auto add = [&](const char* name, const std::vector<uint8_t>& file) {
         ASSERT_TRUE(builder.AddEntry(name, file, formats::MlzMethod::kLzss, &error)) << error;
     };
-    if (options.withLogo) add("GameData\\char\\Tarnel2.rbp", EncodeKeyed(LogoPixels(), 320, 240));
-    add("GameData\\system\\KEY_WAIT.rbp", EncodeKeyed(Solid(16, 16, 0, 200, 255), 16, 16));
-    add("GameData\\system\\map_name.rbp", EncodeKeyed(Solid(120, 24, 30, 30, 30), 120, 24));
+    if (options.withLogo) add("GameData\\char\\Tarnel2.rbp", EncodePicture(LogoPixels(), 320, 240));
+    add("GameData\\system\\KEY_WAIT.rbp", EncodePicture(SolidPixels(16, 16, 255, 200, 0), 16, 16));
+    add("GameData\\system\\map_name.rbp", EncodePicture(SolidPixels(120, 24, 30, 30, 30), 120, 24));
     testing_support::WriteHostFile(folder / "1" / "grpack.mlz", builder.Finish());
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/engine.h"
-#include "platform/headless/headless_backend.h"
+#include "engine_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -11,21 +11,12 @@ namespace {
 class SpriteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::BackendOptions options;
-        options.programFolder = dir.path().string() + "/";
-        options.untilMs = 100000;
-        std::string error;
-        backend = platform::CreateHeadlessBackend(options, &error);
-        ASSERT_TRUE(backend.window) << error;
-        platform::SetGxDevice(backend.display.get());
-        ASSERT_EQ(platform::GXOpenDisplay(1, platform::kGxFullScreen), 1);
-        engine = std::make_unique<core::Engine>(backend, nullptr, "\\nowhere\\");
+        rig = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/", false);
+        engine = &**rig;
         engine->gameState = core::kStateTitle;  // no logo: these tests place their own sprites
     }
     void TearDown() override {
-        engine.reset();
-        platform::GXCloseDisplay();
-        platform::SetGxDevice(nullptr);
+        rig.reset();
     }
 
     // A solid landscape picture in an image slot.
@@ -50,8 +41,8 @@ protected:
     }
 
     testing_support::TempDir dir;
-    platform::Backend backend;
-    std::unique_ptr<core::Engine> engine;
+    std::unique_ptr<engine_test::HeadlessEngine> rig;
+    core::Engine* engine = nullptr;
 };
 
 // Design coordinates: 800 x 600 is the whole 320 x 240 screen.

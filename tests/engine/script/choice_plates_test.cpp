@@ -7,7 +7,7 @@
 
 #include "engine/core/engine.h"
 #include "platform/glyph_rasterizer.h"
-#include "platform/headless/headless_backend.h"
+#include "engine_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -21,17 +21,8 @@ gfx::Rect PlateRect(int i) {
 class PlatesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::BackendOptions options;
-        options.programFolder = dir.path().string() + "/";
-        options.untilMs = 100000;
-        std::string error;
-        backend = platform::CreateHeadlessBackend(options, &error);
-        ASSERT_TRUE(backend.window) << error;
-        platform::SetGxDevice(backend.display.get());
-        auto glyphs = platform::GlyphRasterizer::Create(&error);
-        ASSERT_NE(glyphs, nullptr) << error;
-        engine = std::make_unique<core::Engine>(backend, std::move(glyphs), "\\nowhere\\");
-        engine->gameState = core::kStateTitle;
+        rig = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/");
+        engine = &**rig;
         // The window's picture, as the message window leaves it in image 1.
         ASSERT_EQ(engine->CreateBlank(1, 304, 150), 1);
         for (size_t i = 3; i < engine->ImageAt(1)->pixels.size(); i += 4) {
@@ -41,8 +32,7 @@ protected:
     }
     void TearDown() override {
         plates.reset();
-        engine.reset();
-        platform::SetGxDevice(nullptr);
+        rig.reset();
     }
     // One run after the first, the keys released after it.
     int Run() {
@@ -61,8 +51,8 @@ protected:
     }
 
     testing_support::TempDir dir;
-    platform::Backend backend;
-    std::unique_ptr<core::Engine> engine;
+    std::unique_ptr<engine_test::HeadlessEngine> rig;
+    core::Engine* engine = nullptr;
     std::unique_ptr<script::ChoicePlates> plates;
     std::vector<std::string> captions = {"Go left", "Go right", "Wait"};
 };

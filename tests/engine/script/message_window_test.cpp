@@ -13,8 +13,8 @@
 #include "formats/rbp.h"
 #include "platform/device_path.h"
 #include "platform/glyph_rasterizer.h"
-#include "platform/headless/headless_backend.h"
 #include "platform/text_encoding.h"
+#include "engine_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -132,19 +132,9 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         BuildWindowData(dir.path());
-        platform::BackendOptions options;
-        options.programFolder = dir.path().string() + "/";
-        options.untilMs = 1000000;
-        std::string error;
-        backend = platform::CreateHeadlessBackend(options, &error);
-        ASSERT_TRUE(backend.window) << error;
-        platform::SetGxDevice(backend.display.get());
-        ASSERT_EQ(platform::GXOpenDisplay(1, platform::kGxFullScreen), 1);
-        auto glyphs = platform::GlyphRasterizer::Create(&error);
-        ASSERT_NE(glyphs, nullptr) << error;
-        const std::string folder = platform::HostToDevicePath(options.programFolder);
-        engine = std::make_unique<core::Engine>(backend, std::move(glyphs), folder);
-        engine->gameState = core::kStateTitle;
+        rig = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/");
+        engine = &**rig;
+        const std::string folder = platform::HostToDevicePath(dir.path().string() + "/");
         engine->dataFolders[core::kLocationVoice0] = folder + "voice\\";
         engine->LoadImageSlot(64, 0, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
         engine->LoadImageSlot(66, 1, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
@@ -154,9 +144,7 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        engine.reset();
-        platform::GXCloseDisplay();
-        platform::SetGxDevice(nullptr);
+        rig.reset();
     }
 
     void Build(int dialect) {
@@ -251,8 +239,8 @@ protected:
     }
 
     testing_support::TempDir dir;
-    platform::Backend backend;
-    std::unique_ptr<core::Engine> engine;
+    std::unique_ptr<engine_test::HeadlessEngine> rig;
+    core::Engine* engine = nullptr;
     script::DataSetTables tables;
     std::unique_ptr<script::MessageWindow> window;
     int dialect = 0;

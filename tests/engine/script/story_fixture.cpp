@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "formats/mlz_archive.h"
-#include "formats/rbp.h"
-#include "platform/device_path.h"
-#include "platform/headless/headless_backend.h"
 #include "platform/text_encoding.h"
 
 namespace story_test {
@@ -36,32 +33,17 @@ std::string Sjis(const std::string& utf8) {
     return sjis;
 }
 
-// A landscape picture of one colour (blue, green, red, alpha per pixel).
 std::vector<uint8_t> Solid(int width, int height, uint8_t red, uint8_t green, uint8_t blue,
                            uint8_t alpha = 255) {
-    std::vector<uint8_t> pixels;
-    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {blue, green, red, alpha});
-    return pixels;
+    return engine_test::SolidPixels(width, height, red, green, blue, alpha);
 }
 
 std::vector<uint8_t> Keyed(const std::vector<uint8_t>& bgra, int width, int height) {
-    std::vector<uint8_t> file;
-    std::string error;
-    EXPECT_TRUE(formats::EncodeRbpType13(bgra, width, height,
-                                         static_cast<int16_t>(width * 800 / 320),
-                                         static_cast<int16_t>(height * 600 / 240), &file, &error))
-        << error;
-    return file;
+    return engine_test::EncodePicture(bgra, width, height);
 }
 
 std::vector<uint8_t> WithAlpha(const std::vector<uint8_t>& bgra, int width, int height) {
-    std::vector<uint8_t> file;
-    std::string error;
-    EXPECT_TRUE(formats::EncodeRbpType11(bgra, width, height,
-                                         static_cast<int16_t>(width * 800 / 320),
-                                         static_cast<int16_t>(height * 600 / 240), &file, &error))
-        << error;
-    return file;
+    return engine_test::EncodePicture(bgra, width, height, true);
 }
 
 void AddPictures(formats::MlzArchiveBuilder& builder) {
@@ -162,32 +144,17 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
 
 StoryEngine::StoryEngine(const StoryFolder& content, script::DataSetTables tables) {
     BuildStoryFolder(dir.path(), content);
-    platform::BackendOptions options;
-    options.programFolder = dir.path().string() + "/";
-    options.untilMs = 1000000;
-    std::string error;
-    backend = platform::CreateHeadlessBackend(options, &error);
-    EXPECT_TRUE(backend.window) << error;
-    platform::SetGxDevice(backend.display.get());
-    platform::GXOpenDisplay(1, platform::kGxFullScreen);
-    std::string fontError;
-    engine = std::make_unique<core::Engine>(backend, platform::GlyphRasterizer::Create(&fontError),
-                                            platform::HostToDevicePath(options.programFolder));
-    engine->LoadStartupImages();
-    engine->gameState = core::kStateTitle;
-    engine->story = std::make_unique<script::Interpreter>(*engine, std::move(tables));
+    engine = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/");
+    Engine().LoadStartupImages();
+    Engine().story = std::make_unique<script::Interpreter>(Engine(), std::move(tables));
 }
 
-StoryEngine::~StoryEngine() {
-    engine.reset();
-    platform::GXCloseDisplay();
-    platform::SetGxDevice(nullptr);
-}
+StoryEngine::~StoryEngine() = default;
 
 void StoryEngine::Frame(uint32_t advanceMs) {
-    engine->clock.Sleep(advanceMs);
-    engine->input.LatchInput();
-    engine->RunFrame();
+    Engine().clock.Sleep(advanceMs);
+    Engine().input.LatchInput();
+    Engine().RunFrame();
 }
 
 void StoryEngine::Frames(int count, uint32_t advanceMs) {
@@ -195,7 +162,7 @@ void StoryEngine::Frames(int count, uint32_t advanceMs) {
 }
 
 std::array<int, 3> StoryEngine::ScreenPixel(int x, int y) {
-    const uint8_t* p = engine->screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
+    const uint8_t* p = Engine().screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
     return {p[2], p[1], p[0]};
 }
 

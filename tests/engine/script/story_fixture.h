@@ -13,7 +13,7 @@
 #include "engine/core/engine.h"
 #include "engine/script/interpreter.h"
 #include "formats/mes_script.h"
-#include "platform/backend.h"
+#include "engine_test_support.h"
 #include "test_support.h"
 
 namespace story_test {
@@ -64,8 +64,8 @@ public:
     explicit StoryEngine(const StoryFolder& content, script::DataSetTables tables = {});
     ~StoryEngine();
 
-    core::Engine& Engine() { return *engine; }
-    script::Interpreter& Story() { return *engine->story; }
+    core::Engine& Engine() { return **engine; }
+    script::Interpreter& Story() { return *Engine().story; }
     // Latches input and runs one frame after advancing the clock.
     void Frame(uint32_t advanceMs = 16);
     void Frames(int count, uint32_t advanceMs = 16);
@@ -74,8 +74,7 @@ public:
 
 private:
     testing_support::TempDir dir;
-    platform::Backend backend;
-    std::unique_ptr<core::Engine> engine;
+    std::unique_ptr<engine_test::HeadlessEngine> engine;
 };
 
 }  // namespace story_test
