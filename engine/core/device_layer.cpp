@@ -19,17 +19,19 @@ DeviceLayer::DeviceLayer(platform::Backend& platformBackend,
     keyList = platform::GXGetDefaultKeys(platform::kGxLandscapeKeys);
     input.SetKeyList(keyList);
     if (glyphs) messageFont = std::make_unique<gfx::MessageFont>(*glyphs);
+    // The mixer's clock is read on the device's callback thread, so it takes
+    // the platform's tick directly rather than the freezable one.
+    platform::Clock& source = *backend.clock;
     if (backend.audio) {
-        // The mixer's clock is read on the device's callback thread, so it
-        // takes the platform's tick directly rather than the freezable one.
-        platform::Clock& source = *backend.clock;
         mixer = std::make_unique<sound::SoundMixer>(
             *backend.audio, [&source] { return source.TickCount(); },
             [this](uint32_t milliseconds) { clock.Sleep(milliseconds); });
-        music = std::make_unique<sound::MusicController>([&source] { return source.TickCount(); });
-        music->SetMemoryStream(settings.memStream != 0);
-        music->SetMode(mixer.get(), settings.pcm);
     }
+    // The music controller always exists: without a mixer it only keeps the
+    // name and the nominal start, as with the music setting off.
+    music = std::make_unique<sound::MusicController>([&source] { return source.TickCount(); });
+    music->SetMemoryStream(settings.memStream != 0);
+    music->SetMode(mixer.get(), settings.pcm);
 }
 
 // Destroyed in the order of the device layer's teardown: images, sprites,

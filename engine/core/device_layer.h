@@ -97,6 +97,7 @@ public:
     // All sound goes through the mixer, which owns the wave device while the
     // engine runs; none without a device (in-process tests may give none).
     std::unique_ptr<sound::SoundMixer> mixer;
+    // Always present (it plays nothing without a mixer).
     std::unique_ptr<sound::MusicController> music;
 
 private:

@@ -177,7 +177,7 @@ void Interpreter::ReturnToTitle() {
     engine.scriptDialect = 0;
     dialect = 0;
     engine.SetBrightness(256);
-    if (engine.music) engine.music->Stop();
+    engine.music->Stop();
     if (engine.mixer) engine.mixer->StopAll();
     StopParticles();
     RemoveCaption();
@@ -265,7 +265,6 @@ void Interpreter::PlayMusic(int32_t id, int32_t loop) {
     std::string_view name = row[index];
     size_t slash = formats::SjisFindLastBackslash(name);
     if (slash != formats::kSjisNotFound) name = name.substr(slash + 1);
-    if (!engine.music) return;
     if (engine.music->Playing() && formats::SjisEqualNoCase(engine.music->Name(), name)) return;
     engine.music->Play(name, engine.dataFolders[core::kLocationMusic0 + dialect],
                        ScaledVolume(engine, engine.settings.musicVolume), 0, loop);

@@ -109,7 +109,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             PlayMusic(Operand(kA), Operand(kB));
             return Advance();
         case MesOp::kMusicStop:
-            if (engine.music) engine.music->Stop();
+            engine.music->Stop();
             return Advance();
         case MesOp::kEffectPlay:
             PlayEffect(Operand(kA), Operand(kB));
@@ -385,7 +385,7 @@ Interpreter::Step Interpreter::RunEndScenario() {
         engine.subState = 15;
         engine.SetBrightness(256);
         state.recordTicks = 0;
-        if (engine.music) engine.music->Stop();
+        engine.music->Stop();
         if (window) window->Show(false);
         RemoveMessageWindow();
         engine.DeleteAllSprites();
@@ -432,15 +432,11 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
                     engine.gameState = core::kStateDate;
                     engine.subState = 0;
                     state.chainStep = 3;
-                } else {
-                    ++state.chainIndex;
-                    engine.subState = 0;
-                    engine.gameState = core::kStateScript;
-                    loadChain(state.chainIndex);
-                    ++state.chainIndex;
-                    state.chainStep = 0;
+                    break;
                 }
-                break;
+                // A day without a date screen: straight on to the next story.
+                ++state.chainIndex;
+                [[fallthrough]];
             default:
                 engine.subState = 0;
                 engine.gameState = core::kStateScript;

@@ -323,4 +323,54 @@ TEST(InterpreterTest, MusicPlaysTheTableEntryOfItsDialect) {
     EXPECT_GT(engine.mixer->MusicPositionMs(), 500);
 }
 
+// The first story's date chain: two map visits, then the date screen for a
+// day with a story, or straight on to the next day's story for one without.
+TEST(InterpreterTest, EndScenarioWalksTheDateChain) {
+    script::DataSetTables tables;
+    tables.dateChain[1] = "GameData\\sinario\\day2.MES";
+    ScriptBuilder end(0);
+    end.Op(MesOp::kEndScenario);
+    ScriptBuilder day2(0);
+    day2.Op(MesOp::kSetFlag, {0, 1}).Raw({200});
+    StoryFolder folder;
+    folder.scenarios1["main"] = end.Bytes();
+    folder.scenarios1["day2"] = day2.Bytes();
+    StoryEngine story(folder, tables);
+    script::Interpreter& s = story.Story();
+    ASSERT_EQ(s.StartScenario(0, "main"), 1);
+    s.state.eyecatchNumbers = {2, 0, 0};
+    auto endAgain = [&] {
+        s.state.pc = 0;
+        story.Engine().gameState = core::kStateScript;
+        s.RunScript();
+    };
+    endAgain();
+    EXPECT_EQ(story.Engine().gameState, core::kStateMap);
+    endAgain();
+    EXPECT_EQ(story.Engine().gameState, core::kStateMap);
+    EXPECT_EQ(s.state.chainStep, 2);
+    // Entry 0 is empty: day 1's story (entry 1) loads at once.
+    endAgain();
+    EXPECT_EQ(story.Engine().gameState, core::kStateScript);
+    EXPECT_EQ(s.state.scenarioPath, "GameData\\sinario\\day2.MES");
+    EXPECT_EQ(s.state.chainIndex, 2);
+    EXPECT_EQ(s.state.chainStep, 0);
+    s.RunScript();
+    EXPECT_EQ(s.vars.Flag(2, 1), 1);
+
+    // A day with a story goes through the date screen first.
+    StoryEngine dated(folder, tables);
+    ASSERT_EQ(dated.Story().StartScenario(0, "main"), 1);
+    dated.Story().state.eyecatchNumbers = {2, 0, 0};
+    dated.Story().state.chainIndex = 1;
+    dated.Story().state.chainStep = 2;
+    dated.Story().RunScript();
+    EXPECT_EQ(dated.Engine().gameState, core::kStateDate);
+    EXPECT_EQ(dated.Story().state.chainStep, 3);
+    dated.Story().state.pc = 0;
+    dated.Story().RunScript();
+    EXPECT_EQ(dated.Story().state.scenarioPath, "GameData\\sinario\\day2.MES");
+    EXPECT_EQ(dated.Story().state.chainIndex, 2);
+}
+
 }  // namespace

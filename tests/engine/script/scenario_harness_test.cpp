@@ -201,6 +201,12 @@ TEST(ScenarioHarnessTest, ScenarioOptionsAreCheckedAndAMissingScenarioIsReported
         testing_support::RunCommand(base + " --scenario nowhere --dialect 1");
     EXPECT_EQ(missing.exitCode, 1) << missing.output;
     EXPECT_NE(missing.output.find("nowhere"), std::string::npos) << missing.output;
+
+    // A malformed tables file stops the start, naming the file and line.
+    testing_support::WriteHostFile(dir / "dataset.txt", std::string("[music 0]\n99 = x.mp3\n"));
+    testing_support::CommandResult tables = testing_support::RunCommand(base);
+    EXPECT_EQ(tables.exitCode, 1) << tables.output;
+    EXPECT_NE(tables.output.find("dataset.txt:2:"), std::string::npos) << tables.output;
 }
 
 }  // namespace
