@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "formats/mlz_archive.h"
 #include "engine_test_support.h"
+#include "formats/mlz_archive.h"
 #include "test_support.h"
 
 namespace testdata {

@@ -15,9 +15,7 @@ protected:
         engine = &**rig;
         engine->gameState = core::kStateTitle;  // no logo: these tests place their own sprites
     }
-    void TearDown() override {
-        rig.reset();
-    }
+    void TearDown() override { rig.reset(); }
 
     // A solid landscape picture in an image slot.
     void SolidImage(int slot, int width, int height, uint8_t red, uint8_t green, uint8_t blue) {

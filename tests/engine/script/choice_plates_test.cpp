@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/engine.h"
-#include "platform/glyph_rasterizer.h"
 #include "engine_test_support.h"
+#include "platform/glyph_rasterizer.h"
 #include "test_support.h"
 
 namespace {

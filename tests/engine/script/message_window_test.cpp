@@ -9,12 +9,12 @@
 #include <cstdlib>
 
 #include "engine/core/engine.h"
+#include "engine_test_support.h"
 #include "formats/mlz_archive.h"
 #include "formats/rbp.h"
 #include "platform/device_path.h"
 #include "platform/glyph_rasterizer.h"
 #include "platform/text_encoding.h"
-#include "engine_test_support.h"
 #include "test_support.h"
 
 namespace {

@@ -12,8 +12,8 @@
 
 #include "engine/core/engine.h"
 #include "engine/script/interpreter.h"
-#include "formats/mes_script.h"
 #include "engine_test_support.h"
+#include "formats/mes_script.h"
 #include "test_support.h"
 
 namespace story_test {
