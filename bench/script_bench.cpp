@@ -28,6 +28,7 @@ void Record(std::vector<uint8_t>& out, MesOp op, std::vector<int32_t> operands) 
 struct Rig {
     platform::Backend backend;
     std::unique_ptr<core::Engine> engine;
+    std::unique_ptr<script::Interpreter> story;
 
     Rig() {
         platform::BackendOptions options;
@@ -40,9 +41,11 @@ struct Rig {
         std::string fontError;
         engine = std::make_unique<core::Engine>(
             backend, platform::GlyphRasterizer::Create(&fontError), "\\nonexistent-mirelo-bench\\");
-        engine->story = std::make_unique<script::Interpreter>(*engine, script::DataSetTables{});
+        story = std::make_unique<script::Interpreter>(engine->Services(), script::DataSetTables{});
+        engine->states.Register(core::kStateScript, *story);
     }
     ~Rig() {
+        story.reset();
         engine.reset();
         platform::GXCloseDisplay();
         platform::SetGxDevice(nullptr);
@@ -67,8 +70,8 @@ void BM_RunScriptControlFlow(benchmark::State& state) {
     script.push_back(200);
     script.push_back(0x0A);
     script.push_back(0x0D);
-    script::Interpreter& story = *rig.engine->story;
-    rig.engine->scriptDialect = 1;
+    script::Interpreter& story = *rig.story;
+    rig.engine->flow.scriptDialect = 1;
     story.UseScript(script);
     for (auto _ : state) {
         story.state.pc = 0;
@@ -88,7 +91,7 @@ void BM_TypeFullPageAtSpeedZero(benchmark::State& state) {
     Rig rig;
     core::Engine& engine = *rig.engine;
     engine.settings.messageSpeed = 0;
-    script::Interpreter& story = *engine.story;
+    script::Interpreter& story = *rig.story;
     story.NewGame();
     // Shift-JIS kana in stored order (low byte first), 96 characters.
     std::vector<uint8_t> script = {static_cast<uint8_t>(formats::EncodeMesOpcode(1, MesOp::kText))};
@@ -102,7 +105,7 @@ void BM_TypeFullPageAtSpeedZero(benchmark::State& state) {
     script.push_back(0x0A);
     script.push_back(0x0D);
     story.UseScript(script);
-    engine.gameState = core::kStateScript;
+    engine.flow.gameState = core::kStateScript;
     // No window picture in this folder: that failure must not end the frames.
     engine.errorWord = 0;
     size_t cells = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/core/startup.h"
+#include "engine/game/game.h"
 #include "mirelo_version.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/sdl/sdl_backend.h"
@@ -62,6 +63,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mirelo: %s\n", error.c_str());
         return commandLine.headless ? 2 : 1;
     }
-    core::DirectStart start{commandLine.scenario, commandLine.dialect};
-    return core::RunEngine(backend, folder, nullptr, start);
+    game::DirectStart start{commandLine.scenario, commandLine.dialect};
+    return game::RunGame(backend, folder, nullptr, start);
 }

@@ -16,6 +16,7 @@ namespace {
 struct Rig {
     platform::Backend backend;
     std::unique_ptr<core::Engine> engine;
+    std::unique_ptr<script::Interpreter> story;
 
     Rig() {
         platform::BackendOptions options;
@@ -27,7 +28,8 @@ struct Rig {
         platform::SetGxDevice(backend.display.get());
         platform::GXOpenDisplay(1, platform::kGxFullScreen);
         engine = std::make_unique<core::Engine>(backend, nullptr, "\\nonexistent-mirelo-fuzz\\");
-        engine->story = std::make_unique<script::Interpreter>(*engine, script::DataSetTables{});
+        story = std::make_unique<script::Interpreter>(engine->Services(), script::DataSetTables{});
+        engine->states.Register(core::kStateScript, *story);
     }
 };
 
@@ -37,13 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Rig rig;
     if (size < 1) return 0;
     core::Engine& engine = *rig.engine;
-    script::Interpreter& story = *engine.story;
+    script::Interpreter& story = *rig.story;
     story.NewGame();
-    engine.scriptDialect = data[0] % 3;
+    engine.flow.scriptDialect = data[0] % 3;
     story.BuildMessageWindow();
     // A copy of exactly the input's size, so that any overread is seen.
     story.UseScript(formats::ByteVector(data + 1, data + size));
-    for (int tick = 0; tick < 24 && engine.gameState == core::kStateScript; ++tick) {
+    for (int tick = 0; tick < 24 && engine.flow.gameState == core::kStateScript; ++tick) {
         engine.clock.Sleep(40);
         // Every few ticks a confirm press, so page waits and choices move on.
         if (tick % 3 == 2) engine.inputState.keyC = 1;

@@ -47,7 +47,7 @@ HeadlessEngine::HeadlessEngine(const std::string& hostFolder, bool withGlyphs) {
     }
     engine = std::make_unique<core::Engine>(backend, std::move(glyphs),
                                             platform::HostToDevicePath(hostFolder));
-    engine->gameState = core::kStateTitle;
+    engine->flow.gameState = core::kStateTitle;
 }
 
 HeadlessEngine::~HeadlessEngine() {

@@ -190,6 +190,10 @@ void DeviceLayer::MarkDirty(int32_t x, int32_t y, int32_t width, int32_t height)
               true);
 }
 
+void DeviceLayer::MarkScreenRectDirty(const gfx::Rect& screenRect) {
+    dirty.Add(screenRect, true);
+}
+
 uint8_t* DeviceLayer::BeginDraw() {
     return static_cast<uint8_t*>(platform::GXBeginDraw());
 }

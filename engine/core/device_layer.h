@@ -12,6 +12,7 @@
 #include "engine/core/data_folders.h"
 #include "engine/core/engine_clock.h"
 #include "engine/core/input_state.h"
+#include "engine/core/services.h"
 #include "engine/core/settings.h"
 #include "engine/core/sprite.h"
 #include "engine/gfx/dirty_rect_list.h"
@@ -32,7 +33,13 @@ inline constexpr uint32_t kErrorImageLoad = 0x80000000u;
 inline constexpr uint32_t kErrorImageSlot = 0x00800000u;
 inline constexpr uint32_t kErrorSpriteSlot = 0x08000000u;
 
-class DeviceLayer : public AppWindow, public MenuControl, public gfx::PresentTarget {
+class DeviceLayer : public AppWindow,
+                    public MenuControl,
+                    public gfx::PresentTarget,
+                    public ImageSlots,
+                    public Composition,
+                    public SoundServices,
+                    public DataAccess {
 public:
     // programFolder: the device path of the program folder, ending in '\'.
     DeviceLayer(platform::Backend& backend, std::unique_ptr<platform::GlyphRasterizer> glyphs,
@@ -43,30 +50,37 @@ public:
 
     // --- image slots
     // location: the location index k (entry k + 1 of the data folders).
-    int LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying);
-    int LoadMaskSlot(int slot, int location, std::string_view maskName);
-    void FreeImageSlot(int slot);
-    void FreeAllImages();  // slots 0..63; the start-up images stay
-    int CaptureScreen(int slot);
-    int CreateBlank(int slot, int32_t width, int32_t height);
-    gfx::Image* ImageAt(int slot);
+    int LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying) override;
+    int LoadMaskSlot(int slot, int location, std::string_view maskName) override;
+    void FreeImageSlot(int slot) override;
+    void FreeAllImages() override;  // slots 0..63; the start-up images stay
+    int CaptureScreen(int slot) override;
+    int CreateBlank(int slot, int32_t width, int32_t height) override;
+    gfx::Image* ImageAt(int slot) override;
 
     // --- sprite slots
     void CreateSprite(int sprite, int imageSlot, int32_t sourceX, int32_t sourceY, int32_t width,
                       int32_t height, int32_t x, int32_t y, int32_t hotX, int32_t hotY,
-                      int32_t layer);
-    void DeleteSprite(int sprite);
-    void DeleteAllSprites();
+                      int32_t layer) override;
+    void DeleteSprite(int sprite) override;
+    void DeleteAllSprites() override;
     // The sprite in the slot, or nullptr (setters on an empty slot do nothing).
-    Sprite* SpriteAt(int sprite);
-    void StartFadeOut(int sprite, uint32_t duration);
+    Sprite* SpriteAt(int sprite) override;
+    void StartFadeOut(int sprite, uint32_t duration) override;
 
     // Scales a design rectangle and adds it to the dirty list.
-    void MarkDirty(int32_t x, int32_t y, int32_t width, int32_t height);
-    void MarkScreenDirty() { MarkDirty(0, 0, 800, 600); }
+    void MarkDirty(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void MarkScreenRectDirty(const gfx::Rect& screenRect) override;
 
     // The seen-image list (file parts of every loaded image's name).
-    const std::vector<std::string>& SeenImages() const { return seenImages_; }
+    const std::vector<std::string>& SeenImages() const override { return seenImages_; }
+
+    // SoundServices, DataAccess.
+    sound::SoundMixer* Mixer() override { return mixer.get(); }
+    sound::MusicController& Music() override { return *music; }
+    formats::ArchiveReader& Archives() override { return archives; }
+    const DataFolderTable& DataFolders() const override { return dataFolders; }
+    const std::string& ProgramFolder() const override { return programFolder; }
 
     // MenuControl: the engine's menu comes with the menu commands.
     bool IsMenuOpen() const override { return menuOpen; }

@@ -1,6 +1,5 @@
 #include "engine/core/engine.h"
 
-#include "engine/script/interpreter.h"
 #include "platform/device_file.h"
 
 namespace core {
@@ -58,9 +57,8 @@ void Engine::RunFrame() {
     HandleRemovedAndChanged();
     composer.globalBrightness = Brightness();
     gfx::TextDrawSettings textSettings{settings.transMode, settings.messageShadow != 0};
-    gfx::TextLayer* text = story ? story->FrameText() : nullptr;
-    if (composer.ComposeFrame(screen, dirty, images, text, messageFont.get(), textSettings)) {
-        composer.PresentFrame(screen, dirty, quakeX, quakeY, *this);
+    if (composer.ComposeFrame(screen, dirty, images, textLayer_, messageFont.get(), textSettings)) {
+        composer.PresentFrame(screen, dirty, ShakeX(), ShakeY(), *this);
     }
     dirty.Clear();
 }
@@ -90,20 +88,6 @@ void Engine::HandleRemovedAndChanged() {
     }
 }
 
-void Engine::DispatchState() {
-    switch (gameState) {
-        case kStateLogo:
-            RunLogo();
-            break;
-        case kStateScript:
-            if (story) story->RunScript();
-            break;
-        default:
-            // The title, the story and the other screens run nothing yet.
-            break;
-    }
-}
-
 void Engine::LoadStartupImages() {
     LoadImageSlot(64, 0, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
     LoadImageSlot(65, 0, "GameData\\system\\map_name.rbp", gfx::Keying::kKeyed);
@@ -111,6 +95,11 @@ void Engine::LoadStartupImages() {
     if (platform::DeviceFile::OpenForReading(dataFolders[kLocationImages1])) {
         LoadImageSlot(66, 1, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
     }
+}
+
+EngineServices Engine::Services() {
+    return EngineServices{*this, *this,    inputState, *this,       *this,
+                          *this, settings, flow,       glyphs.get()};
 }
 
 }  // namespace core

@@ -1,22 +1,17 @@
 #pragma once
 // The engine: the application layer on top of the window, device and game
 // layers. It takes the window's destroy, paint, close and command messages,
-// runs the idle tick and the frame pass, and dispatches the game states.
+// runs the idle tick and the frame pass, and dispatches the game states to
+// the handlers the layers above register.
 
 #include <memory>
 
 #include "engine/core/game_layer.h"
 
-namespace script {
-class Interpreter;
-}
-
 namespace core {
 
 class Engine : public GameLayer {
 public:
-    // Defined where the story's type is complete, so that users of the engine
-    // need not see it.
     Engine(platform::Backend& backend, std::unique_ptr<platform::GlyphRasterizer> glyphs,
            const std::string& programFolder);
     ~Engine() override;
@@ -27,20 +22,29 @@ public:
     int Tick();
     // The frame pass, when a frame is due.
     void RunFrame();
-    // Runs the handler of gameState once.
-    void DispatchState();
+    // Runs the handler of the current game state once.
+    void DispatchState() { states.DispatchState(flow); }
 
     // Loads the images held for the whole run (slots 64..66).
     void LoadStartupImages();
 
-    // The story: its interpreter, effects and message window (made at
-    // start-up once the data set's tables are read).
-    std::unique_ptr<script::Interpreter> story;
+    // Composition: the text layer drawn over the pictures.
+    void SetTextLayer(gfx::TextLayer* layer) override { textLayer_ = layer; }
+    void RemoveTextLayer(const gfx::TextLayer* layer) override {
+        if (textLayer_ == layer) textLayer_ = nullptr;
+    }
+    gfx::TextLayer* TextLayer() const { return textLayer_; }
+
+    // The services the layers above are made with.
+    EngineServices Services();
+
+    StateDispatcher states;
 
 private:
-    void RunLogo();
     void SortDrawObjects();
     void HandleRemovedAndChanged();
+
+    gfx::TextLayer* textLayer_ = nullptr;
 };
 
 }  // namespace core

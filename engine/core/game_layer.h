@@ -1,52 +1,44 @@
 #pragma once
-// The game layer: the game state, the script line buffer, the screen
-// brightness, the general timers and the shake offset.
+// The game layer: the game state, the screen brightness, the general timers
+// and the shake offset.
 
 #include <array>
 #include <memory>
-#include <vector>
 
 #include "engine/core/device_layer.h"
+#include "engine/core/game_flow.h"
 
 namespace core {
 
-enum GameState : int32_t {
-    kStateLogo = 0,
-    kStateTitle = 1,
-    kStateDate = 10,
-    kStateMap = 20,
-    kStateStaffRoll = 50,
-    kStateEndingPictures = 51,
-    kStateEpilogue = 55,
-    kStateScenarioSelect = 60,
-    kStateCgGallery = 70,
-    kStateMusicGallery = 80,
-    kStateScript = 99,
-};
-
-inline constexpr size_t kScriptLineBufferSize = 16384;
 inline constexpr int kTimerCount = 8;  // timers 1..8
 
-class GameLayer : public DeviceLayer {
+class GameLayer : public DeviceLayer, public Timers {
 public:
     using DeviceLayer::DeviceLayer;
 
-    // Sets the screen brightness (0..256); a change redraws the whole screen.
-    void SetBrightness(int32_t value);
-    int32_t Brightness() const { return brightness_; }
+    // Composition: sets the screen brightness (0..256); a change redraws the
+    // whole screen.
+    void SetBrightness(int32_t value) override;
+    int32_t Brightness() const override { return brightness_; }
+    void SetShakeOffset(int32_t x, int32_t y) override {
+        shakeX_ = x;
+        shakeY_ = y;
+    }
+    int32_t ShakeX() const override { return shakeX_; }
+    int32_t ShakeY() const override { return shakeY_; }
 
-    void NoteTimer(int timer);
-    uint32_t TimerElapsed(int timer);
+    // Timers.
+    uint32_t Now() override { return clock.Now(); }
+    void NoteTimer(int timer) override;
+    uint32_t TimerElapsed(int timer) override;
+    void SetFramePeriod(uint32_t milliseconds) override { frameTimer.SetPeriod(milliseconds); }
 
-    int32_t gameState = kStateLogo;
-    int32_t subState = 0;
-    int32_t scriptDialect = 0;
-    int32_t quakeX = 0;
-    int32_t quakeY = 0;
-    std::vector<uint8_t> scriptLine = std::vector<uint8_t>(kScriptLineBufferSize);
+    GameFlow flow;
 
 private:
     int32_t brightness_ = 256;
+    int32_t shakeX_ = 0;
+    int32_t shakeY_ = 0;
     std::array<uint32_t, kTimerCount + 1> timers_{};
 };
 

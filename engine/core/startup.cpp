@@ -3,10 +3,8 @@
 #include <cstdio>
 
 #include "engine/core/engine.h"
-#include "engine/script/interpreter.h"
 #include "platform/device_file.h"
 #include "platform/device_path.h"
-#include "platform/text_encoding.h"
 
 namespace core {
 
@@ -32,7 +30,7 @@ void ReportMissingData(const Engine& engine) {
 }  // namespace
 
 int RunEngine(platform::Backend& backend, const std::string& programFolder,
-              EngineObserver* observer, const DirectStart& start) {
+              EngineObserver* observer, const GameFactory& makeGame) {
     platform::SetGxDevice(backend.display.get());
     struct DeviceReset {
         ~DeviceReset() { platform::SetGxDevice(nullptr); }
@@ -71,19 +69,13 @@ int RunEngine(platform::Backend& backend, const std::string& programFolder,
     engine->frameTimer.Start(kFramePeriodMs, engine->clock);
     ReportMissingData(*engine);
     engine->LoadStartupImages();
-    // The data set's tables and the story.
-    script::DataSetTables tables;
-    std::string tablesError;
-    if (!script::LoadDataSetTables(engine->programFolder, &tables, &tablesError)) {
-        backend.system->MessageBox(tablesError, kErrorCaption);
-        return 1;
-    }
-    engine->story = std::make_unique<script::Interpreter>(*engine, std::move(tables));
-    if (!start.scenario.empty()) {
-        std::string name;
-        if (!platform::Utf8ToSjis(start.scenario, &name) ||
-            !engine->story->StartScenario(start.dialect, name)) {
-            backend.system->MessageBox("Cannot load scenario " + start.scenario, kErrorCaption);
+    // The story and the screens.
+    std::unique_ptr<GameModules> game;
+    if (makeGame) {
+        std::string gameError;
+        game = makeGame(*engine, &gameError);
+        if (!game) {
+            backend.system->MessageBox(gameError, kErrorCaption);
             return 1;
         }
     }
@@ -108,6 +100,7 @@ int RunEngine(platform::Backend& backend, const std::string& programFolder,
     // Shutdown.
     platform::GXCloseInput();
     platform::GXCloseDisplay();
+    game.reset();
     engine.reset();
     return static_cast<int>(exitCode);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The engine's command line, start-up order, message loop and shutdown.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,12 +22,6 @@ struct CommandLine {
     platform::BackendOptions backend;
 };
 
-// A story to start at once instead of the logo.
-struct DirectStart {
-    std::string scenario;  // UTF-8; empty: the logo as usual
-    int dialect = 0;
-};
-
 // Parses the arguments after the program name. False with a reason for the
 // user on a bad argument.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* commandLine,
@@ -44,9 +39,22 @@ public:
     virtual void AfterPass(Engine& engine) = 0;
 };
 
+// What the layers above the core add to a running engine: their state
+// handlers, and whatever those own. Made once the engine is initialised,
+// destroyed before the engine.
+class GameModules {
+public:
+    virtual ~GameModules() = default;
+};
+
+// Makes the game's modules on the engine; nullptr with a message for the
+// user in *error when the game cannot start.
+using GameFactory = std::function<std::unique_ptr<GameModules>(Engine& engine, std::string* error)>;
+
 // Runs the engine on a backend until it quits; returns the exit code.
-// programFolder: host path of the program folder, ending in '/'.
+// programFolder: host path of the program folder, ending in '/'. Without a
+// factory the engine runs with no state handlers (it shows nothing).
 int RunEngine(platform::Backend& backend, const std::string& programFolder,
-              EngineObserver* observer = nullptr, const DirectStart& start = {});
+              EngineObserver* observer = nullptr, const GameFactory& makeGame = {});
 
 }  // namespace core

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/script/script_input.h"
+#include "platform/glyph_rasterizer.h"
 
 namespace script {
 
@@ -38,10 +39,10 @@ int PlateAt(int count, int32_t x, int32_t y) {
 
 void ChoicePlates::ShowHighlight() {
     if (selection >= 0 && selection < count) {
-        game.CreateSprite(kHighlightSprite, kPlateImage, 96, 256, kPlateWidth, kPlateHeight,
-                          kPlateX, kPlateY + kPlateStep * selection, 0, 0, 7);
+        game.slots.CreateSprite(kHighlightSprite, kPlateImage, 96, 256, kPlateWidth, kPlateHeight,
+                                kPlateX, kPlateY + kPlateStep * selection, 0, 0, 7);
     } else {
-        game.DeleteSprite(kHighlightSprite);
+        game.slots.DeleteSprite(kHighlightSprite);
     }
 }
 
@@ -49,19 +50,19 @@ int ChoicePlates::Run(const std::vector<std::string>& captions, bool firstRun) {
     if (firstRun) {
         Remove();
         count = std::min(static_cast<int>(captions.size()), kMaxPlates);
-        game.CreateBlank(kCaptionImage, 800, 256);
-        gfx::Image* canvas = game.ImageAt(kCaptionImage);
+        game.slots.CreateBlank(kCaptionImage, 800, 256);
+        gfx::Image* canvas = game.slots.ImageAt(kCaptionImage);
         for (int i = 0; i < count; ++i) {
             if (canvas != nullptr && game.glyphs) {
                 canvas->DrawText(captions[i], kCaptionSize, 0, kCaptionSize * i, kCaptionColour,
                                  *game.glyphs);
             }
-            game.CreateSprite(kFirstSprite + 2 * i, kPlateImage, 96, 216, kPlateWidth, kPlateHeight,
-                              kPlateX, kPlateY + kPlateStep * i, 0, 0, 9);
+            game.slots.CreateSprite(kFirstSprite + 2 * i, kPlateImage, 96, 216, kPlateWidth,
+                                    kPlateHeight, kPlateX, kPlateY + kPlateStep * i, 0, 0, 9);
             // The caption row, as wide as the plate leaves room for.
-            game.CreateSprite(kFirstSprite + 2 * i + 1, kCaptionImage, 0, kCaptionSize * i,
-                              kPlateWidth - 32, kCaptionSize, kPlateX + 32,
-                              kPlateY + 4 + kPlateStep * i, 0, 0, 8);
+            game.slots.CreateSprite(kFirstSprite + 2 * i + 1, kCaptionImage, 0, kCaptionSize * i,
+                                    kPlateWidth - 32, kCaptionSize, kPlateX + 32,
+                                    kPlateY + 4 + kPlateStep * i, 0, 0, 8);
         }
         selection = kNone;
         built = true;
@@ -69,7 +70,7 @@ int ChoicePlates::Run(const std::vector<std::string>& captions, bool firstRun) {
     }
     if (!built || count == 0) return -1;
 
-    core::InputState& input = game.inputState;
+    core::InputState& input = game.input;
     int chosen = selection;
     if (input.up == 1) {
         input.up = 0;
@@ -88,18 +89,18 @@ int ChoicePlates::Run(const std::vector<std::string>& captions, bool firstRun) {
     if (selection < 0 || selection >= count) return -1;
     const int confirmed = selection;
     Remove();
-    game.MarkScreenDirty();
+    game.composition.MarkScreenDirty();
     return confirmed;
 }
 
 void ChoicePlates::Remove() {
     if (!built) return;
     for (int i = 0; i < count; ++i) {
-        game.DeleteSprite(kFirstSprite + 2 * i);
-        game.DeleteSprite(kFirstSprite + 2 * i + 1);
+        game.slots.DeleteSprite(kFirstSprite + 2 * i);
+        game.slots.DeleteSprite(kFirstSprite + 2 * i + 1);
     }
-    game.DeleteSprite(kHighlightSprite);
-    game.FreeImageSlot(kCaptionImage);
+    game.slots.DeleteSprite(kHighlightSprite);
+    game.slots.FreeImageSlot(kCaptionImage);
     built = false;
     count = 0;
     selection = kNone;

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/game_layer.h"
+#include "engine/core/services.h"
 
 namespace script {
 
 class ChoicePlates {
 public:
-    explicit ChoicePlates(core::GameLayer& game) : game(game) {}
+    explicit ChoicePlates(const core::EngineServices& game) : game(game) {}
     ~ChoicePlates() { Remove(); }
     ChoicePlates(const ChoicePlates&) = delete;
     ChoicePlates& operator=(const ChoicePlates&) = delete;
@@ -26,7 +26,7 @@ public:
     int Selection() const { return selection; }
 
 private:
-    core::GameLayer& game;
+    core::EngineServices game;
     void ShowHighlight();
 
     int selection = 100;  // none

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/core/engine.h"
 #include "engine/script/script_input.h"
+#include "engine/sound/music_controller.h"
+#include "engine/sound/sound_mixer.h"
+#include "formats/archive_reader.h"
 #include "formats/sjis.h"
 #include "platform/text_encoding.h"
 
@@ -12,7 +14,7 @@ namespace script {
 
 using formats::MesOp;
 
-Interpreter::Interpreter(core::Engine& engine, DataSetTables tables)
+Interpreter::Interpreter(const core::EngineServices& engine, DataSetTables tables)
     : tables(std::move(tables)), engine(engine), plates(engine) {}
 
 Interpreter::~Interpreter() {
@@ -22,7 +24,7 @@ Interpreter::~Interpreter() {
 }
 
 uint32_t Interpreter::Now() const {
-    return engine.clock.Now();
+    return engine.timers.Now();
 }
 
 bool Interpreter::Confirmed() const {
@@ -30,18 +32,18 @@ bool Interpreter::Confirmed() const {
 }
 
 int32_t Interpreter::Operand(size_t offset) const {
-    return formats::MesOperand(formats::ByteSpan(engine.scriptLine.data(), lineLength), offset);
+    return formats::MesOperand(formats::ByteSpan(line_.data(), lineLength), offset);
 }
 
 std::string Interpreter::NameOperand(size_t offset) const {
     if (offset >= lineLength) return {};
-    const char* start = reinterpret_cast<const char*>(engine.scriptLine.data()) + offset;
+    const char* start = reinterpret_cast<const char*>(line_.data()) + offset;
     return std::string(start, strnlen(start, lineLength - offset));
 }
 
 std::string Interpreter::TextOperand() const {
     if (lineLength <= 1) return {};
-    return formats::DecodeMesText(formats::ByteSpan(engine.scriptLine.data() + 1, lineLength - 1));
+    return formats::DecodeMesText(formats::ByteSpan(line_.data() + 1, lineLength - 1));
 }
 
 formats::MesOp Interpreter::NextOperation() const {
@@ -72,7 +74,7 @@ Interpreter::Step Interpreter::JumpTo(int32_t key) {
 }
 
 void Interpreter::RunScript() {
-    dialect = engine.scriptDialect;
+    dialect = engine.flow.scriptDialect;
     if (!state.loaded) {
         // Nothing to run: a scenario that could not be loaded ends the game.
         ReturnToTitle();
@@ -92,12 +94,12 @@ void Interpreter::RunScript() {
             }
             break;
         }
-        std::memcpy(engine.scriptLine.data(), state.script.data() + record.offset, record.length);
-        engine.scriptLine[record.length] = 0;
+        std::memcpy(line_.data(), state.script.data() + record.offset, record.length);
+        line_[record.length] = 0;
         lineLength = record.length;
         nextPc = record.next;
         moved = false;
-        MesOp op = formats::DecodeMesOpcode(dialect, engine.scriptLine[0]);
+        MesOp op = formats::DecodeMesOpcode(dialect, line_[0]);
         Step step = Execute(op);
         if (!state.loaded) return;  // the record ended the game or its script
         if (moved) {
@@ -112,23 +114,23 @@ void Interpreter::RunScript() {
 }
 
 int Interpreter::LoadScenarioFile(std::string_view path) {
-    dialect = engine.scriptDialect;
+    dialect = engine.flow.scriptDialect;
     size_t slash = formats::SjisFindLastBackslash(path);
     std::string file(slash == formats::kSjisNotFound ? path : path.substr(slash + 1));
     bool seen = false;
     for (const std::string& name : state.seenScenarios) seen = seen || name == file;
     if (!seen) state.seenScenarios.push_back(file);
 
-    if (engine.mixer) engine.mixer->HaltEffect(2);
+    if (engine.sound.Mixer()) engine.sound.Mixer()->HaltEffect(2);
     RemoveCaption();
     StopParticles();
 
     state.scenarioPath = std::string(path);
     state.script.clear();
     state.loaded = false;
-    const std::string& archive = engine.dataFolders[core::kLocationScenario0 + dialect];
+    const std::string& archive = engine.data.DataFolders()[core::kLocationScenario0 + dialect];
     formats::ByteVector bytes;
-    if (!engine.archives.ReadEntry(archive, path, &bytes)) {
+    if (!engine.data.Archives().ReadEntry(archive, path, &bytes)) {
         std::fprintf(stderr, "mirelo: cannot load scenario %s from %s\n",
                      platform::SjisForDisplay(path).c_str(),
                      platform::SjisForDisplay(archive).c_str());
@@ -139,7 +141,7 @@ int Interpreter::LoadScenarioFile(std::string_view path) {
 }
 
 void Interpreter::UseScript(formats::ByteVector bytes) {
-    dialect = engine.scriptDialect;
+    dialect = engine.flow.scriptDialect;
     state.script = std::move(bytes);
     state.loaded = true;
     state.pc = 0;
@@ -148,7 +150,7 @@ void Interpreter::UseScript(formats::ByteVector bytes) {
     state.labels = formats::ScanMesLabels(state.script, dialect);
     state.choices.collecting = false;
     state.messageNumber = 0;
-    engine.quakeX = engine.quakeY = 0;
+    engine.composition.SetShakeOffset(0, 0);
     state.pictureChanged = false;
     state.particles.active = false;
     vars.SetGlobalBit(1024, false);
@@ -157,10 +159,10 @@ void Interpreter::UseScript(formats::ByteVector bytes) {
 
 void Interpreter::NewGame() {
     state.choices.collecting = false;
-    engine.gameState = core::kStateScript;
-    engine.subState = 0;
+    engine.flow.gameState = core::kStateScript;
+    engine.flow.subState = 0;
     state.chainIndex = 0;
-    engine.scriptDialect = 1;
+    engine.flow.scriptDialect = 1;
     dialect = 1;
     vars.variables.fill(0);
     vars.flags.fill(0);
@@ -174,21 +176,21 @@ void Interpreter::NewGame() {
 
 void Interpreter::ReturnToTitle() {
     RemoveMessageWindow();
-    engine.scriptDialect = 0;
+    engine.flow.scriptDialect = 0;
     dialect = 0;
-    engine.SetBrightness(256);
-    engine.music->Stop();
-    if (engine.mixer) engine.mixer->StopAll();
+    engine.composition.SetBrightness(256);
+    engine.sound.Music().Stop();
+    if (engine.sound.Mixer()) engine.sound.Mixer()->StopAll();
     StopParticles();
     RemoveCaption();
     plates.Remove();
-    engine.DeleteAllSprites();
-    engine.FreeAllImages();
+    engine.slots.DeleteAllSprites();
+    engine.slots.FreeAllImages();
     state.shownPaths = {};
-    engine.gameState = core::kStateLogo;
-    engine.subState = 0;
+    engine.flow.gameState = core::kStateLogo;
+    engine.flow.subState = 0;
     state.chainIndex = 0;
-    engine.MarkScreenDirty();
+    engine.composition.MarkScreenDirty();
     state.scenarioPath.clear();
     state.script.clear();
     state.loaded = false;
@@ -196,7 +198,7 @@ void Interpreter::ReturnToTitle() {
 
 int Interpreter::StartScenario(int startDialect, std::string_view name) {
     NewGame();
-    engine.scriptDialect = startDialect;
+    engine.flow.scriptDialect = startDialect;
     dialect = startDialect;
     BuildMessageWindow();
     std::string path = "GameData\\sinario\\" + std::string(name) + ".MES";
@@ -205,7 +207,7 @@ int Interpreter::StartScenario(int startDialect, std::string_view name) {
 
 void Interpreter::BuildMessageWindow() {
     window.reset();
-    window = std::make_unique<MessageWindow>(engine, engine.scriptDialect, tables);
+    window = std::make_unique<MessageWindow>(engine, engine.flow.scriptDialect, tables);
 }
 
 void Interpreter::RemoveMessageWindow() {
@@ -234,26 +236,26 @@ int ShownIndex(int slot) {
 }  // namespace
 
 void Interpreter::RemovePicture(int slot) {
-    engine.DeleteSprite(slot);
-    engine.FreeImageSlot(slot);
+    engine.slots.DeleteSprite(slot);
+    engine.slots.FreeImageSlot(slot);
     if (slot >= kCharacterSlot && slot <= kScrollSlot) state.shownPaths[ShownIndex(slot)].clear();
 }
 
 bool Interpreter::ShowCharacter(int slot, const std::string& path, bool withMask) {
-    if (!engine.LoadImageSlot(slot, ImageLocation(), path, gfx::Keying::kKeyed)) return false;
-    if (withMask) engine.LoadMaskSlot(slot, ImageLocation(), MaskPath(path));
-    gfx::Image* image = engine.ImageAt(slot);
+    if (!engine.slots.LoadImageSlot(slot, ImageLocation(), path, gfx::Keying::kKeyed)) return false;
+    if (withMask) engine.slots.LoadMaskSlot(slot, ImageLocation(), MaskPath(path));
+    gfx::Image* image = engine.slots.ImageAt(slot);
     int32_t width = image ? image->designWidth : 0;
-    engine.CreateSprite(slot, slot, 0, 0, -1, -1, 400 - width / 2, 0, 0, 0,
-                        slot == kCharacterSlot ? 28 : 30);
+    engine.slots.CreateSprite(slot, slot, 0, 0, -1, -1, 400 - width / 2, 0, 0, 0,
+                              slot == kCharacterSlot ? 28 : 30);
     state.shownPaths[ShownIndex(slot)] = path;
     return true;
 }
 
 bool Interpreter::ShowBackground(const std::string& path) {
-    if (!engine.LoadImageSlot(kBackgroundSlot, ImageLocation(), path, gfx::Keying::kUnkeyed))
+    if (!engine.slots.LoadImageSlot(kBackgroundSlot, ImageLocation(), path, gfx::Keying::kUnkeyed))
         return false;
-    engine.CreateSprite(kBackgroundSlot, kBackgroundSlot, 0, 0, 800, 600, 0, 0, 0, 0, 32);
+    engine.slots.CreateSprite(kBackgroundSlot, kBackgroundSlot, 0, 0, 800, 600, 0, 0, 0, 0, 32);
     state.shownPaths[ShownIndex(kBackgroundSlot)] = path;
     return true;
 }
@@ -265,29 +267,31 @@ void Interpreter::PlayMusic(int32_t id, int32_t loop) {
     std::string_view name = row[index];
     size_t slash = formats::SjisFindLastBackslash(name);
     if (slash != formats::kSjisNotFound) name = name.substr(slash + 1);
-    if (engine.music->Playing() && formats::SjisEqualNoCase(engine.music->Name(), name)) return;
-    engine.music->Play(name, engine.dataFolders[core::kLocationMusic0 + dialect],
-                       ScaledVolume(engine, engine.settings.musicVolume), 0, loop);
+    if (engine.sound.Music().Playing() &&
+        formats::SjisEqualNoCase(engine.sound.Music().Name(), name))
+        return;
+    engine.sound.Music().Play(name, engine.data.DataFolders()[core::kLocationMusic0 + dialect],
+                              ScaledVolume(engine, engine.settings.musicVolume), 0, loop);
 }
 
 void Interpreter::PlayEffect(int32_t id, int32_t repeat) {
-    if (!engine.mixer || Skipping(engine)) return;
-    const std::string& folder = engine.dataFolders[core::kLocationEffects0 + dialect];
+    if (!engine.sound.Mixer() || Skipping(engine)) return;
+    const std::string& folder = engine.data.DataFolders()[core::kLocationEffects0 + dialect];
     if (dialect == 0) {
         if (engine.settings.sePlay <= 1 || id < 0 || id >= kEffectRowLength) return;
         const std::string& name = tables.effects[0][id];
         if (name.empty()) return;
-        if (engine.mixer->LoadEffect(2, name, folder,
-                                     ScaledVolume(engine, engine.settings.seVolume)))
-            engine.mixer->PlayEffect(2, repeat);
+        if (engine.sound.Mixer()->LoadEffect(2, name, folder,
+                                             ScaledVolume(engine, engine.settings.seVolume)))
+            engine.sound.Mixer()->PlayEffect(2, repeat);
     } else {
         int64_t index = int64_t{id} - 1;
         if (index < 0 || index >= kEffectRowLength) return;
         const std::string& name = tables.effects[dialect][index];
         if (name.empty()) return;
-        if (engine.mixer->LoadEffect(1, name, folder,
-                                     ScaledVolume(engine, engine.settings.voiceVolume)))
-            engine.mixer->PlayEffect(1, repeat);
+        if (engine.sound.Mixer()->LoadEffect(1, name, folder,
+                                             ScaledVolume(engine, engine.settings.voiceVolume)))
+            engine.sound.Mixer()->PlayEffect(1, repeat);
     }
 }
 
@@ -309,23 +313,23 @@ std::string VoicePath(std::string_view name) {
 }  // namespace
 
 void Interpreter::PlayVoice(std::string_view name, int slot, bool remember) {
-    const std::string& archive = engine.dataFolders[core::kLocationVoice0 + dialect];
+    const std::string& archive = engine.data.DataFolders()[core::kLocationVoice0 + dialect];
     int volume = ScaledVolume(engine, engine.settings.voiceVolume);
     if (dialect == 0) {
         std::string path = VoicePath(name);
         if (remember && window) window->SetVoicePath(path);
         bool unread = !readFlags.IsRead(state.scenarioPath, state.messageNumber);
         if (engine.settings.voicePlay > 1 &&
-            (!Skipping(engine) || (engine.settings.readSkip && unread)) && engine.mixer) {
-            if (engine.mixer->LoadEffect(slot, path, archive, volume))
-                engine.mixer->PlayEffect(slot, 0);
+            (!Skipping(engine) || (engine.settings.readSkip && unread)) && engine.sound.Mixer()) {
+            if (engine.sound.Mixer()->LoadEffect(slot, path, archive, volume))
+                engine.sound.Mixer()->PlayEffect(slot, 0);
         }
         return;
     }
     std::string path = formats::SjisReplaceExtension(name, ".mp3");
-    if (!Skipping(engine) && engine.mixer) {
-        if (engine.mixer->LoadEffect(slot, path, archive, volume))
-            engine.mixer->PlayEffect(slot, 0);
+    if (!Skipping(engine) && engine.sound.Mixer()) {
+        if (engine.sound.Mixer()->LoadEffect(slot, path, archive, volume))
+            engine.sound.Mixer()->PlayEffect(slot, 0);
     }
 }
 

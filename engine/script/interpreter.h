@@ -12,16 +12,15 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/core/game_flow.h"
+#include "engine/core/services.h"
 #include "engine/script/choice_plates.h"
 #include "engine/script/data_set_tables.h"
 #include "engine/script/message_window.h"
 #include "engine/script/read_flags.h"
 #include "engine/script/script_state.h"
-
-namespace core {
-class Engine;
-}
 
 namespace script {
 
@@ -39,15 +38,16 @@ inline constexpr int kParticleSpriteBase = 128;
 // here so the game stays responsive.
 inline constexpr int kMaxRecordsPerTick = 100000;
 
-class Interpreter {
+class Interpreter : public core::StateHandler {
 public:
-    Interpreter(core::Engine& engine, DataSetTables tables);
+    Interpreter(const core::EngineServices& engine, DataSetTables tables);
     ~Interpreter();
     Interpreter(const Interpreter&) = delete;
     Interpreter& operator=(const Interpreter&) = delete;
 
     // One tick of the story (game state 99).
     void RunScript();
+    void RunState() override { RunScript(); }
 
     // Loads "path" (e.g. "GameData\\sinario\\x.MES") from the current
     // dialect's scenario archive and resets the script's position, labels
@@ -68,8 +68,6 @@ public:
     void BuildMessageWindow();
     void RemoveMessageWindow();
     MessageWindow* Window() { return window.get(); }
-    // The glyph cells to draw this frame, or nullptr.
-    gfx::TextLayer* FrameText() { return window ? &window->Text() : nullptr; }
 
     // Scene effects: called on every run of the record that uses them; first
     // is true on the effect's first run. 1 when done.
@@ -149,7 +147,9 @@ private:
     uint32_t Now() const;
     uint32_t Random() { return random(); }
 
-    core::Engine& engine;
+    core::EngineServices engine;
+    // The record being run, zero-terminated.
+    std::vector<uint8_t> line_ = std::vector<uint8_t>(formats::kMesLineBufferSize);
     int dialect = 0;
     std::unique_ptr<MessageWindow> window;
     ChoicePlates plates;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/script/script_input.h"
+#include "engine/sound/sound_mixer.h"
 #include "formats/sjis.h"
 
 namespace script {
@@ -77,7 +78,8 @@ bool Contains(const gfx::Rect& rect, int32_t x, int32_t y) {
 
 }  // namespace
 
-MessageWindow::MessageWindow(core::GameLayer& game, int dialect, const DataSetTables& tables)
+MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
+                             const DataSetTables& tables)
     : game(game), dialect(dialect), tables(tables) {
     if (dialect == 2) {
         windowX = 0;
@@ -88,10 +90,10 @@ MessageWindow::MessageWindow(core::GameLayer& game, int dialect, const DataSetTa
         originY = 32;
         linesPerPage = 24;
         lastPiece = 1;
-        game.LoadImageSlot(kWindowImage, dialect, "GameData\\char\\back\\black.rbp",
-                           gfx::Keying::kUnkeyed);
-        game.CreateSprite(1, kWindowImage, 0, 0, 800, 600, 0, 0, 0, 0, 3);
-        if (core::Sprite* page = game.SpriteAt(1)) {
+        game.slots.LoadImageSlot(kWindowImage, dialect, "GameData\\char\\back\\black.rbp",
+                                 gfx::Keying::kUnkeyed);
+        game.slots.CreateSprite(1, kWindowImage, 0, 0, 800, 600, 0, 0, 0, 0, 3);
+        if (core::Sprite* page = game.slots.SpriteAt(1)) {
             page->SetAlpha(NovelAlpha(game.settings.messageWindowTrans));
         }
     } else {
@@ -103,19 +105,19 @@ MessageWindow::MessageWindow(core::GameLayer& game, int dialect, const DataSetTa
         originY = 58;
         linesPerPage = 4;
         lastPiece = 6;
-        if (game.LoadImageSlot(kWindowImage, dialect, "GameData\\system\\MESSWIN3.rbp",
-                               gfx::Keying::kKeyed)) {
-            gfx::Image* image = game.ImageAt(kWindowImage);
+        if (game.slots.LoadImageSlot(kWindowImage, dialect, "GameData\\system\\MESSWIN3.rbp",
+                                     gfx::Keying::kKeyed)) {
+            gfx::Image* image = game.slots.ImageAt(kWindowImage);
             const uint8_t alpha = WindowAlpha(game.settings.messageWindowTrans);
             image->SetAlphaInRect(0, 0, 760, 214, alpha);
             image->SetAlphaInRect(96, 216, 456, 40, alpha);
         }
-        game.CreateSprite(1, kWindowImage, 0, 0, 760, 214, 20, 384, 0, 0, 3);
-        game.CreateSprite(2, kWindowImage, 0, 216, 96, 158, 696, 440, 0, 0, 2);
-        game.CreateSprite(3, kWindowImage, 96, 296, 72, 24, 720, 440, 0, 0, 1);
-        game.CreateSprite(4, kWindowImage, 168, 296, 88, 24, 704, 504, 0, 0, 1);
-        game.CreateSprite(5, kWindowImage, 256, 296, 88, 24, 704, 536, 0, 0, 1);
-        game.CreateSprite(6, kWindowImage, 344, 296, 88, 24, 664, 568, 0, 0, 1);
+        game.slots.CreateSprite(1, kWindowImage, 0, 0, 760, 214, 20, 384, 0, 0, 3);
+        game.slots.CreateSprite(2, kWindowImage, 0, 216, 96, 158, 696, 440, 0, 0, 2);
+        game.slots.CreateSprite(3, kWindowImage, 96, 296, 72, 24, 720, 440, 0, 0, 1);
+        game.slots.CreateSprite(4, kWindowImage, 168, 296, 88, 24, 704, 504, 0, 0, 1);
+        game.slots.CreateSprite(5, kWindowImage, 256, 296, 88, 24, 704, 536, 0, 0, 1);
+        game.slots.CreateSprite(6, kWindowImage, 344, 296, 88, 24, 664, 568, 0, 0, 1);
     }
     characterSize = 32;
     charactersPerLine = 24;
@@ -124,31 +126,33 @@ MessageWindow::MessageWindow(core::GameLayer& game, int dialect, const DataSetTa
     visible = false;
     text.shown = false;
     PenToOrigin();
+    game.composition.SetTextLayer(&text);
 }
 
 MessageWindow::~MessageWindow() {
+    game.composition.RemoveTextLayer(&text);
     text.shown = false;
     text.backlogShown = false;
     text.backlogPage = nullptr;
-    for (int sprite = 1; sprite <= 6; ++sprite) game.DeleteSprite(sprite);
-    game.DeleteSprite(kWaitIconSprite);
+    for (int sprite = 1; sprite <= 6; ++sprite) game.slots.DeleteSprite(sprite);
+    game.slots.DeleteSprite(kWaitIconSprite);
     for (int sprite = kFirstChoiceSprite; sprite <= kLastChoiceSprite; ++sprite) {
-        game.DeleteSprite(sprite);
+        game.slots.DeleteSprite(sprite);
     }
-    game.FreeImageSlot(kWindowImage);
-    game.MarkScreenDirty();
+    game.slots.FreeImageSlot(kWindowImage);
+    game.composition.MarkScreenDirty();
 }
 
 // --- visibility
 
 void MessageWindow::SetPiecesVisible(bool shown) {
     for (int sprite = 1; sprite <= lastPiece; ++sprite) {
-        if (core::Sprite* piece = game.SpriteAt(sprite)) piece->SetVisible(shown);
+        if (core::Sprite* piece = game.slots.SpriteAt(sprite)) piece->SetVisible(shown);
     }
 }
 
 void MessageWindow::Show(bool shown) {
-    game.MarkScreenDirty();
+    game.composition.MarkScreenDirty();
     if (shown == visible) return;
     visible = shown;
     SetPiecesVisible(shown);
@@ -159,21 +163,21 @@ void MessageWindow::Show(bool shown) {
 void MessageWindow::HideByReader() {
     hiddenByReader = true;
     SetPiecesVisible(false);
-    if (core::Sprite* icon = game.SpriteAt(kWaitIconSprite)) icon->SetVisible(false);
+    if (core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite)) icon->SetVisible(false);
     text.shown = false;
-    game.MarkScreenDirty();
+    game.composition.MarkScreenDirty();
 }
 
 void MessageWindow::ShowAfterReader() {
     hiddenByReader = false;
     SetPiecesVisible(visible);
-    if (core::Sprite* icon = game.SpriteAt(kWaitIconSprite)) icon->SetVisible(true);
+    if (core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite)) icon->SetVisible(true);
     text.shown = visible;
-    game.MarkScreenDirty();
+    game.composition.MarkScreenDirty();
 }
 
 void MessageWindow::MarkWindowDirty() {
-    game.MarkDirty(windowX, windowY, windowWidth, windowHeight);
+    game.composition.MarkDirty(windowX, windowY, windowWidth, windowHeight);
 }
 
 void MessageWindow::MarkCellsDirty(size_t first, size_t last) {
@@ -185,7 +189,7 @@ void MessageWindow::MarkCellsDirty(size_t first, size_t last) {
         box = {std::min(box.left, cell.left), std::min(box.top, cell.top),
                std::max(box.right, cell.right), std::max(box.bottom, cell.bottom)};
     }
-    game.dirty.Add(box, true);
+    game.composition.MarkScreenRectDirty(box);
 }
 
 // --- typing
@@ -218,7 +222,8 @@ void MessageWindow::PlaceCharacter(uint16_t character, uint32_t colour) {
         cell.right = pen.x + size;
         cell.bottom = pen.y + size;
         text.cells.push_back(cell);
-        game.dirty.Add(gfx::Rect{cell.left, cell.top, cell.right, cell.bottom}, true);
+        game.composition.MarkScreenRectDirty(
+            gfx::Rect{cell.left, cell.top, cell.right, cell.bottom});
     }
     pen.x += size + characterSpacing;
     ++pen.column;
@@ -273,7 +278,7 @@ bool MessageWindow::TypeText(std::string_view message, size_t* position, uint32_
 }
 
 int MessageWindow::ShowMessage(std::string_view message, bool firstRun) {
-    const uint32_t now = game.clock.Now();
+    const uint32_t now = game.timers.Now();
     if (firstRun) {
         textColour = kTextWhite;
         typed = 0;
@@ -301,7 +306,7 @@ void MessageWindow::ShowNamePlate(std::string_view plate) {
     PenToOrigin();
     namePlateMode = true;
     size_t position = 0;
-    TypeText(plate, &position, 0, game.clock.Now());
+    TypeText(plate, &position, 0, game.timers.Now());
     namePlateMode = false;
     originX = savedOriginX;
     originY = savedOriginY;
@@ -317,16 +322,17 @@ void MessageWindow::ClearPage() {
 // --- page wait
 
 bool MessageWindow::VoicePlaying() const {
-    return game.mixer && game.mixer->EffectPositionMs(kVoiceSlot) >= 0;
+    return game.sound.Mixer() && game.sound.Mixer()->EffectPositionMs(kVoiceSlot) >= 0;
 }
 
 void MessageWindow::ShowWaitIcon(bool novel, int clearFlag) {
-    const uint32_t now = game.clock.Now();
+    const uint32_t now = game.timers.Now();
     if (novel) {
         const int32_t sourceX = kWaitIconCell * clearFlag;
-        game.CreateSprite(kWaitIconSprite, kNovelWaitIconImage, sourceX, 0, kWaitIconCell,
-                          kWaitIconCell, ScreenToDesignX(pen.x), ScreenToDesignY(pen.y), 0, 0, 1);
-        core::Sprite* icon = game.SpriteAt(kWaitIconSprite);
+        game.slots.CreateSprite(kWaitIconSprite, kNovelWaitIconImage, sourceX, 0, kWaitIconCell,
+                                kWaitIconCell, ScreenToDesignX(pen.x), ScreenToDesignY(pen.y), 0, 0,
+                                1);
+        core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite);
         if (icon == nullptr) return;
         // Blinks by standing 800 design pixels aside, off the screen, every other half second.
         icon->DefineCell(0, 1, kNovelBlinkMs, kNovelWaitIconImage, sourceX, 0, kWaitIconCell,
@@ -337,9 +343,9 @@ void MessageWindow::ShowWaitIcon(bool novel, int clearFlag) {
         icon->StartAnimation(0, now);
         return;
     }
-    game.CreateSprite(kWaitIconSprite, kWaitIconImage, 0, 0, kWaitIconCell, kWaitIconCell, 672, 544,
-                      0, 0, 1);
-    core::Sprite* icon = game.SpriteAt(kWaitIconSprite);
+    game.slots.CreateSprite(kWaitIconSprite, kWaitIconImage, 0, 0, kWaitIconCell, kWaitIconCell,
+                            672, 544, 0, 0, 1);
+    core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite);
     if (icon == nullptr) return;
     for (int cell = 0; cell < kWaitIconCells; ++cell) {
         icon->DefineCell(cell, (cell + 1) % kWaitIconCells, kWaitIconCellMs, kWaitIconImage,
@@ -354,14 +360,14 @@ void MessageWindow::ShowBacklogPage(size_t position) {
     backlogPosition = position;
     text.backlogShown = true;
     text.backlogPage = &backlog[position].cells;
-    if (game.mixer) game.mixer->StopEffect(kVoiceSlot);
+    if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceSlot);
     const std::string& voice = backlog[position].voicePath;
-    if (game.mixer && !voice.empty() && game.settings.voicePlay > 1 &&
+    if (game.sound.Mixer() && !voice.empty() && game.settings.voicePlay > 1 &&
         game.settings.messageVoiceReplay != 0) {
-        const std::string& folder = game.dataFolders[core::kLocationVoice0 + dialect];
-        if (game.mixer->LoadEffect(kVoiceSlot, voice, folder,
-                                   ScaledVolume(game, game.settings.voiceVolume))) {
-            game.mixer->PlayEffect(kVoiceSlot, 0);
+        const std::string& folder = game.data.DataFolders()[core::kLocationVoice0 + dialect];
+        if (game.sound.Mixer()->LoadEffect(kVoiceSlot, voice, folder,
+                                           ScaledVolume(game, game.settings.voiceVolume))) {
+            game.sound.Mixer()->PlayEffect(kVoiceSlot, 0);
         }
     }
     MarkWindowDirty();
@@ -386,22 +392,22 @@ void MessageWindow::EndPage(const PageWaitContext& context, bool novel, int clea
         if (backlog.size() > kMaxBacklogPages) backlog.erase(backlog.begin());
         voicePath.clear();
     }
-    if (game.mixer) {
-        game.mixer->StopEffect(kVoiceSlot);
-        game.mixer->StopEffect(kSubVoiceSlot);
+    if (game.sound.Mixer()) {
+        game.sound.Mixer()->StopEffect(kVoiceSlot);
+        game.sound.Mixer()->StopEffect(kSubVoiceSlot);
     }
     if (!novel || clearFlag == 1) {
         ClearPage();
-        game.MarkScreenDirty();
+        game.composition.MarkScreenDirty();
     } else if (context.record == 4) {
         NewLine();
     }
     if (context.record == 8) Show(false);
-    game.DeleteSprite(kWaitIconSprite);
+    game.slots.DeleteSprite(kWaitIconSprite);
 }
 
 int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int clearFlag) {
-    core::InputState& input = game.inputState;
+    core::InputState& input = game.input;
     core::Settings& settings = game.settings;
 
     // Quick save and quick load on the centre key.
@@ -415,7 +421,7 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
     // An unread message stops skipping when only read ones may be skipped.
     if (settings.readSkip != 0 && !context.messageRead) settings.skipMode = false;
 
-    const uint32_t now = game.clock.Now();
+    const uint32_t now = game.timers.Now();
     if (context.firstRun) {
         ShowWaitIcon(novel, clearFlag);
         pageEndTime = now;
@@ -430,7 +436,7 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
             if (backlogPosition + 1 < backlog.size()) {
                 ShowBacklogPage(backlogPosition + 1);
             } else {
-                if (game.mixer) game.mixer->StopEffect(kVoiceSlot);
+                if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceSlot);
                 LeaveBacklog();
                 return 0;
             }
@@ -521,7 +527,7 @@ void MessageWindow::RemoveChoiceCells() {
     const size_t first = std::min(choices.empty() ? text.cells.size() : choices.front().firstCell,
                                   text.cells.size());
     MarkCellsDirty(first, text.cells.size());
-    for (const ChoiceEntry& entry : choices) game.dirty.Add(entry.rect, true);
+    for (const ChoiceEntry& entry : choices) game.composition.MarkScreenRectDirty(entry.rect);
     text.cells.erase(text.cells.begin() + static_cast<ptrdiff_t>(first), text.cells.end());
     pen = choicePen;
     choicesLaidOut = false;
@@ -536,7 +542,7 @@ void MessageWindow::ColourChoices() {
             text.cells[c].colour = colour;
         }
         // The old ink must go before the new colour is drawn.
-        game.dirty.Add(entry.rect, true);
+        game.composition.MarkScreenRectDirty(entry.rect);
     }
 }
 
@@ -569,7 +575,7 @@ int MessageWindow::RunChoiceList(bool firstRun, int32_t* targetKey) {
     }
     if (hiddenByReader || backlogMode || choices.empty()) return 0;
 
-    core::InputState& input = game.inputState;
+    core::InputState& input = game.input;
     const int count = static_cast<int>(choices.size());
     int selection = choiceSelection;
     if (input.up == 1) {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/game_layer.h"
+#include "engine/core/services.h"
 #include "engine/gfx/rect.h"
 #include "engine/gfx/text_layer.h"
 #include "engine/script/data_set_tables.h"
@@ -48,15 +48,14 @@ public:
     // Builds the window for the dialect (0..2): loads its picture into image
     // 1 and creates its sprites, hidden. A failed load sets the engine's
     // error word, as every image load does.
-    MessageWindow(core::GameLayer& game, int dialect, const DataSetTables& tables);
+    MessageWindow(const core::EngineServices& game, int dialect, const DataSetTables& tables);
     // Removes sprites 1..6, 256 and the choice sprites, frees image 1.
     ~MessageWindow();
     MessageWindow(const MessageWindow&) = delete;
     MessageWindow& operator=(const MessageWindow&) = delete;
 
     // Marks the whole screen dirty; when the visibility changes, shows or
-    // hides the pieces and the cells, records it in game.windowVisible-like
-    // state (WindowVisible()) and clears hidden-by-reader.
+    // hides the pieces and the cells, records it (Visible()) and clears hidden-by-reader.
     void Show(bool visible);
     bool Visible() const { return visible; }
     bool HiddenByReader() const { return hiddenByReader; }
@@ -93,7 +92,7 @@ public:
     gfx::TextLayer& Text() { return text; }
 
 private:
-    core::GameLayer& game;
+    core::EngineServices game;
     int dialect;
     const DataSetTables& tables;
     gfx::TextLayer text;

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/engine.h"
 #include "engine/script/interpreter.h"
 #include "engine/script/script_input.h"
+#include "engine/sound/music_controller.h"
+#include "engine/sound/sound_mixer.h"
 #include "formats/sjis.h"
 
 namespace script {
@@ -38,8 +39,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kJump:
             return JumpTo(Operand(kA));
         case MesOp::kPageWait:
-            return RunPageWait(engine.scriptLine[0] == formats::EncodeMesOpcode(dialect, op) ? 4
-                                                                                             : 8);
+            return RunPageWait(line_[0] == formats::EncodeMesOpcode(dialect, op) ? 4 : 8);
         case MesOp::kPageWaitClear:
             return RunPageWait(6);
         case MesOp::kWaitClick: {
@@ -101,7 +101,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         }
         case MesOp::kCommit:
             if (state.pictureChanged) {
-                engine.MarkScreenDirty();
+                engine.composition.MarkScreenDirty();
                 return AdvanceAndEnd();
             }
             return Advance();
@@ -109,13 +109,13 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             PlayMusic(Operand(kA), Operand(kB));
             return Advance();
         case MesOp::kMusicStop:
-            engine.music->Stop();
+            engine.sound.Music().Stop();
             return Advance();
         case MesOp::kEffectPlay:
             PlayEffect(Operand(kA), Operand(kB));
             return Advance();
         case MesOp::kEffectStop:
-            if (engine.mixer) engine.mixer->StopEffect(dialect == 0 ? 2 : 1);
+            if (engine.sound.Mixer()) engine.sound.Mixer()->StopEffect(dialect == 0 ? 2 : 1);
             return Advance();
         case MesOp::kVoicePlay:
             PlayVoice(NameOperand(kA), 0, true);
@@ -129,9 +129,10 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kScrollAbove: {
             std::string path = CharacterPath(NameOperand(kA));
             RemovePicture(kScrollSlot);
-            if (engine.LoadImageSlot(kScrollSlot, ImageLocation(), path, gfx::Keying::kUnkeyed)) {
-                engine.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, 800, 600, 0,
-                                    op == MesOp::kScrollBelow ? 600 : -600, 0, 0, 32);
+            if (engine.slots.LoadImageSlot(kScrollSlot, ImageLocation(), path,
+                                           gfx::Keying::kUnkeyed)) {
+                engine.slots.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, 800, 600, 0,
+                                          op == MesOp::kScrollBelow ? 600 : -600, 0, 0, 32);
                 state.shownPaths[kScrollSlot - kCharacterSlot] = path;
             }
             return Advance();
@@ -203,9 +204,10 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             state.panWidth = std::clamp(Operand(kA), -8000, 8000);
             std::string path = CharacterPath(NameOperand(kB));
             RemovePicture(kScrollSlot);
-            if (engine.LoadImageSlot(kScrollSlot, ImageLocation(), path, gfx::Keying::kUnkeyed)) {
-                engine.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, state.panWidth, 600,
-                                    -state.panWidth, 0, 0, 0, 32);
+            if (engine.slots.LoadImageSlot(kScrollSlot, ImageLocation(), path,
+                                           gfx::Keying::kUnkeyed)) {
+                engine.slots.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, state.panWidth, 600,
+                                          -state.panWidth, 0, 0, 0, 32);
                 state.shownPaths[kScrollSlot - kCharacterSlot] = path;
             }
             return Advance();
@@ -220,7 +222,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
 }
 
 Interpreter::Step Interpreter::RunText() {
-    const uint8_t* line = engine.scriptLine.data();
+    const uint8_t* line = line_.data();
     if (lineLength > 2 && line[2] == '#') return Advance();  // a comment
     if (dialect == 0 && vars.variables[kRouteVariable] == 9) {
         size_t length = strnlen(reinterpret_cast<const char*>(line + 1), lineLength - 1);
@@ -280,7 +282,7 @@ Interpreter::Step Interpreter::RunChoiceSelect() {
     }
     state.choices.collecting = false;
     if (window) window->ClearPage();
-    if (dialect == 2) engine.MarkScreenDirty();
+    if (dialect == 2) engine.composition.MarkScreenDirty();
     Step step = JumpTo(target);
     // A target the script lacks leaves the record; the choice is made.
     return step == Step::kContinue ? step : AdvanceAndEnd();
@@ -299,7 +301,8 @@ Interpreter::Step Interpreter::RunCharacterFade() {
                 return 10 * static_cast<uint8_t>(p[at + 1]) + static_cast<uint8_t>(p[at + 2]);
             };
             const std::string& shown = state.shownPaths[0];
-            if (!engine.ImageAt(kCharacterSlot) || shown.empty() || figure(path) != figure(shown))
+            if (!engine.slots.ImageAt(kCharacterSlot) || shown.empty() ||
+                figure(path) != figure(shown))
                 RemovePicture(kSecondCharacterSlot);
         }
         RemovePicture(kCharacterSlot);
@@ -312,7 +315,7 @@ Interpreter::Step Interpreter::RunHideCharacter() {
     MesOp fade = MesOp::kBackgroundFade;
     if (NextOperation() == fade) return Advance();
     const bool first = state.recordTicks == 0;
-    if (!engine.SpriteAt(kCharacterSlot) && first) return Advance();
+    if (!engine.slots.SpriteAt(kCharacterSlot) && first) return Advance();
     if (first) {
         RemovePicture(kCharacterSlot);
         if (dialect == 0) RemovePicture(kSecondCharacterSlot);
@@ -363,8 +366,8 @@ Interpreter::Step Interpreter::RunBackgroundFade() {
 
 Interpreter::Step Interpreter::RunLoadScenario() {
     if (dialect == 0 && state.fromScenarioSelect) {
-        engine.gameState = core::kStateScenarioSelect;
-        engine.subState = 30;
+        engine.flow.gameState = core::kStateScenarioSelect;
+        engine.flow.subState = 30;
         return Step::kEndTick;
     }
     readFlags.MarkRead(state.scenarioPath, state.messageNumber);
@@ -381,21 +384,21 @@ Interpreter::Step Interpreter::RunEndScenario() {
             ReturnToTitle();
             return Step::kEndTick;
         }
-        engine.gameState = core::kStateTitle;
-        engine.subState = 15;
-        engine.SetBrightness(256);
+        engine.flow.gameState = core::kStateTitle;
+        engine.flow.subState = 15;
+        engine.composition.SetBrightness(256);
         state.recordTicks = 0;
-        engine.music->Stop();
+        engine.sound.Music().Stop();
         if (window) window->Show(false);
         RemoveMessageWindow();
-        engine.DeleteAllSprites();
-        engine.FreeAllImages();
+        engine.slots.DeleteAllSprites();
+        engine.slots.FreeAllImages();
         state.shownPaths = {};
         return Step::kEndTick;
     }
     if (vars.Flag(2, 1) || vars.Flag(2, 2)) {
-        engine.gameState = core::kStateEpilogue;
-        engine.subState = 0;
+        engine.flow.gameState = core::kStateEpilogue;
+        engine.flow.subState = 0;
     } else {
         WriteSystemFile();
         ReturnToTitle();
@@ -407,8 +410,8 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
     RemoveCaption();
     readFlags.MarkRead(state.scenarioPath, state.messageNumber);
     if (state.fromScenarioSelect) {
-        engine.gameState = core::kStateScenarioSelect;
-        engine.subState = 30;
+        engine.flow.gameState = core::kStateScenarioSelect;
+        engine.flow.subState = 30;
         return Step::kEndTick;
     }
     const auto& numbers = state.eyecatchNumbers;
@@ -422,15 +425,15 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
             case 0:
             case 1:
                 TakeSaveSnapshot();
-                engine.gameState = core::kStateMap;
-                engine.subState = 0;
+                engine.flow.gameState = core::kStateMap;
+                engine.flow.subState = 0;
                 ++state.chainStep;
                 break;
             case 2:
                 if (!tables.dateChain[state.chainIndex].empty()) {
                     TakeSaveSnapshot();
-                    engine.gameState = core::kStateDate;
-                    engine.subState = 0;
+                    engine.flow.gameState = core::kStateDate;
+                    engine.flow.subState = 0;
                     state.chainStep = 3;
                     break;
                 }
@@ -438,8 +441,8 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
                 ++state.chainIndex;
                 [[fallthrough]];
             default:
-                engine.subState = 0;
-                engine.gameState = core::kStateScript;
+                engine.flow.subState = 0;
+                engine.flow.gameState = core::kStateScript;
                 loadChain(state.chainIndex);
                 ++state.chainIndex;
                 state.chainStep = 0;
@@ -452,14 +455,14 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
             for (int32_t row = 0; row <= 6; ++row) {
                 if (vars.Flag(FlagRow(row), 12)) vars.variables[kRouteVariable] = row + 1;
             }
-            engine.gameState = core::kStateStaffRoll;
-            engine.subState = 0;
+            engine.flow.gameState = core::kStateStaffRoll;
+            engine.flow.subState = 0;
             break;
         case 1:
             if (vars.Flag(FlagRow(0), 0)) {
                 vars.SetGlobalBit(2032, true);
-                engine.gameState = core::kStateEndingPictures;
-                engine.subState = 0;
+                engine.flow.gameState = core::kStateEndingPictures;
+                engine.flow.subState = 0;
             } else {
                 WriteSystemFile();
                 ReturnToTitle();
@@ -469,15 +472,15 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
         case 3:
         case 4:
             vars.SetGlobalBit(2033 + vars.variables[kRouteVariable] - 2, true);
-            engine.gameState = core::kStateEndingPictures;
-            engine.subState = 0;
+            engine.flow.gameState = core::kStateEndingPictures;
+            engine.flow.subState = 0;
             break;
         case 5:
         case 6:
         case 7:
         case 8:
-            engine.gameState = core::kStateEndingPictures;
-            engine.subState = 0;
+            engine.flow.gameState = core::kStateEndingPictures;
+            engine.flow.subState = 0;
             break;
         default:  // 9 and anything else
             WriteSystemFile();

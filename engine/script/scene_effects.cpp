@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/core/engine.h"
 #include "engine/script/interpreter.h"
 #include "engine/script/script_input.h"
 
@@ -24,44 +23,53 @@ constexpr uint32_t kEyecatchMs = 3000;
 
 int Interpreter::Transition(uint32_t durationMs, bool hideWindow, bool first) {
     if (first) {
-        engine.FreeImageSlot(kCaptureSlot);
+        engine.slots.FreeImageSlot(kCaptureSlot);
         if (!engine.settings.effectUse || Skipping(engine)) return 1;
         // The screen still shows the old picture: it fades away over the new.
-        engine.CaptureScreen(kCaptureSlot);
-        engine.CreateSprite(kCaptureSlot, kCaptureSlot, 0, 0, 800, 600, 0, 0, 0, 0, 0);
-        engine.StartFadeOut(kCaptureSlot, durationMs);
+        engine.slots.CaptureScreen(kCaptureSlot);
+        engine.slots.CreateSprite(kCaptureSlot, kCaptureSlot, 0, 0, 800, 600, 0, 0, 0, 0, 0);
+        engine.slots.StartFadeOut(kCaptureSlot, durationMs);
         state.windowWasVisible = window && window->Visible();
         if (hideWindow && window && window->Visible()) window->Show(false);
         return 0;
     }
-    if (core::Sprite* capture = engine.SpriteAt(kCaptureSlot); capture && capture->IsFading()) {
+    if (core::Sprite* capture = engine.slots.SpriteAt(kCaptureSlot);
+        capture && capture->IsFading()) {
         if (engine.settings.effectUse && !Confirmed() && !SkipKeyHeld(engine)) return 0;
         ClearConfirm(engine);
         capture->FinishFadeOut();
     }
-    engine.DeleteSprite(kCaptureSlot);
-    engine.FreeImageSlot(kCaptureSlot);
+    engine.slots.DeleteSprite(kCaptureSlot);
+    engine.slots.FreeImageSlot(kCaptureSlot);
     return 1;
 }
 
 int Interpreter::Quake(int axis, bool first) {
-    int32_t& offset = axis == 0 ? engine.quakeX : engine.quakeY;
+    core::Composition& screen = engine.composition;
+    // The swinging axis' offset; the other one stays.
+    auto swing = [&](int32_t offset) {
+        if (axis == 0) {
+            screen.SetShakeOffset(offset, screen.ShakeY());
+        } else {
+            screen.SetShakeOffset(screen.ShakeX(), offset);
+        }
+    };
     if (first) {
-        offset = kQuakeOffset;
+        swing(kQuakeOffset);
         state.quake.swingTime = Now();
         state.quake.swingsLeft = 4;
-        engine.MarkScreenDirty();
+        screen.MarkScreenDirty();
         return 0;
     }
     if (Now() - state.quake.swingTime <= kQuakeSwingMs) return 0;
     if (--state.quake.swingsLeft <= 0) {
-        engine.quakeX = engine.quakeY = 0;
-        engine.MarkScreenDirty();
+        screen.SetShakeOffset(0, 0);
+        screen.MarkScreenDirty();
         return 1;
     }
-    offset = -offset;
+    swing(-(axis == 0 ? screen.ShakeX() : screen.ShakeY()));
     state.quake.swingTime = Now();
-    engine.MarkScreenDirty();
+    screen.MarkScreenDirty();
     return 0;
 }
 
@@ -70,8 +78,9 @@ int Interpreter::Quake(int axis, bool first) {
 // at the end position's distance, arriving at 0,0.
 int Interpreter::SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY) {
     auto place = [&](int32_t backX, int32_t backY) {
-        if (core::Sprite* back = engine.SpriteAt(kBackgroundSlot)) back->SetPosition(backX, backY);
-        if (core::Sprite* scroll = engine.SpriteAt(kScrollSlot))
+        if (core::Sprite* back = engine.slots.SpriteAt(kBackgroundSlot))
+            back->SetPosition(backX, backY);
+        if (core::Sprite* scroll = engine.slots.SpriteAt(kScrollSlot))
             scroll->SetPosition(backX - endX, backY - endY);
     };
     auto finish = [&] {
@@ -124,20 +133,20 @@ int Interpreter::Eyecatch(bool first) {
     const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
         if (window && window->Visible()) window->Show(false);
-        engine.LoadImageSlot(10, ImageLocation(), "GameData\\system\\IcatchBack07.rbp",
-                             gfx::Keying::kUnkeyed);
-        engine.LoadImageSlot(11, ImageLocation(), "GameData\\system\\IcatchChip03.rbp",
-                             gfx::Keying::kKeyed);
-        engine.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
+        engine.slots.LoadImageSlot(10, ImageLocation(), "GameData\\system\\IcatchBack07.rbp",
+                                   gfx::Keying::kUnkeyed);
+        engine.slots.LoadImageSlot(11, ImageLocation(), "GameData\\system\\IcatchChip03.rbp",
+                                   gfx::Keying::kKeyed);
+        engine.slots.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
         auto digit = [&](int sprite, int32_t cell, int32_t x) {
-            engine.CreateSprite(sprite, 11, 16 * cell, 0, 16, 24, x, 472, 0, 0, 20);
+            engine.slots.CreateSprite(sprite, 11, 16 * cell, 0, 16, 24, x, 472, 0, 0, 20);
         };
         digit(11, n[0], 80);
         digit(12, 10, 96);
         if (n[1] > 9) digit(13, n[1] / 10, 112);
         digit(14, n[1] % 10, 128);
         digit(15, 11, 144);
-        engine.CreateSprite(16, 11, 48 * n[2], 26, 48, 24, 160, 472, 0, 0, 20);
+        engine.slots.CreateSprite(16, 11, 48 * n[2], 26, 48, 24, 160, 472, 0, 0, 20);
         state.effectStart = Now();
         return 0;
     }
@@ -145,10 +154,10 @@ int Interpreter::Eyecatch(bool first) {
         if (!Confirmed()) return 0;
         ClearConfirm(engine);
     }
-    for (int sprite = 10; sprite <= 16; ++sprite) engine.DeleteSprite(sprite);
-    engine.FreeImageSlot(10);
-    engine.FreeImageSlot(11);
-    engine.MarkScreenDirty();
+    for (int sprite = 10; sprite <= 16; ++sprite) engine.slots.DeleteSprite(sprite);
+    engine.slots.FreeImageSlot(10);
+    engine.slots.FreeImageSlot(11);
+    engine.composition.MarkScreenDirty();
     return 1;
 }
 
@@ -156,19 +165,20 @@ int Interpreter::EyecatchAlt(bool first) {
     const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
         if (window && window->Visible()) window->Show(false);
-        engine.LoadImageSlot(10, 2, "GameData\\system\\sky_a.rbp", gfx::Keying::kUnkeyed);
-        engine.LoadImageSlot(11, 2, "GameData\\system\\ICATCHBT.rbp", gfx::Keying::kKeyed);
-        engine.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
+        engine.slots.LoadImageSlot(10, 2, "GameData\\system\\sky_a.rbp", gfx::Keying::kUnkeyed);
+        engine.slots.LoadImageSlot(11, 2, "GameData\\system\\ICATCHBT.rbp", gfx::Keying::kKeyed);
+        engine.slots.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
         auto cell = [&](int sprite, int32_t k, int32_t x, int32_t y) {
-            engine.CreateSprite(sprite, 11, (k % 6) * 96, (k / 6) * 88, 96, 88, x, y, 0, 0, 20);
+            engine.slots.CreateSprite(sprite, 11, (k % 6) * 96, (k / 6) * 88, 96, 88, x, y, 0, 0,
+                                      20);
         };
         cell(11, n[0], 240, 168);
-        engine.CreateSprite(12, 11, 384, 88, 96, 88, 336, 168, 0, 0, 20);
+        engine.slots.CreateSprite(12, 11, 384, 88, 96, 88, 336, 168, 0, 0, 20);
         cell(13, n[1], 432, 168);
         if (n[2] > 2) {
-            engine.CreateSprite(14, 11, 128 * n[2] - 384, 240, 128, 96, 536, 192, 0, 0, 20);
+            engine.slots.CreateSprite(14, 11, 128 * n[2] - 384, 240, 128, 96, 536, 192, 0, 0, 20);
         } else {
-            engine.CreateSprite(14, 11, 128 * n[2], 176, 128, 64, 536, 192, 0, 0, 20);
+            engine.slots.CreateSprite(14, 11, 128 * n[2], 176, 128, 64, 536, 192, 0, 0, 20);
         }
         state.effectStart = Now();
         return 0;
@@ -177,10 +187,10 @@ int Interpreter::EyecatchAlt(bool first) {
         if (!Confirmed()) return 0;
         ClearConfirm(engine);
     }
-    for (int sprite = 10; sprite <= 14; ++sprite) engine.DeleteSprite(sprite);
-    engine.FreeImageSlot(10);
-    engine.FreeImageSlot(11);
-    engine.MarkScreenDirty();
+    for (int sprite = 10; sprite <= 14; ++sprite) engine.slots.DeleteSprite(sprite);
+    engine.slots.FreeImageSlot(10);
+    engine.slots.FreeImageSlot(11);
+    engine.composition.MarkScreenDirty();
     return 1;
 }
 

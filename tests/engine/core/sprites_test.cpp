@@ -13,7 +13,7 @@ protected:
     void SetUp() override {
         rig = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/", false);
         engine = &**rig;
-        engine->gameState = core::kStateTitle;  // no logo: these tests place their own sprites
+        engine->flow.gameState = core::kStateTitle;  // no logo: these tests place their own sprites
     }
     void TearDown() override { rig.reset(); }
 

@@ -69,7 +69,7 @@ protected:
 class FrameCounter : public core::EngineObserver {
 public:
     void AfterPass(core::Engine& engine) override {
-        lastState = engine.gameState;
+        lastState = engine.flow.gameState;
         ++passes;
     }
     int passes = 0;
@@ -93,12 +93,55 @@ TEST_F(StartupTest, SecondCopyEndsQuietlyWithZero) {
     EXPECT_EQ(counter.passes, 0);
 }
 
-TEST_F(StartupTest, NormalStartRunsTheLogo) {
+// The core runs whatever the layers above register: the factory's modules
+// are made once, their handler runs once a frame in its state, and they are
+// gone before the engine.
+TEST_F(StartupTest, NormalStartDispatchesTheRegisteredStates) {
+    struct Counting : core::GameModules, core::StateHandler {
+        Counting(core::Engine& engine, int* runs, bool* destroyed)
+            : engine(engine), runs(runs), destroyed(destroyed) {
+            engine.states.Register(core::kStateLogo, *this);
+        }
+        ~Counting() override {
+            engine.states.Unregister(core::kStateLogo);
+            *destroyed = true;
+        }
+        void RunState() override { ++*runs; }
+        core::Engine& engine;
+        int* runs;
+        bool* destroyed;
+    };
+    int runs = 0;
+    int made = 0;
+    bool destroyed = false;
     FrameCounter counter;
-    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter), 0);
+    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter,
+                              [&](core::Engine& engine, std::string*) {
+                                  ++made;
+                                  return std::make_unique<Counting>(engine, &runs, &destroyed);
+                              }),
+              0);
     EXPECT_TRUE(system->boxes.empty());
-    EXPECT_GT(counter.passes, 100);
-    EXPECT_EQ(counter.lastState, core::kStateLogo);  // 3 s: still showing the logo
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(destroyed);
+    // 3 s of 16 ms frames.
+    EXPECT_GE(runs, 3000 / 17);
+    EXPECT_LE(runs, 3000 / 16 + 1);
+    EXPECT_EQ(counter.lastState, core::kStateLogo);
+}
+
+// A game that cannot start shows why and ends with 1.
+TEST_F(StartupTest, GameThatCannotStartShowsTheReason) {
+    FrameCounter counter;
+    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter,
+                              [](core::Engine&, std::string* error) {
+                                  *error = "dataset.txt:3: bad line";
+                                  return std::unique_ptr<core::GameModules>();
+                              }),
+              1);
+    ASSERT_EQ(system->boxes.size(), 1u);
+    EXPECT_EQ(system->boxes[0], "Error: dataset.txt:3: bad line");
+    EXPECT_EQ(counter.passes, 0);
 }
 
 // A closed window goes through destroy to the quit message and ends with 0.

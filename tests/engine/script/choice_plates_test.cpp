@@ -28,7 +28,7 @@ protected:
         for (size_t i = 3; i < engine->ImageAt(1)->pixels.size(); i += 4) {
             engine->ImageAt(1)->pixels[i] = 255;
         }
-        plates = std::make_unique<script::ChoicePlates>(*engine);
+        plates = std::make_unique<script::ChoicePlates>(engine->Services());
     }
     void TearDown() override {
         plates.reset();

@@ -181,7 +181,7 @@ TEST(InterpreterTest, QuakeSwingsEveryFourFrames) {
     std::vector<int32_t> offsets;
     for (int i = 0; i < 18; ++i) {
         story.Frame();
-        offsets.push_back(story.Engine().quakeX);
+        offsets.push_back(story.Engine().ShakeX());
     }
     std::vector<int32_t> expected = {8, 8, 8, 8, -8, -8, -8, -8, 8, 8, 8, 8, -8, -8, -8, -8, 0, 0};
     EXPECT_EQ(offsets, expected);
@@ -197,7 +197,7 @@ TEST(InterpreterTest, EndScenarioFollowsTheRoute) {
     story.Story().state.eyecatchNumbers = {9, 9, 0};
     story.Story().RunScript();
     EXPECT_TRUE(story.Story().vars.GlobalBit(2033));
-    EXPECT_EQ(story.Engine().gameState, core::kStateEndingPictures);
+    EXPECT_EQ(story.Engine().flow.gameState, core::kStateEndingPictures);
 
     StoryEngine zero(Main(s));
     ASSERT_EQ(zero.Story().StartScenario(0, "main"), 1);
@@ -205,7 +205,7 @@ TEST(InterpreterTest, EndScenarioFollowsTheRoute) {
     zero.Story().vars.SetFlag(3 + 2, 12, 1);
     zero.Story().RunScript();
     EXPECT_EQ(zero.Story().vars.variables[script::kRouteVariable], 4);
-    EXPECT_EQ(zero.Engine().gameState, core::kStateStaffRoll);
+    EXPECT_EQ(zero.Engine().flow.gameState, core::kStateStaffRoll);
 }
 
 // A scenario that cannot be read ends the game safely at the title.
@@ -214,11 +214,11 @@ TEST(InterpreterTest, MissingScenarioReturnsToTheTitle) {
     s.Named(MesOp::kLoadScenario, "nowhere");
     StoryEngine story(Second(s));
     ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
-    story.Engine().gameState = core::kStateScript;
+    story.Engine().flow.gameState = core::kStateScript;
     story.Frame();
     EXPECT_FALSE(story.Story().state.loaded);
     story.Frame();
-    EXPECT_EQ(story.Engine().gameState, core::kStateLogo);
+    EXPECT_EQ(story.Engine().flow.gameState, core::kStateLogo);
     EXPECT_EQ(story.Story().Window(), nullptr);
 }
 
@@ -231,11 +231,11 @@ TEST(InterpreterTest, OverlongRecordStopsTheScriptSafely) {
     s.Op(MesOp::kSetFlag, {0, 1}).Raw(longRecord).Op(MesOp::kSetFlag, {0, 2});
     StoryEngine story(Second(s));
     ASSERT_EQ(story.Story().StartScenario(1, "main"), 1);
-    story.Engine().gameState = core::kStateScript;
+    story.Engine().flow.gameState = core::kStateScript;
     story.Frames(3);
     EXPECT_EQ(story.Story().vars.Flag(0, 1), 1);
     EXPECT_EQ(story.Story().vars.Flag(0, 2), 0);
-    EXPECT_EQ(story.Engine().gameState, core::kStateScript);
+    EXPECT_EQ(story.Engine().flow.gameState, core::kStateScript);
 }
 
 // Every opcode value of every dialect, as a record with plausible operands
@@ -267,9 +267,10 @@ TEST(InterpreterTest, EveryOpcodeOfEveryDialectRunsSafely) {
         for (int value = 0; value < 256; ++value) {
             SCOPED_TRACE("dialect " + std::to_string(dialect) + " opcode " + std::to_string(value));
             ASSERT_EQ(story.Story().StartScenario(dialect, "op" + std::to_string(value)), 1);
-            story.Engine().gameState = core::kStateScript;
+            story.Engine().flow.gameState = core::kStateScript;
             formats::MesOp op = formats::DecodeMesOpcode(dialect, static_cast<uint8_t>(value));
-            for (int tick = 0; tick < 4 && story.Engine().gameState == core::kStateScript; ++tick) {
+            for (int tick = 0; tick < 4 && story.Engine().flow.gameState == core::kStateScript;
+                 ++tick) {
                 story.Engine().inputState.keyC = 1;
                 story.Frame(400);
                 story.Engine().errorWord = 0;
@@ -317,7 +318,7 @@ TEST(InterpreterTest, MusicPlaysTheTableEntryOfItsDialect) {
     engine.settings.pcm = 2;
     engine.music->SetMode(engine.mixer.get(), 2);
     ASSERT_EQ(second.Story().StartScenario(1, "main"), 1);
-    engine.gameState = core::kStateScript;
+    engine.flow.gameState = core::kStateScript;
     second.Frames(30, 33);
     EXPECT_EQ(engine.music->Name(), "last.mp3");
     EXPECT_GT(engine.mixer->MusicPositionMs(), 500);
@@ -341,17 +342,17 @@ TEST(InterpreterTest, EndScenarioWalksTheDateChain) {
     s.state.eyecatchNumbers = {2, 0, 0};
     auto endAgain = [&] {
         s.state.pc = 0;
-        story.Engine().gameState = core::kStateScript;
+        story.Engine().flow.gameState = core::kStateScript;
         s.RunScript();
     };
     endAgain();
-    EXPECT_EQ(story.Engine().gameState, core::kStateMap);
+    EXPECT_EQ(story.Engine().flow.gameState, core::kStateMap);
     endAgain();
-    EXPECT_EQ(story.Engine().gameState, core::kStateMap);
+    EXPECT_EQ(story.Engine().flow.gameState, core::kStateMap);
     EXPECT_EQ(s.state.chainStep, 2);
     // Entry 0 is empty: day 1's story (entry 1) loads at once.
     endAgain();
-    EXPECT_EQ(story.Engine().gameState, core::kStateScript);
+    EXPECT_EQ(story.Engine().flow.gameState, core::kStateScript);
     EXPECT_EQ(s.state.scenarioPath, "GameData\\sinario\\day2.MES");
     EXPECT_EQ(s.state.chainIndex, 2);
     EXPECT_EQ(s.state.chainStep, 0);
@@ -365,7 +366,7 @@ TEST(InterpreterTest, EndScenarioWalksTheDateChain) {
     dated.Story().state.chainIndex = 1;
     dated.Story().state.chainStep = 2;
     dated.Story().RunScript();
-    EXPECT_EQ(dated.Engine().gameState, core::kStateDate);
+    EXPECT_EQ(dated.Engine().flow.gameState, core::kStateDate);
     EXPECT_EQ(dated.Story().state.chainStep, 3);
     dated.Story().state.pc = 0;
     dated.Story().RunScript();

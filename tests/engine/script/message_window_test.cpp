@@ -150,7 +150,7 @@ protected:
     void Build(int dialect) {
         window.reset();
         this->dialect = dialect;
-        window = std::make_unique<script::MessageWindow>(*engine, dialect, tables);
+        window = std::make_unique<script::MessageWindow>(engine->Services(), dialect, tables);
         ASSERT_EQ(engine->errorWord, 0u);
         window->Show(true);
     }
@@ -252,7 +252,7 @@ protected:
 
 TEST_F(WindowTest, FootWindowIsBuiltHiddenWithTheTransparencyOfTheSetting) {
     engine->settings.messageWindowTrans = 0;
-    window = std::make_unique<script::MessageWindow>(*engine, 0, tables);
+    window = std::make_unique<script::MessageWindow>(engine->Services(), 0, tables);
     gfx::Image* image = engine->ImageAt(1);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->pixels[image->OffsetOf(100, 40) + 3], 16);    // the window
@@ -280,7 +280,7 @@ TEST_F(WindowTest, FootWindowIsBuiltHiddenWithTheTransparencyOfTheSetting) {
     for (auto [setting, alpha] : {std::pair{4, 192}, std::pair{3, 128}, std::pair{9, 128}}) {
         engine->settings.messageWindowTrans = setting;
         window.reset();  // one window at a time: the old one takes its slots with it
-        window = std::make_unique<script::MessageWindow>(*engine, 1, tables);
+        window = std::make_unique<script::MessageWindow>(engine->Services(), 1, tables);
         EXPECT_EQ(engine->ImageAt(1)->pixels[engine->ImageAt(1)->OffsetOf(10, 10) + 3], alpha);
     }
 }
@@ -290,7 +290,7 @@ TEST_F(WindowTest, NovelPageIsOneFullScreenSpriteWithTheSettingsAlpha) {
          {std::pair{0, 0}, std::pair{1, 64}, std::pair{3, 128}, std::pair{4, 192}}) {
         engine->settings.messageWindowTrans = setting;
         window.reset();
-        window = std::make_unique<script::MessageWindow>(*engine, 2, tables);
+        window = std::make_unique<script::MessageWindow>(engine->Services(), 2, tables);
         ASSERT_NE(engine->SpriteAt(1), nullptr);
         EXPECT_EQ(engine->SpriteAt(1)->Alpha(), alpha);
         EXPECT_EQ(engine->SpriteAt(1)->Object().ScreenRect(), (gfx::Rect{0, 0, 320, 240}));

@@ -146,7 +146,8 @@ StoryEngine::StoryEngine(const StoryFolder& content, script::DataSetTables table
     BuildStoryFolder(dir.path(), content);
     engine = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/");
     Engine().LoadStartupImages();
-    Engine().story = std::make_unique<script::Interpreter>(Engine(), std::move(tables));
+    story = std::make_unique<script::Interpreter>(Engine().Services(), std::move(tables));
+    Engine().states.Register(core::kStateScript, *story);
 }
 
 StoryEngine::~StoryEngine() = default;

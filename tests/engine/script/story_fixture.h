@@ -65,7 +65,7 @@ public:
     ~StoryEngine();
 
     core::Engine& Engine() { return **engine; }
-    script::Interpreter& Story() { return *Engine().story; }
+    script::Interpreter& Story() { return *story; }
     // Latches input and runs one frame after advancing the clock.
     void Frame(uint32_t advanceMs = 16);
     void Frames(int count, uint32_t advanceMs = 16);
@@ -75,6 +75,8 @@ public:
 private:
     testing_support::TempDir dir;
     std::unique_ptr<engine_test::HeadlessEngine> engine;
+    // Destroyed before the engine it draws with.
+    std::unique_ptr<script::Interpreter> story;
 };
 
 }  // namespace story_test

@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "data_folder.h"
+#include "engine/core/data_folder.h"
 #include "engine/core/engine.h"
-#include "engine/core/startup.h"
+#include "engine/game/game.h"
 #include "golden_picture.h"
 #include "platform/headless/headless_backend.h"
 #include "test_support.h"
@@ -36,9 +36,10 @@ class StateRecorder : public core::EngineObserver {
 public:
     void AfterPass(core::Engine& engine) override {
         uint32_t now = engine.backend.clock->TickCount();
-        if (samples.empty() || samples.back().state != engine.gameState ||
+        if (samples.empty() || samples.back().state != engine.flow.gameState ||
             samples.back().brightness != engine.Brightness()) {
-            samples.push_back({now, engine.gameState, engine.Brightness(), CountSprites(engine)});
+            samples.push_back(
+                {now, engine.flow.gameState, engine.Brightness(), CountSprites(engine)});
         }
     }
     static int CountSprites(const core::Engine& engine) {
@@ -108,7 +109,7 @@ TEST(Logo, TapDuringTheFadeInGoesStraightToTheTitleAtFullBrightness) {
     platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
     ASSERT_TRUE(backend.window) << error;
     StateRecorder recorder;
-    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &recorder), 0);
+    EXPECT_EQ(game::RunGame(backend, options.programFolder, &recorder), 0);
 
     ASSERT_FALSE(recorder.samples.empty());
     const auto& last = recorder.samples.back();
@@ -137,7 +138,7 @@ TEST(Logo, ReachesTheTitleAfterFadeInHoldAndFadeOut) {
     platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
     ASSERT_TRUE(backend.window) << error;
     StateRecorder recorder;
-    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &recorder), 0);
+    EXPECT_EQ(game::RunGame(backend, options.programFolder, &recorder), 0);
     uint32_t fullAt = 0, titleAt = 0;
     for (const auto& sample : recorder.samples) {
         if (fullAt == 0 && sample.brightness == 256 && sample.time > 16) fullAt = sample.time;

@@ -1,0 +1,49 @@
+#include "engine/game/game.h"
+
+#include "engine/core/engine.h"
+#include "engine/screens/logo_screen.h"
+#include "engine/script/interpreter.h"
+#include "platform/text_encoding.h"
+
+namespace game {
+
+Game::Game(core::Engine& engine) : engine_(engine) {}
+
+Game::~Game() {
+    // Handlers go before what they run, so the engine never calls a dead one.
+    engine_.states.Unregister(core::kStateLogo);
+    engine_.states.Unregister(core::kStateScript);
+}
+
+std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& start,
+                                   std::string* error) {
+    script::DataSetTables tables;
+    if (!script::LoadDataSetTables(engine.programFolder, &tables, error)) return nullptr;
+
+    std::unique_ptr<Game> game(new Game(engine));
+    core::EngineServices services = engine.Services();
+    game->logo_ = std::make_unique<screens::LogoScreen>(services);
+    game->story_ = std::make_unique<script::Interpreter>(services, std::move(tables));
+    engine.states.Register(core::kStateLogo, *game->logo_);
+    engine.states.Register(core::kStateScript, *game->story_);
+
+    if (!start.scenario.empty()) {
+        std::string name;
+        if (!platform::Utf8ToSjis(start.scenario, &name) ||
+            !game->story_->StartScenario(start.dialect, name)) {
+            *error = "Cannot load scenario " + start.scenario;
+            return nullptr;
+        }
+    }
+    return game;
+}
+
+int RunGame(platform::Backend& backend, const std::string& programFolder,
+            core::EngineObserver* observer, const DirectStart& start) {
+    return core::RunEngine(
+        backend, programFolder, observer, [&start](core::Engine& engine, std::string* error) {
+            return std::unique_ptr<core::GameModules>(Game::Create(engine, start, error));
+        });
+}
+
+}  // namespace game

@@ -1,0 +1,49 @@
+#pragma once
+// The game as the program runs it: the story's interpreter and the screens,
+// made on a running engine with the services it offers, each registered for
+// the game states it runs.
+
+#include <memory>
+#include <string>
+
+#include "engine/core/startup.h"
+
+namespace script {
+class Interpreter;
+}
+namespace screens {
+class LogoScreen;
+}
+
+namespace game {
+
+// A story to start at once instead of the logo.
+struct DirectStart {
+    std::string scenario;  // UTF-8; empty: the logo as usual
+    int dialect = 0;
+};
+
+class Game : public core::GameModules {
+public:
+    // Reads the data set's tables, makes the story and the screens and
+    // registers them. nullptr with a message for the user in *error when the
+    // tables are malformed or the direct start's scenario cannot be loaded.
+    static std::unique_ptr<Game> Create(core::Engine& engine, const DirectStart& start,
+                                        std::string* error);
+    ~Game() override;
+
+    script::Interpreter& Story() { return *story_; }
+
+private:
+    explicit Game(core::Engine& engine);
+
+    core::Engine& engine_;
+    std::unique_ptr<screens::LogoScreen> logo_;
+    std::unique_ptr<script::Interpreter> story_;
+};
+
+// Runs the engine with the game until it quits; returns the exit code.
+int RunGame(platform::Backend& backend, const std::string& programFolder,
+            core::EngineObserver* observer = nullptr, const DirectStart& start = {});
+
+}  // namespace game
