@@ -20,15 +20,15 @@ AppWindow::~AppWindow() {
     if (window != 0) Bindings().erase(window);
 }
 
-int AppWindow::CreateMainWindow(platform::WindowSystem& windows, const std::string& windowTitle) {
+bool AppWindow::CreateMainWindow(platform::WindowSystem& windows, const std::string& windowTitle) {
     objectUnderConstruction = this;
     window = windows.CreateMainWindow(windowTitle);
     if (window == 0) {
         objectUnderConstruction = nullptr;
-        return 0;
+        return false;
     }
     title = windowTitle;
-    return 1;
+    return true;
 }
 
 intptr_t AppWindow::WindowProcedure(const platform::Message& message) {

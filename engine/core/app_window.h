@@ -19,8 +19,8 @@ public:
     AppWindow& operator=(const AppWindow&) = delete;
 
     // Creates the main window through the window system and binds it to this
-    // object. Returns 1 or 0.
-    int CreateMainWindow(platform::WindowSystem& windows, const std::string& title);
+    // object. False when it cannot be made.
+    bool CreateMainWindow(platform::WindowSystem& windows, const std::string& title);
 
     // Serves every AppWindow: the first message a window receives binds it to
     // the object that was creating it; a message for a window that differs

@@ -76,10 +76,10 @@ void DeviceLayer::RememberSeen(std::string_view name) {
     seenImages_.emplace_back(file);
 }
 
-int DeviceLayer::LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying) {
+bool DeviceLayer::LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying) {
     if (slot < 0 || slot >= gfx::kImageSlotCount) {
         errorWord |= kErrorImageSlot;
-        return 0;
+        return false;
     }
     images[slot] = std::make_unique<gfx::Image>();
     RememberSeen(name);
@@ -92,15 +92,15 @@ int DeviceLayer::LoadImageSlot(int slot, int location, std::string_view name, gf
         std::fprintf(stderr, "mirelo: cannot load image %s from %s\n",
                      platform::SjisForDisplay(name).c_str(),
                      platform::SjisForDisplay(where).c_str());
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-int DeviceLayer::LoadMaskSlot(int slot, int location, std::string_view maskName) {
+bool DeviceLayer::LoadMaskSlot(int slot, int location, std::string_view maskName) {
     if (slot < 0 || slot >= gfx::kImageSlotCount || !images[slot]) {
         errorWord |= kErrorImageSlot;
-        return 0;
+        return false;
     }
     int entry = location + 1;
     const std::string& where =
@@ -120,19 +120,19 @@ void DeviceLayer::FreeAllImages() {
     for (int slot = 0; slot < 64; ++slot) images[slot].reset();
 }
 
-int DeviceLayer::CaptureScreen(int slot) {
+bool DeviceLayer::CaptureScreen(int slot) {
     if (slot < 0 || slot >= gfx::kImageSlotCount) {
         errorWord |= kErrorImageSlot;
-        return 0;
+        return false;
     }
     images[slot] = std::make_unique<gfx::Image>();
     return images[slot]->CaptureScreen(screen);
 }
 
-int DeviceLayer::CreateBlank(int slot, int32_t width, int32_t height) {
+bool DeviceLayer::CreateBlank(int slot, int32_t width, int32_t height) {
     if (slot < 0 || slot >= gfx::kImageSlotCount) {
         errorWord |= kErrorImageSlot;
-        return 0;
+        return false;
     }
     images[slot] = std::make_unique<gfx::Image>();
     return images[slot]->CreateBlank(width, height);

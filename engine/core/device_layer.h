@@ -50,12 +50,12 @@ public:
 
     // --- image slots
     // location: the location index k (entry k + 1 of the data folders).
-    int LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying) override;
-    int LoadMaskSlot(int slot, int location, std::string_view maskName) override;
+    bool LoadImageSlot(int slot, int location, std::string_view name, gfx::Keying keying) override;
+    bool LoadMaskSlot(int slot, int location, std::string_view maskName) override;
     void FreeImageSlot(int slot) override;
     void FreeAllImages() override;  // slots 0..63; the start-up images stay
-    int CaptureScreen(int slot) override;
-    int CreateBlank(int slot, int32_t width, int32_t height) override;
+    bool CaptureScreen(int slot) override;
+    bool CreateBlank(int slot, int32_t width, int32_t height) override;
     gfx::Image* ImageAt(int slot) override;
 
     // --- sprite slots

@@ -42,15 +42,15 @@ namespace core {
 class ImageSlots {
 public:
     // location: the location index k (entry k + 1 of the data folders).
-    // 1 on success, else 0.
-    virtual int LoadImageSlot(int slot, int location, std::string_view name,
-                              gfx::Keying keying) = 0;
-    virtual int LoadMaskSlot(int slot, int location, std::string_view maskName) = 0;
+    // False on failure.
+    virtual bool LoadImageSlot(int slot, int location, std::string_view name,
+                               gfx::Keying keying) = 0;
+    virtual bool LoadMaskSlot(int slot, int location, std::string_view maskName) = 0;
     virtual void FreeImageSlot(int slot) = 0;
     // Slots 0..63; the start-up images stay.
     virtual void FreeAllImages() = 0;
-    virtual int CaptureScreen(int slot) = 0;
-    virtual int CreateBlank(int slot, int32_t width, int32_t height) = 0;
+    virtual bool CaptureScreen(int slot) = 0;
+    virtual bool CreateBlank(int slot, int32_t width, int32_t height) = 0;
     // The image in the slot, or nullptr.
     virtual gfx::Image* ImageAt(int slot) = 0;
 

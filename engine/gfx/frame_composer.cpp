@@ -127,9 +127,9 @@ void FrameComposer::AddChangedRects(DrawObject& object, DirtyRectList& dirty) co
     }
 }
 
-int FrameComposer::ComposeFrame(ScreenBuffer& screen, const DirtyRectList& dirty,
-                                const ImageTable& images, TextLayer* text, MessageFont* font,
-                                const TextDrawSettings& textSettings) {
+bool FrameComposer::ComposeFrame(ScreenBuffer& screen, const DirtyRectList& dirty,
+                                 const ImageTable& images, TextLayer* text, MessageFont* font,
+                                 const TextDrawSettings& textSettings) {
     const Destination destination{screen.Bits(), kStoredColumns};
     // Every rectangle starts from the brightness the frame started with, so
     // a brightness setting met during the walk cannot make one rectangle
@@ -228,7 +228,7 @@ int FrameComposer::ComposeFrame(ScreenBuffer& screen, const DirtyRectList& dirty
             text->Draw(screen, *font, textSettings.supersampling, textSettings.shadow);
         }
     }
-    return 1;
+    return true;
 }
 
 void FrameComposer::PresentFrame(const ScreenBuffer& screen, const DirtyRectList& dirty,

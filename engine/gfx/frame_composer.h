@@ -55,9 +55,9 @@ public:
     // then lets the text layer mark and draw its cells (when given). Every
     // rectangle starts from the global brightness the frame started with; a
     // brightness setting changes it for the objects after it and leaves its
-    // value for the next frame. Returns 1.
-    int ComposeFrame(ScreenBuffer& screen, const DirtyRectList& dirty, const ImageTable& images,
-                     TextLayer* text, MessageFont* font, const TextDrawSettings& textSettings);
+    // value for the next frame. Returns true.
+    bool ComposeFrame(ScreenBuffer& screen, const DirtyRectList& dirty, const ImageTable& images,
+                      TextLayer* text, MessageFont* font, const TextDrawSettings& textSettings);
     // Copies the dirty rectangles of both draw flags (or, with a shake
     // offset, the whole screen moved by it) to the device between one
     // BeginDraw and one EndDraw. Without a shake an empty list presents

@@ -55,16 +55,16 @@ bool ReadPictureFile(std::string_view name, std::string_view location,
 
 }  // namespace
 
-int Image::Load(std::string_view name, std::string_view location, Keying keying,
-                formats::ArchiveReader& archives) {
+bool Image::Load(std::string_view name, std::string_view location, Keying keying,
+                 formats::ArchiveReader& archives) {
     Free();
     formats::ByteVector file;
-    if (!ReadPictureFile(name, location, archives, &file)) return 0;
+    if (!ReadPictureFile(name, location, archives, &file)) return false;
     formats::RbpHeader header;
-    if (!formats::ParseRbpHeader(file, &header, nullptr)) return 0;
+    if (!formats::ParseRbpHeader(file, &header, nullptr)) return false;
     // The stored sizes are signed 32-bit; the file size already bounds the
     // pixel count far below this.
-    if (header.width > INT32_MAX || header.height > INT32_MAX) return 0;
+    if (header.width > INT32_MAX || header.height > INT32_MAX) return false;
     const bool keyed = keying == Keying::kKeyed;
 
     std::vector<uint8_t> portrait;
@@ -85,7 +85,7 @@ int Image::Load(std::string_view name, std::string_view location, Keying keying,
         }
         return true;
     });
-    if (!decoded) return 0;
+    if (!decoded) return false;
 
     pixels = std::move(portrait);
     storedWidth = static_cast<int32_t>(header.height);
@@ -93,52 +93,52 @@ int Image::Load(std::string_view name, std::string_view location, Keying keying,
     designWidth = header.designWidth;
     designHeight = header.designHeight;
     keyFlags = keyed ? kImageKeyed : 0;
-    return 1;
+    return true;
 }
 
-int Image::LoadMask(std::string_view name, std::string_view location,
-                    formats::ArchiveReader& archives) {
-    if (!HasPixels()) return 0;
+bool Image::LoadMask(std::string_view name, std::string_view location,
+                     formats::ArchiveReader& archives) {
+    if (!HasPixels()) return false;
     formats::ByteVector file;
-    if (!ReadPictureFile(name, location, archives, &file)) return 0;
+    if (!ReadPictureFile(name, location, archives, &file)) return false;
     formats::RbpHeader header;
-    if (!formats::ParseRbpHeader(file, &header, nullptr)) return 0;
+    if (!formats::ParseRbpHeader(file, &header, nullptr)) return false;
     // A mask of any other size would have its rows read past their end or
     // laid onto the wrong pixels; only a mask that matches the picture counts.
     if (header.pixelType != formats::kRbpTypeRgb565 ||
         header.width != static_cast<uint32_t>(LandscapeWidth()) ||
         header.height != static_cast<uint32_t>(LandscapeHeight()))
-        return 0;
+        return false;
     formats::ByteVector alpha;
     if (!WithoutBadAlloc(
             [&] { return formats::DecodeRbpMaskAlpha(file, header, &alpha, nullptr); }))
-        return 0;
+        return false;
     const int32_t w = LandscapeWidth(), h = LandscapeHeight();
     const uint8_t* in = alpha.data();
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w; ++x) pixels[OffsetOf(x, y) + 3] = *in++;
     }
-    return 1;
+    return true;
 }
 
-int Image::CreateBlank(int32_t landscapeWidth, int32_t landscapeHeight) {
+bool Image::CreateBlank(int32_t landscapeWidth, int32_t landscapeHeight) {
     Free();
-    if (landscapeWidth <= 0 || landscapeHeight <= 0) return 0;
+    if (landscapeWidth <= 0 || landscapeHeight <= 0) return false;
     size_t bytes = static_cast<size_t>(landscapeWidth) * static_cast<size_t>(landscapeHeight) * 4;
     if (!WithoutBadAlloc([&] {
             pixels.assign(bytes, 0);
             return true;
         }))
-        return 0;
+        return false;
     keyFlags = kImageKeyed;
     designWidth = static_cast<int32_t>(int64_t{landscapeWidth} * 800 / 320);
     designHeight = static_cast<int32_t>(int64_t{landscapeHeight} * 600 / 240);
     storedWidth = landscapeHeight;
     storedHeight = landscapeWidth;
-    return 1;
+    return true;
 }
 
-int Image::CaptureScreen(const ScreenBuffer& screen) {
+bool Image::CaptureScreen(const ScreenBuffer& screen) {
     Free();
     pixels.resize(static_cast<size_t>(kStoredColumns) * kStoredRows * 4);
     const uint8_t* in = screen.Bits();
@@ -155,7 +155,7 @@ int Image::CaptureScreen(const ScreenBuffer& screen) {
     designWidth = 800;
     designHeight = 600;
     keyFlags = 0;
-    return 1;
+    return true;
 }
 
 void Image::SetAlphaInRect(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t value) {

@@ -28,17 +28,17 @@ class Image {
 public:
     // Reads a picture from a resource location: a text ending in '\' is a
     // folder of loose files (location + name), anything else an archive read
-    // through `archives`. The extension is forced to ".rbp". Returns 1 or 0.
-    int Load(std::string_view name, std::string_view location, Keying keying,
-             formats::ArchiveReader& archives);
+    // through `archives`. The extension is forced to ".rbp". False on failure.
+    bool Load(std::string_view name, std::string_view location, Keying keying,
+              formats::ArchiveReader& archives);
     // Replaces the alpha of the loaded picture from a type-13 mask picture of
-    // the same landscape size: black opaque, white transparent. Returns 1 or 0.
-    int LoadMask(std::string_view name, std::string_view location,
-                 formats::ArchiveReader& archives);
-    // A transparent black canvas of the landscape size; keyed. Returns 1 or 0.
-    int CreateBlank(int32_t landscapeWidth, int32_t landscapeHeight);
-    // A copy of the screen buffer, alpha 255; unkeyed. Returns 1.
-    int CaptureScreen(const ScreenBuffer& screen);
+    // the same landscape size: black opaque, white transparent. False on failure.
+    bool LoadMask(std::string_view name, std::string_view location,
+                  formats::ArchiveReader& archives);
+    // A transparent black canvas of the landscape size; keyed. False on failure.
+    bool CreateBlank(int32_t landscapeWidth, int32_t landscapeHeight);
+    // A copy of the screen buffer, alpha 255; unkeyed. Always succeeds.
+    bool CaptureScreen(const ScreenBuffer& screen);
     // Within the design rectangle (scaled by 320 / 800), every pixel whose
     // alpha is not 0 gets alpha = value.
     void SetAlphaInRect(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t value);

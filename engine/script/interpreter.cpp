@@ -113,7 +113,7 @@ void Interpreter::RunScript() {
     if (dialect == 0) StepCaption();
 }
 
-int Interpreter::LoadScenarioFile(std::string_view path) {
+bool Interpreter::LoadScenarioFile(std::string_view path) {
     dialect = engine.flow.scriptDialect;
     size_t slash = formats::SjisFindLastBackslash(path);
     std::string file(slash == formats::kSjisNotFound ? path : path.substr(slash + 1));
@@ -121,7 +121,7 @@ int Interpreter::LoadScenarioFile(std::string_view path) {
     for (const std::string& name : state.seenScenarios) seen = seen || name == file;
     if (!seen) state.seenScenarios.push_back(file);
 
-    if (engine.sound.Mixer()) engine.sound.Mixer()->HaltEffect(2);
+    if (engine.sound.Mixer()) engine.sound.Mixer()->HaltEffect(kEffectChannel);
     RemoveCaption();
     StopParticles();
 
@@ -134,10 +134,10 @@ int Interpreter::LoadScenarioFile(std::string_view path) {
         std::fprintf(stderr, "mirelo: cannot load scenario %s from %s\n",
                      platform::SjisForDisplay(path).c_str(),
                      platform::SjisForDisplay(archive).c_str());
-        return 0;
+        return false;
     }
     UseScript(std::move(bytes));
-    return 1;
+    return true;
 }
 
 void Interpreter::UseScript(formats::ByteVector bytes) {
@@ -153,7 +153,7 @@ void Interpreter::UseScript(formats::ByteVector bytes) {
     engine.composition.SetShakeOffset(0, 0);
     state.pictureChanged = false;
     state.particles.active = false;
-    vars.SetGlobalBit(1024, false);
+    vars.ClearGlobalBit(kScenarioLocalBit);
     reportedLongRecord = false;
 }
 
@@ -166,10 +166,9 @@ void Interpreter::NewGame() {
     dialect = 1;
     vars.variables.fill(0);
     vars.flags.fill(0);
-    vars.flags[64] = vars.GlobalBit(2032);
-    vars.flags[96] = vars.GlobalBit(2033);
-    vars.flags[128] = vars.GlobalBit(2034);
-    vars.flags[160] = vars.GlobalBit(2035);
+    for (int ending = 0; ending < kEndingBitCount; ++ending) {
+        vars.SetFlag(kFirstEndingFlagRow + ending, 0, vars.GlobalBit(kFirstEndingBit + ending));
+    }
     state.fromScenarioSelect = false;
     BuildMessageWindow();
 }
@@ -196,7 +195,7 @@ void Interpreter::ReturnToTitle() {
     state.loaded = false;
 }
 
-int Interpreter::StartScenario(int startDialect, std::string_view name) {
+bool Interpreter::StartScenario(int startDialect, std::string_view name) {
     NewGame();
     engine.flow.scriptDialect = startDialect;
     dialect = startDialect;
@@ -281,17 +280,17 @@ void Interpreter::PlayEffect(int32_t id, int32_t repeat) {
         if (engine.settings.sePlay <= 1 || id < 0 || id >= kEffectRowLength) return;
         const std::string& name = tables.effects[0][id];
         if (name.empty()) return;
-        if (engine.sound.Mixer()->LoadEffect(2, name, folder,
+        if (engine.sound.Mixer()->LoadEffect(kEffectChannel, name, folder,
                                              ScaledVolume(engine, engine.settings.seVolume)))
-            engine.sound.Mixer()->PlayEffect(2, repeat);
+            engine.sound.Mixer()->PlayEffect(kEffectChannel, repeat);
     } else {
         int64_t index = int64_t{id} - 1;
         if (index < 0 || index >= kEffectRowLength) return;
         const std::string& name = tables.effects[dialect][index];
         if (name.empty()) return;
-        if (engine.sound.Mixer()->LoadEffect(1, name, folder,
+        if (engine.sound.Mixer()->LoadEffect(kSecondVoiceChannel, name, folder,
                                              ScaledVolume(engine, engine.settings.voiceVolume)))
-            engine.sound.Mixer()->PlayEffect(1, repeat);
+            engine.sound.Mixer()->PlayEffect(kSecondVoiceChannel, repeat);
     }
 }
 
@@ -312,12 +311,12 @@ std::string VoicePath(std::string_view name) {
 
 }  // namespace
 
-void Interpreter::PlayVoice(std::string_view name, int slot, bool remember) {
+void Interpreter::PlayVoice(std::string_view name, int slot, VoiceReplay replay) {
     const std::string& archive = engine.data.DataFolders()[core::kLocationVoice0 + dialect];
     int volume = ScaledVolume(engine, engine.settings.voiceVolume);
     if (dialect == 0) {
         std::string path = VoicePath(name);
-        if (remember && window) window->SetVoicePath(path);
+        if (replay == VoiceReplay::kFromBacklog && window) window->SetVoicePath(path);
         bool unread = !readFlags.IsRead(state.scenarioPath, state.messageNumber);
         if (engine.settings.voicePlay > 1 &&
             (!Skipping(engine) || (engine.settings.readSkip && unread)) && engine.sound.Mixer()) {

@@ -38,6 +38,15 @@ inline constexpr int kParticleSpriteBase = 128;
 // here so the game stays responsive.
 inline constexpr int kMaxRecordsPerTick = 100000;
 
+// How long the picture changes fade.
+inline constexpr uint32_t kCharacterFadeMs = 500;
+inline constexpr uint32_t kBackgroundFadeMs = 750;
+
+// Whether the message window stays up while a transition fades.
+enum class WindowInTransition { kKept, kHidden };
+// Whether a voice is kept for the backlog's replay.
+enum class VoiceReplay { kNone, kFromBacklog };
+
 class Interpreter : public core::StateHandler {
 public:
     Interpreter(const core::EngineServices& engine, DataSetTables tables);
@@ -51,8 +60,8 @@ public:
 
     // Loads "path" (e.g. "GameData\\sinario\\x.MES") from the current
     // dialect's scenario archive and resets the script's position, labels
-    // and per-scenario state. 1 on success; 0 leaves no script.
-    int LoadScenarioFile(std::string_view path);
+    // and per-scenario state. False leaves no script.
+    bool LoadScenarioFile(std::string_view path);
     // The second half of a load: takes the script's bytes as they are.
     void UseScript(formats::ByteVector bytes);
     // A new game: state 99, cleared variables and flags, the message window
@@ -62,21 +71,21 @@ public:
     void ReturnToTitle();
     // Starts a story directly in a dialect with the scenario
     // "GameData\\sinario\\" + name + ".MES", as the title screen would.
-    // 1 on success; 0 (with a message on stderr) when it cannot be loaded.
-    int StartScenario(int dialect, std::string_view name);
+    // False (with a message on stderr) when it cannot be loaded.
+    bool StartScenario(int dialect, std::string_view name);
 
     void BuildMessageWindow();
     void RemoveMessageWindow();
     MessageWindow* Window() { return window.get(); }
 
     // Scene effects: called on every run of the record that uses them; first
-    // is true on the effect's first run. 1 when done.
-    int Transition(uint32_t durationMs, bool hideWindow, bool first);
-    int Quake(int axis, bool first);
-    int VerticalScroll(int direction, bool first);
-    int HorizontalPan(bool first);
-    int Eyecatch(bool first);
-    int EyecatchAlt(bool first);
+    // is true on the effect's first run. True when done.
+    bool Transition(uint32_t durationMs, WindowInTransition windowMode, bool first);
+    bool Quake(int axis, bool first);
+    bool VerticalScroll(int direction, bool first);
+    bool HorizontalPan(bool first);
+    bool Eyecatch(bool first);
+    bool EyecatchAlt(bool first);
     void ShowPlaceName(std::string_view backgroundPath);
     void StepCaption();
     void RemoveCaption();
@@ -98,7 +107,7 @@ public:
 private:
     enum class Step { kContinue, kEndTick };
 
-    int SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY);
+    bool SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY);
 
     Step Execute(formats::MesOp op);
     // Records that run effects or wait for the reader.
@@ -114,7 +123,7 @@ private:
     Step RunLoadScenario();
     void PlayMusic(int32_t id, int32_t loop);
     void PlayEffect(int32_t id, int32_t repeat);
-    void PlayVoice(std::string_view name, int slot, bool remember);
+    void PlayVoice(std::string_view name, int slot, VoiceReplay replay);
     void RouteDecision();
 
     // Position changes: the next record, or a label (a missing key keeps the

@@ -20,8 +20,6 @@ constexpr uint32_t kWaitIconCellMs = 100;
 constexpr uint32_t kNovelBlinkMs = 500;
 constexpr int kFirstChoiceSprite = 64;
 constexpr int kLastChoiceSprite = 72;
-constexpr int kVoiceSlot = 0;
-constexpr int kSubVoiceSlot = 1;
 constexpr size_t kMaxChoiceCaptionBytes = 63;
 // Pages beyond this many drop the oldest: a long session would otherwise keep
 // every page it ever showed.
@@ -277,14 +275,14 @@ bool MessageWindow::TypeText(std::string_view message, size_t* position, uint32_
     }
 }
 
-int MessageWindow::ShowMessage(std::string_view message, bool firstRun) {
+bool MessageWindow::ShowMessage(std::string_view message, bool firstRun) {
     const uint32_t now = game.timers.Now();
     if (firstRun) {
         textColour = kTextWhite;
         typed = 0;
         lastCharacterTime = now;
     } else if (hiddenByReader || backlogMode) {
-        return 0;
+        return false;
     }
     uint32_t delay = delayBase * static_cast<uint32_t>(std::max(game.settings.messageSpeed, 0));
     if (namePlateMode || Skipping(game)) delay = 0;
@@ -322,7 +320,7 @@ void MessageWindow::ClearPage() {
 // --- page wait
 
 bool MessageWindow::VoicePlaying() const {
-    return game.sound.Mixer() && game.sound.Mixer()->EffectPositionMs(kVoiceSlot) >= 0;
+    return game.sound.Mixer() && game.sound.Mixer()->EffectPositionMs(kVoiceChannel) >= 0;
 }
 
 void MessageWindow::ShowWaitIcon(bool novel, int clearFlag) {
@@ -360,14 +358,14 @@ void MessageWindow::ShowBacklogPage(size_t position) {
     backlogPosition = position;
     text.backlogShown = true;
     text.backlogPage = &backlog[position].cells;
-    if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceSlot);
+    if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceChannel);
     const std::string& voice = backlog[position].voicePath;
     if (game.sound.Mixer() && !voice.empty() && game.settings.voicePlay > 1 &&
         game.settings.messageVoiceReplay != 0) {
         const std::string& folder = game.data.DataFolders()[core::kLocationVoice0 + dialect];
-        if (game.sound.Mixer()->LoadEffect(kVoiceSlot, voice, folder,
+        if (game.sound.Mixer()->LoadEffect(kVoiceChannel, voice, folder,
                                            ScaledVolume(game, game.settings.voiceVolume))) {
-            game.sound.Mixer()->PlayEffect(kVoiceSlot, 0);
+            game.sound.Mixer()->PlayEffect(kVoiceChannel, 0);
         }
     }
     MarkWindowDirty();
@@ -393,8 +391,8 @@ void MessageWindow::EndPage(const PageWaitContext& context, bool novel, int clea
         voicePath.clear();
     }
     if (game.sound.Mixer()) {
-        game.sound.Mixer()->StopEffect(kVoiceSlot);
-        game.sound.Mixer()->StopEffect(kSubVoiceSlot);
+        game.sound.Mixer()->StopEffect(kVoiceChannel);
+        game.sound.Mixer()->StopEffect(kSecondVoiceChannel);
     }
     if (!novel || clearFlag == 1) {
         ClearPage();
@@ -406,7 +404,7 @@ void MessageWindow::EndPage(const PageWaitContext& context, bool novel, int clea
     game.slots.DeleteSprite(kWaitIconSprite);
 }
 
-int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int clearFlag) {
+bool MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int clearFlag) {
     core::InputState& input = game.input;
     core::Settings& settings = game.settings;
 
@@ -416,7 +414,7 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
         input.centre = 0;
         const auto& action = settings.centreKeyControl == 4 ? context.quickSave : context.quickLoad;
         if (action) action();
-        return 0;
+        return false;
     }
     // An unread message stops skipping when only read ones may be skipped.
     if (settings.readSkip != 0 && !context.messageRead) settings.skipMode = false;
@@ -436,9 +434,9 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
             if (backlogPosition + 1 < backlog.size()) {
                 ShowBacklogPage(backlogPosition + 1);
             } else {
-                if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceSlot);
+                if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceChannel);
                 LeaveBacklog();
-                return 0;
+                return false;
             }
         }
         if (ConfirmLatched(game)) {
@@ -449,7 +447,7 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
             LeaveBacklog();
             HideByReader();
         }
-        return 0;
+        return false;
     }
 
     if (hiddenByReader) {
@@ -458,14 +456,14 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
             input.keyA = 0;
             ShowAfterReader();
         }
-        return 0;
+        return false;
     }
 
     const bool mayAdvanceBySkip = context.messageRead || settings.readSkip == 0;
     if (ConfirmLatched(game) || (mayAdvanceBySkip && Skipping(game))) {
         ClearConfirm(game);
         EndPage(context, novel, clearFlag);
-        return 1;
+        return true;
     }
 
     if (settings.messageAuto > 0) {
@@ -473,7 +471,7 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
             pageEndTime = now;  // the wait starts when the voice has finished
         } else if (int64_t{now - pageEndTime} >= int64_t{settings.messageAuto} * 500 - 500) {
             EndPage(context, novel, clearFlag);
-            return 1;
+            return true;
         }
     }
 
@@ -492,14 +490,14 @@ int MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int c
             HideByReader();
         }
     }
-    return 0;
+    return false;
 }
 
-int MessageWindow::PageWait(const PageWaitContext& context) {
+bool MessageWindow::PageWait(const PageWaitContext& context) {
     return RunPageWait(context, false, 0);
 }
 
-int MessageWindow::PageWaitNovel(const PageWaitContext& context, int clearFlag) {
+bool MessageWindow::PageWaitNovel(const PageWaitContext& context, int clearFlag) {
     return RunPageWait(context, true, clearFlag);
 }
 

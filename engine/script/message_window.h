@@ -28,6 +28,11 @@ inline constexpr uint32_t kChoiceSelectedColour = 0xFF00FF;
 inline constexpr uint32_t kChoiceNormalColour = 0x00FFFF;
 inline constexpr int kMaxChoices = 4;
 
+// The mixer's channels as the story uses them.
+inline constexpr int kVoiceChannel = 0;
+inline constexpr int kSecondVoiceChannel = 1;  // also dialects 1 and 2's effects
+inline constexpr int kEffectChannel = 2;       // dialect 0's effects
+
 struct BacklogPage {
     std::vector<gfx::GlyphCell> cells;
     std::string voicePath;  // Shift-JIS, empty without a voice
@@ -62,19 +67,19 @@ public:
     bool InBacklog() const { return backlogMode; }
 
     // Types the text (Shift-JIS, display order). firstRun starts it; later
-    // calls go on typing. 1 when all of it is shown.
-    int ShowMessage(std::string_view text, bool firstRun);
+    // calls go on typing. True when all of it is shown.
+    bool ShowMessage(std::string_view text, bool firstRun);
     // The speaker's name, typed at once at its own origin.
     void ShowNamePlate(std::string_view text);
     // Removes all cells and puts the pen back at the text origin.
     void ClearPage();
 
-    // Dialects 0 and 1 (records 4 and 8). 1 when the page ended: the caller
-    // continues at the next record. 0 while waiting (also after a quick save
+    // Dialects 0 and 1 (records 4 and 8). True when the page ended: the caller
+    // continues at the next record. False while waiting (also after a quick save
     // or load).
-    int PageWait(const PageWaitContext& context);
+    bool PageWait(const PageWaitContext& context);
     // Dialect 2 (records 4 and 8 with clearFlag 0, record 6 with 1).
-    int PageWaitNovel(const PageWaitContext& context, int clearFlag);
+    bool PageWaitNovel(const PageWaitContext& context, int clearFlag);
 
     // Dialect 0's voice for the current page, replayed from the backlog.
     void SetVoicePath(std::string path) { voicePath = std::move(path); }
@@ -135,7 +140,7 @@ private:
     void ShowBacklogPage(size_t position);
     void LeaveBacklog();
     bool VoicePlaying() const;
-    int RunPageWait(const PageWaitContext& context, bool novel, int clearFlag);
+    bool RunPageWait(const PageWaitContext& context, bool novel, int clearFlag);
     void EndPage(const PageWaitContext& context, bool novel, int clearFlag);
     void RemoveChoiceCells();
     void ColourChoices();

@@ -115,13 +115,15 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             PlayEffect(Operand(kA), Operand(kB));
             return Advance();
         case MesOp::kEffectStop:
-            if (engine.sound.Mixer()) engine.sound.Mixer()->StopEffect(dialect == 0 ? 2 : 1);
+            if (engine.sound.Mixer())
+                engine.sound.Mixer()->StopEffect(dialect == 0 ? kEffectChannel
+                                                              : kSecondVoiceChannel);
             return Advance();
         case MesOp::kVoicePlay:
-            PlayVoice(NameOperand(kA), 0, true);
+            PlayVoice(NameOperand(kA), kVoiceChannel, VoiceReplay::kFromBacklog);
             return Advance();
         case MesOp::kSubVoicePlay:
-            PlayVoice(NameOperand(kA), 1, false);
+            PlayVoice(NameOperand(kA), kSecondVoiceChannel, VoiceReplay::kNone);
             return Advance();
         case MesOp::kBackgroundFade:
             return RunBackgroundFade();
@@ -155,7 +157,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kChoiceSelect:
             return RunChoiceSelect();
         case MesOp::kSetBit:
-            vars.SetGlobalBit(GlobalBitIndex(Operand(kA)), true);
+            vars.SetGlobalBit(GlobalBitIndex(Operand(kA)));
             return Advance();
         case MesOp::kTestBit:
             if (Operand(kB) == 40 && engine.settings.textCutMode == 0) return Advance();
@@ -308,7 +310,9 @@ Interpreter::Step Interpreter::RunCharacterFade() {
         RemovePicture(kCharacterSlot);
         ShowCharacter(kCharacterSlot, path, true);
     }
-    return Transition(500, false, state.recordTicks == 0) ? AdvanceAndEnd() : Step::kEndTick;
+    return Transition(kCharacterFadeMs, WindowInTransition::kKept, state.recordTicks == 0)
+               ? AdvanceAndEnd()
+               : Step::kEndTick;
 }
 
 Interpreter::Step Interpreter::RunHideCharacter() {
@@ -320,7 +324,8 @@ Interpreter::Step Interpreter::RunHideCharacter() {
         RemovePicture(kCharacterSlot);
         if (dialect == 0) RemovePicture(kSecondCharacterSlot);
     }
-    return Transition(500, false, first) ? AdvanceAndEnd() : Step::kEndTick;
+    return Transition(kCharacterFadeMs, WindowInTransition::kKept, first) ? AdvanceAndEnd()
+                                                                          : Step::kEndTick;
 }
 
 Interpreter::Step Interpreter::RunCharacterPairFade() {
@@ -338,7 +343,8 @@ Interpreter::Step Interpreter::RunCharacterPairFade() {
         }
         if (same) return AdvanceAndEnd();
     }
-    return Transition(500, false, first) ? AdvanceAndEnd() : Step::kEndTick;
+    return Transition(kCharacterFadeMs, WindowInTransition::kKept, first) ? AdvanceAndEnd()
+                                                                          : Step::kEndTick;
 }
 
 Interpreter::Step Interpreter::RunBackgroundFade() {
@@ -359,7 +365,8 @@ Interpreter::Step Interpreter::RunBackgroundFade() {
         ShowBackground(path);
         if (dialect != 1) ShadeBackground();
     }
-    if (!Transition(750, true, state.recordTicks == 1)) return Step::kEndTick;
+    if (!Transition(kBackgroundFadeMs, WindowInTransition::kHidden, state.recordTicks == 1))
+        return Step::kEndTick;
     if (dialect == 0) ShowPlaceName(path);
     return AdvanceAndEnd();
 }
@@ -460,7 +467,7 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
             break;
         case 1:
             if (vars.Flag(FlagRow(0), 0)) {
-                vars.SetGlobalBit(2032, true);
+                vars.SetGlobalBit(kFirstEndingBit);
                 engine.flow.gameState = core::kStateEndingPictures;
                 engine.flow.subState = 0;
             } else {
@@ -471,7 +478,8 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
         case 2:
         case 3:
         case 4:
-            vars.SetGlobalBit(2033 + vars.variables[kRouteVariable] - 2, true);
+            // Routes 2..4 reach the second to fourth ending.
+            vars.SetGlobalBit(kFirstEndingBit + 1 + vars.variables[kRouteVariable] - 2);
             engine.flow.gameState = core::kStateEndingPictures;
             engine.flow.subState = 0;
             break;

@@ -21,30 +21,31 @@ constexpr uint32_t kEyecatchMs = 3000;
 
 }  // namespace
 
-int Interpreter::Transition(uint32_t durationMs, bool hideWindow, bool first) {
+bool Interpreter::Transition(uint32_t durationMs, WindowInTransition windowMode, bool first) {
     if (first) {
         engine.slots.FreeImageSlot(kCaptureSlot);
-        if (!engine.settings.effectUse || Skipping(engine)) return 1;
+        if (!engine.settings.effectUse || Skipping(engine)) return true;
         // The screen still shows the old picture: it fades away over the new.
         engine.slots.CaptureScreen(kCaptureSlot);
         engine.slots.CreateSprite(kCaptureSlot, kCaptureSlot, 0, 0, 800, 600, 0, 0, 0, 0, 0);
         engine.slots.StartFadeOut(kCaptureSlot, durationMs);
         state.windowWasVisible = window && window->Visible();
-        if (hideWindow && window && window->Visible()) window->Show(false);
-        return 0;
+        if (windowMode == WindowInTransition::kHidden && window && window->Visible())
+            window->Show(false);
+        return false;
     }
     if (core::Sprite* capture = engine.slots.SpriteAt(kCaptureSlot);
         capture && capture->IsFading()) {
-        if (engine.settings.effectUse && !Confirmed() && !SkipKeyHeld(engine)) return 0;
+        if (engine.settings.effectUse && !Confirmed() && !SkipKeyHeld(engine)) return false;
         ClearConfirm(engine);
         capture->FinishFadeOut();
     }
     engine.slots.DeleteSprite(kCaptureSlot);
     engine.slots.FreeImageSlot(kCaptureSlot);
-    return 1;
+    return true;
 }
 
-int Interpreter::Quake(int axis, bool first) {
+bool Interpreter::Quake(int axis, bool first) {
     core::Composition& screen = engine.composition;
     // The swinging axis' offset; the other one stays.
     auto swing = [&](int32_t offset) {
@@ -59,24 +60,24 @@ int Interpreter::Quake(int axis, bool first) {
         state.quake.swingTime = Now();
         state.quake.swingsLeft = 4;
         screen.MarkScreenDirty();
-        return 0;
+        return false;
     }
-    if (Now() - state.quake.swingTime <= kQuakeSwingMs) return 0;
+    if (Now() - state.quake.swingTime <= kQuakeSwingMs) return false;
     if (--state.quake.swingsLeft <= 0) {
         screen.SetShakeOffset(0, 0);
         screen.MarkScreenDirty();
-        return 1;
+        return true;
     }
     swing(-(axis == 0 ? screen.ShakeX() : screen.ShakeY()));
     state.quake.swingTime = Now();
     screen.MarkScreenDirty();
-    return 0;
+    return false;
 }
 
 // The scroll and the pan: the background slides from 0,0 to its end
 // position over the duration, and the picture in the scroll slot follows it
 // at the end position's distance, arriving at 0,0.
-int Interpreter::SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY) {
+bool Interpreter::SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY) {
     auto place = [&](int32_t backX, int32_t backY) {
         if (core::Sprite* back = engine.slots.SpriteAt(kBackgroundSlot))
             back->SetPosition(backX, backY);
@@ -86,14 +87,14 @@ int Interpreter::SlidePictures(bool first, uint32_t durationMs, int32_t endX, in
     auto finish = [&] {
         if (state.windowWasVisible && window) window->Show(true);
         place(endX, endY);
-        return 1;
+        return true;
     };
     if (first) {
         state.effectStart = Now();
         if (engine.settings.effectUse && !Skipping(engine)) {
             state.windowWasVisible = window && window->Visible();
             if (state.windowWasVisible) window->Show(false);
-            return 0;
+            return false;
         }
         state.windowWasVisible = false;
         return finish();
@@ -107,14 +108,14 @@ int Interpreter::SlidePictures(bool first, uint32_t durationMs, int32_t endX, in
     if (elapsed >= durationMs) return finish();
     place(static_cast<int32_t>(int64_t{elapsed} * endX / durationMs),
           static_cast<int32_t>(int64_t{elapsed} * endY / durationMs));
-    return 0;
+    return false;
 }
 
-int Interpreter::VerticalScroll(int direction, bool first) {
+bool Interpreter::VerticalScroll(int direction, bool first) {
     return SlidePictures(first, kScrollMs, 0, direction == 0 ? -600 : 600);
 }
 
-int Interpreter::HorizontalPan(bool first) {
+bool Interpreter::HorizontalPan(bool first) {
     return SlidePictures(first, kPanMs, state.panWidth, 0);
 }
 
@@ -129,7 +130,7 @@ std::array<int32_t, 3> CellNumbers(const std::array<int32_t, 3>& numbers) {
 
 }  // namespace
 
-int Interpreter::Eyecatch(bool first) {
+bool Interpreter::Eyecatch(bool first) {
     const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
         if (window && window->Visible()) window->Show(false);
@@ -148,20 +149,20 @@ int Interpreter::Eyecatch(bool first) {
         digit(15, 11, 144);
         engine.slots.CreateSprite(16, 11, 48 * n[2], 26, 48, 24, 160, 472, 0, 0, 20);
         state.effectStart = Now();
-        return 0;
+        return false;
     }
     if (Now() - state.effectStart < kEyecatchMs) {
-        if (!Confirmed()) return 0;
+        if (!Confirmed()) return false;
         ClearConfirm(engine);
     }
     for (int sprite = 10; sprite <= 16; ++sprite) engine.slots.DeleteSprite(sprite);
     engine.slots.FreeImageSlot(10);
     engine.slots.FreeImageSlot(11);
     engine.composition.MarkScreenDirty();
-    return 1;
+    return true;
 }
 
-int Interpreter::EyecatchAlt(bool first) {
+bool Interpreter::EyecatchAlt(bool first) {
     const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
         if (window && window->Visible()) window->Show(false);
@@ -181,17 +182,17 @@ int Interpreter::EyecatchAlt(bool first) {
             engine.slots.CreateSprite(14, 11, 128 * n[2], 176, 128, 64, 536, 192, 0, 0, 20);
         }
         state.effectStart = Now();
-        return 0;
+        return false;
     }
     if (Now() - state.effectStart < kEyecatchMs) {
-        if (!Confirmed()) return 0;
+        if (!Confirmed()) return false;
         ClearConfirm(engine);
     }
     for (int sprite = 10; sprite <= 14; ++sprite) engine.slots.DeleteSprite(sprite);
     engine.slots.FreeImageSlot(10);
     engine.slots.FreeImageSlot(11);
     engine.composition.MarkScreenDirty();
-    return 1;
+    return true;
 }
 
 }  // namespace script

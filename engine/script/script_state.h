@@ -17,6 +17,14 @@ inline constexpr int kVariableCount = 32;
 inline constexpr int kFlagBytes = 512;
 inline constexpr int kGlobalBitCount = 4096;
 inline constexpr int kRouteVariable = 31;
+// Global bits with a meaning of their own: the four reached endings (kept in
+// the system file), and one that every scenario load clears.
+inline constexpr int kFirstEndingBit = 2032;
+inline constexpr int kEndingBitCount = 4;
+inline constexpr int kScenarioLocalBit = 1024;
+// A new game copies the ending bits into column 0 of these flag rows.
+inline constexpr int kFirstEndingFlagRow = 2;
+inline constexpr int kFlagColumns = 32;
 
 // The script variables; the save files keep them.
 struct ScriptVariables {
@@ -27,23 +35,25 @@ struct ScriptVariables {
     bool GlobalBit(int64_t bit) const {
         return bit >= 0 && bit < kGlobalBitCount && (globalBits[bit / 8] >> (bit % 8)) & 1;
     }
-    void SetGlobalBit(int64_t bit, bool on) {
-        if (bit < 0 || bit >= kGlobalBitCount) return;
-        if (on) {
+    void SetGlobalBit(int64_t bit) {
+        if (bit >= 0 && bit < kGlobalBitCount) {
             globalBits[bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
-        } else {
+        }
+    }
+    void ClearGlobalBit(int64_t bit) {
+        if (bit >= 0 && bit < kGlobalBitCount) {
             globalBits[bit / 8] &= static_cast<uint8_t>(~(1u << (bit % 8)));
         }
     }
     // Out-of-range rows, columns and indices read as 0 and are not written.
     static bool FlagInRange(int64_t row, int64_t column) {
-        return row >= 0 && row < kFlagBytes / 32 && column >= 0 && column < 32;
+        return row >= 0 && row < kFlagBytes / kFlagColumns && column >= 0 && column < kFlagColumns;
     }
     uint8_t Flag(int64_t row, int64_t column) const {
-        return FlagInRange(row, column) ? flags[row * 32 + column] : 0;
+        return FlagInRange(row, column) ? flags[row * kFlagColumns + column] : 0;
     }
     void SetFlag(int64_t row, int64_t column, uint8_t value) {
-        if (FlagInRange(row, column)) flags[row * 32 + column] = value;
+        if (FlagInRange(row, column)) flags[row * kFlagColumns + column] = value;
     }
     int32_t* Variable(int64_t index) {
         return (index >= 0 && index < kVariableCount) ? &variables[index] : nullptr;
