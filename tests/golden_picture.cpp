@@ -44,9 +44,11 @@ std::string Compare(const Picture& actual, const std::string& name, int toleranc
                     uint32_t allowedOff) {
     std::string referencePath = GoldenFolder() + name + ".png";
     const char* update = std::getenv("MIRELO_UPDATE_GOLDEN");
+    // Rewriting fails the comparison too, so that a run that only rewrote
+    // the references is never taken for a passing one.
     if (update != nullptr && std::string(update) == "1") {
-        WritePng(referencePath, actual);
-        return "";
+        if (!WritePng(referencePath, actual)) return name + ": cannot write " + referencePath;
+        return name + ": reference rewritten; run again without MIRELO_UPDATE_GOLDEN";
     }
     Picture reference;
     if (!ReadPng(referencePath, &reference)) return "no reference picture " + referencePath;

@@ -2,7 +2,8 @@
 // Reference pictures: a screenshot is compared with tests/golden/NAME.png
 // within a tolerance; on a mismatch the actual picture, the reference and a
 // difference picture are written to golden-failures/ for a look.
-// MIRELO_UPDATE_GOLDEN=1 writes the actual picture as the new reference.
+// MIRELO_UPDATE_GOLDEN=1 writes the actual picture as the new reference and
+// still reports a difference, so that such a run always fails.
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
+#include <memory>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -31,6 +34,14 @@ public:
         }
     }
     std::atomic<bool> started{false};
+};
+
+// Counts its runs outside itself, so the count survives the object.
+class ReportingThread : public ThreadObject {
+public:
+    explicit ReportingThread(std::atomic<int>* runs) : runs(runs) {}
+    void Run() override { runs->fetch_add(1); }
+    std::atomic<int>* runs;
 };
 
 class ThrowingThread : public ThreadObject {
@@ -100,12 +111,23 @@ TEST(ThreadObjectTest, FailureOfTheBodyReachesWait) {
     EXPECT_THROW(thread.Wait(), std::logic_error);
 }
 
-// A thread never resumed must not keep the owner from being destroyed.
+// A thread never resumed must not keep the owner from being destroyed, and
+// the destructor's release must not run the body it wakes.
 TEST(ThreadObjectTest, DestroyingASuspendedThreadDoesNotHang) {
-    auto thread = std::make_unique<CountingThread>();
-    thread->Create();
-    thread.reset();
-    SUCCEED();
+    auto runs = std::make_shared<std::atomic<int>>(0);
+    auto destroyed = std::make_shared<std::promise<void>>();
+    std::future<void> done = destroyed->get_future();
+    // Destroyed on a helper thread so that a hang fails here instead of
+    // stopping the whole run; the helper is left behind if it hangs.
+    std::thread([runs, destroyed] {
+        auto thread = std::make_unique<ReportingThread>(runs.get());
+        thread->Create();
+        thread.reset();
+        destroyed->set_value();
+    }).detach();
+    ASSERT_TRUE(done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+        << "destroying the suspended thread hangs";
+    EXPECT_EQ(runs->load(), 0);
 }
 
 }  // namespace

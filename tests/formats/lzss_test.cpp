@@ -108,9 +108,24 @@ TEST(Lzss, EncoderOutputIsFixedByteForByte) {
     ASSERT_GE(as.size(), 4u);
     EXPECT_EQ((Bytes{as.begin(), as.begin() + 4}), (Bytes{0x01, 'a', 0xEF, 0x7F}));
     EXPECT_EQ(Decode(as, 20), Bytes(20, 'a'));
-    // Deterministic: the same input gives the same stream on every call.
-    Bytes text = TextLike(50000);
-    EXPECT_EQ(Encode(text), Encode(text));
+    // Nine distinct letters fill a group of eight literals (flags 0xFF) and
+    // open a second; then "\0\0\0abcd" is found at 2028, where the ring's
+    // last three zeros run into the letters written at 2031: position 0x7EC,
+    // length 7 - 2 = 5 in the low nibble.
+    const Bytes letters = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i',          // nine literals
+                           0,   0,   0,   'a', 'b', 'c', 'd'};                   // one reference
+    const Bytes lettersStream = {0xFF, 'a', 'b',  'c', 'd', 'e', 'f', 'g', 'h',  // literals
+                                 0x01, 'i', 0xEC, 0x75};  // a literal and a reference
+    EXPECT_EQ(Encode(letters), lettersStream);
+    EXPECT_EQ(Decode(lettersStream, letters.size()), letters);
+    // Three literals, then a reference back to the first one that overlaps
+    // what it writes: flags 0b0111, position 0x7EF, length 9.
+    const Bytes abc = {'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c', 'a', 'b', 'c'};
+    EXPECT_EQ(Encode(abc), (Bytes{0x07, 'a', 'b', 'c', 0xEF, 0x77}));
+    // "ab" at 2037 matches 2031 and 2034 equally; the match met first in the
+    // search, the older one, is sent. Flags 0b1010111.
+    const Bytes ties = {'a', 'b', 'X', 'a', 'b', 'Y', 'a', 'b', 'Z'};
+    EXPECT_EQ(Encode(ties), (Bytes{0x57, 'a', 'b', 'X', 0xEF, 0x70, 'Y', 0xEF, 0x70, 'Z'}));
 }
 
 TEST(Lzss, EmptySourceIsRefused) {
@@ -123,6 +138,16 @@ TEST(Lzss, ReferenceOneByteBehindRepeatsThatByte) {
     // bytes it is producing and yields 'x' 17 more times.
     Bytes stream = {0x01, 'x', 0xEF, 0x7F};
     EXPECT_EQ(Decode(stream, 100), Bytes(18, 'x'));
+    // The ring wraps: those 18 bytes fill 2031..2047 and 0, 'y' goes to 1, and
+    // a reference to 0 of length 2 reads back "xy" rather than the zeros the
+    // ring started with.
+    Bytes wrapped = {0x05, 'x', 0xEF, 0x7F, 'y', 0x00, 0x00};
+    Bytes expected(21, 'x');
+    expected[18] = expected[20] = 'y';
+    EXPECT_EQ(Decode(wrapped, 100), expected);
+    // Outside the written bytes the ring holds zeros: position 0x100 (high
+    // nibble 1), length 3.
+    EXPECT_EQ(Decode({0x01, 'z', 0x00, 0x11}, 100), (Bytes{'z', 0, 0, 0}));
 }
 
 TEST(Lzss, DecoderStopsAtTheEndOfAShortStream) {

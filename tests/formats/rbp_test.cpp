@@ -140,7 +140,7 @@ TEST(RbpTest, MaskGreyRule) {
     ASSERT_TRUE(ParseRbpHeader(notMask, &header, nullptr));
     std::string error;
     EXPECT_FALSE(DecodeRbpMaskAlpha(notMask, header, &alpha, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, "mask is not of pixel type 13");
 }
 
 TEST(RbpTest, Type13EncoderKeysTransparentPixelsAndNudgesOpaqueMagenta) {
@@ -205,10 +205,14 @@ TEST(RbpTest, EncodersRefuseMismatchedBuffers) {
     ByteVector out;
     std::string error;
     ByteVector pixels(8);
+    const std::string mismatch = "pixel buffer does not match the picture size";
     EXPECT_FALSE(EncodeRbpType13(pixels, 3, 1, 0, 0, &out, &error));
+    EXPECT_EQ(error, mismatch);
     EXPECT_FALSE(EncodeRbpType11(pixels, 0, 2, 0, 0, &out, &error));
+    EXPECT_EQ(error, "picture has no pixels");
+    // 2^62 pixels, whose byte count wraps to 0 in 64 bits.
     EXPECT_FALSE(EncodeRbpType11(pixels, 0x80000000u, 0x80000000u, 0, 0, &out, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, mismatch);
 }
 
 TEST(RbpTest, BadHeadersAreRefusedWithAReason) {
@@ -217,17 +221,22 @@ TEST(RbpTest, BadHeadersAreRefusedWithAReason) {
 
     EXPECT_EQ(RefusalOf(ByteVector(good.begin(), good.begin() + 31)),
               "file too short for its header");
+    for (size_t at : {0, 1, 2}) {
+        ByteVector bad = good;
+        bad[at] = 'X';
+        EXPECT_EQ(RefusalOf(bad), "not an RBP file (bad magic)") << at;
+    }
     ByteVector bad = good;
-    bad[2] = 'X';
-    EXPECT_NE(RefusalOf(bad), "");
-    bad = good;
     bad[3] = '3';
-    EXPECT_NE(RefusalOf(bad), "");
-    EXPECT_NE(RefusalOf(MakeFile('2', 12, 2, 2, ByteVector(64))), "");
-    EXPECT_NE(RefusalOf(MakeFile('2', kRbpTypeRgb565, 0, 2, ByteVector(8))), "");
-    EXPECT_NE(RefusalOf(MakeFile('2', kRbpTypeRgb565, 2, 0, ByteVector(8))), "");
+    EXPECT_EQ(RefusalOf(bad), "unknown version character");
+    EXPECT_EQ(RefusalOf(MakeFile('2', 12, 2, 2, ByteVector(64))), "unknown pixel type");
+    EXPECT_EQ(RefusalOf(MakeFile('2', kRbpTypeRgb565, 0, 2, ByteVector(8))),
+              "picture has no pixels");
+    EXPECT_EQ(RefusalOf(MakeFile('2', kRbpTypeRgb565, 2, 0, ByteVector(8))),
+              "picture has no pixels");
     // An offset inside the header would decode header bytes as pixels.
-    EXPECT_NE(RefusalOf(MakeFile('2', kRbpTypeRgb565, 1, 1, ByteVector(8), 31)), "");
+    EXPECT_EQ(RefusalOf(MakeFile('2', kRbpTypeRgb565, 1, 1, ByteVector(8), 31)),
+              "pixel data offset lies inside the header");
 }
 
 // Sizes and offsets from the file are checked against the bytes present
@@ -247,7 +256,7 @@ TEST(RbpTest, HostileSizesAndOffsetsAreRefused) {
     // Offsets past the end, including one whose sum with the size would wrap.
     ByteVector file = MakeFile('2', kRbpTypeRgb565, 1, 1, Words({0}));
     StoreLe32(&file[16], 0xFFFFFFFFu);
-    EXPECT_NE(RefusalOf(file), "");
+    EXPECT_EQ(RefusalOf(file), "pixel data starts past the end of the file");
     StoreLe32(&file[16], 34);
     EXPECT_EQ(RefusalOf(file), truncated);
     StoreLe32(&file[16], 33);
@@ -261,7 +270,9 @@ TEST(RbpTest, HostileSizesAndOffsetsAreRefused) {
     std::string error;
     EXPECT_FALSE(DecodeRbpPixels(file, header, RbpKeying::Keyed, &bgra, &error));
     EXPECT_EQ(error, truncated);
+    error.clear();
     EXPECT_FALSE(DecodeRbpMaskAlpha(file, header, &bgra, &error));
+    EXPECT_EQ(error, truncated);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "kitshift/crx_decoder.h"
 #include "kitshift/rbp_encoders.h"
 #include "mp3_decode.h"
+#include "sample/pc_title/crx_writer.h"
 #include "test_support.h"
 #include "title_tree.h"
 
@@ -84,6 +85,11 @@ protected:
 // The whole run on its worker thread, output checked entry by entry.
 TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     kitshift_test::TitleTree tree = kitshift_test::WriteTitleTree(source.path());
+    // A voice cut inside its header cannot be converted.
+    fs::path voiceFolder = source.path() / "GameData" / "Voice" / "chara1";
+    ByteVector voice = testing_support::ReadHostFile(voiceFolder / "v001.pcm");
+    testing_support::WriteHostFile(voiceFolder / "v002.pcm",
+                                   ByteVector(voice.begin(), voice.begin() + 10));
     ConversionSettings settings = Settings();
     settings.pictureLists.alpha = {"WIN.CRX"};
     ConversionJob job(settings);
@@ -139,17 +145,21 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     EXPECT_EQ(std::memcmp(effect.data(), "MWF0", 4), 0);
     EXPECT_EQ(formats::ReadLe16(effect, 40 + 14), 16);  // bits per sample
 
-    // Voices: records first (a non-sound record keeps its place as an empty
-    // entry), then the voice folder's sounds below "voice", without the
-    // excluded one.
+    // Voices: records first, then the voice folder's sounds below "voice",
+    // without the excluded one. A non-sound record and the voice that fails
+    // to convert keep their places as empty entries, so the voices after
+    // them stay at their positions.
     Archive voices = ReadArchive(output / "voice.mlz");
     EXPECT_EQ(voices.Names(),
               (std::vector<std::string>{"VOICE\\a001.mp3", "", "VOICE\\a002.mp3",
-                                        "voice\\chara1\\v001.mp3", "voice\\v000.mp3"}));
-    EXPECT_EQ(voices.directory.entries[1].storedSize, 0u);
-    const size_t frames[] = {4000, 0, 9000, 3000, 3000};
+                                        "voice\\chara1\\v001.mp3", "", "voice\\v000.mp3"}));
+    const size_t frames[] = {4000, 0, 9000, 3000, 0, 3000};
+    ASSERT_EQ(voices.directory.entries.size(), std::size(frames));
     for (size_t i = 0; i < voices.directory.entries.size(); ++i) {
-        if (frames[i] == 0) continue;
+        if (frames[i] == 0) {
+            EXPECT_EQ(voices.directory.entries[i].storedSize, 0u) << i;
+            continue;
+        }
         EXPECT_EQ(voices.directory.entries[i].method, 0u);
         ByteVector mp3 = voices.Entry(i);
         testing_support::Decoded decoded = testing_support::DecodeMp3(mp3.data(), mp3.size());
@@ -159,14 +169,15 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
         EXPECT_LE(decoded.Frames(), frames[i] + 2 * 1152) << i;
     }
 
-    // Progress: every entry of every stage counted, and the bad picture
-    // reported by its path.
-    EXPECT_EQ(job.EntriesTotal(), 7 + 5 + 5);
+    // Progress: every entry of every stage counted, and the bad picture and
+    // the bad voice reported by their paths.
+    EXPECT_EQ(job.EntriesTotal(), 7 + 5 + 6);
     EXPECT_EQ(job.EntriesDone(), job.EntriesTotal());
-    ASSERT_EQ(job.Problems().size(), 1u);
+    ASSERT_EQ(job.Problems().size(), 2u);
     EXPECT_EQ(job.Problems()[0].file, "GameData/system/bad.crx");
+    EXPECT_EQ(job.Problems()[1].file, "GameData/Voice/chara1/v002.pcm");
     EXPECT_EQ(job.Summary().graphicsEntries, 6);
-    EXPECT_EQ(job.Summary().emptyVoiceEntries, 1);
+    EXPECT_EQ(job.Summary().emptyVoiceEntries, 2);
 }
 
 // An empty tree gives the chip picture alone, and neither music nor voices.
@@ -181,7 +192,8 @@ TEST_F(ConversionJobTest, EmptyTreeGivesTheChipPictureAlone) {
 }
 
 // The title index, not the folder, picks the blended conversion; a palette
-// picture cannot be blended and is reported and left out.
+// picture cannot be blended and is reported and left out; an unlisted
+// picture is shrunk opaque.
 TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
     fs::path folder = source.path() / "sys";
     fs::create_directories(folder);
@@ -189,15 +201,47 @@ TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
                                    kitshift_test::MakeCrxPicture(30, 30, false, false));
     testing_support::WriteHostFile(folder / "pal.crx",
                                    kitshift_test::MakeCrxPicture(30, 30, true, false));
+    // 10 x 5, left half blue 48, green 128, red 240, right half 200, 16, 8:
+    // colours on the RGB565 grid, so the shrink to 4 x 2 keeps them exactly.
+    pc_title::CrxSource halves;
+    halves.width = 10;
+    halves.height = 5;
+    for (int i = 0; i < 50; ++i) {
+        bool left = i % 10 < 5;
+        halves.pixels.insert(halves.pixels.end(), {static_cast<uint8_t>(left ? 48 : 200),
+                                                   static_cast<uint8_t>(left ? 128 : 16),
+                                                   static_cast<uint8_t>(left ? 240 : 8)});
+    }
+    ByteVector halvesCrx;
+    ASSERT_TRUE(pc_title::WriteCrx(halves, pc_title::CrxWriteOptions{}, &halvesCrx, nullptr));
+    testing_support::WriteHostFile(folder / "two.crx", halvesCrx);
     ConversionSettings settings = Settings();
     settings.titleIndex = 3;
     settings.pictureLists.blended = {"sheet.crx", "pal.crx"};
     ConversionJob job(settings);
     ASSERT_EQ(job.PackGraphicsArchive(), 0);
     Archive graphics = ReadArchive(output / "grpack.mlz");
-    EXPECT_EQ(graphics.Names(), (std::vector<std::string>{"chip.rbp", "sys\\sheet.rbp"}));
+    EXPECT_EQ(graphics.Names(),
+              (std::vector<std::string>{"chip.rbp", "sys\\sheet.rbp", "sys\\two.rbp"}));
     EXPECT_EQ(graphics.Entry(1), ExpectedRbp(testing_support::ReadHostFile(folder / "sheet.crx"),
                                              kitshift::RbpConversion::Blended));
+
+    ByteVector two = graphics.Entry(2);
+    formats::RbpHeader header;
+    ASSERT_TRUE(formats::ParseRbpHeader(two, &header, nullptr));
+    EXPECT_EQ(header.pixelType, formats::kRbpTypeRgb565);
+    EXPECT_EQ(header.width, 4u);
+    EXPECT_EQ(header.height, 2u);
+    EXPECT_EQ(header.designWidth, 10);
+    EXPECT_EQ(header.designHeight, 5);
+    ByteVector bgra;
+    ASSERT_TRUE(formats::DecodeRbpPixels(two, header, formats::RbpKeying::Keyed, &bgra, nullptr));
+    const ByteVector a = {48, 128, 240, 255};
+    const ByteVector b = {200, 16, 8, 255};
+    ByteVector expected;
+    for (const ByteVector* pixel : {&a, &a, &b, &b, &a, &a, &b, &b})
+        expected.insert(expected.end(), pixel->begin(), pixel->end());
+    EXPECT_EQ(bgra, expected);
     ASSERT_EQ(job.Problems().size(), 1u);
     EXPECT_EQ(job.Problems()[0].file, "sys/pal.crx");
     // A second pack of the same job does nothing.

@@ -80,9 +80,49 @@ void ExpectRoundTrip(const CrxSource& source, const CrxWriteOptions& options) {
     EXPECT_EQ(picture.pixels, ExpectedBgr(source));
 }
 
+// A zlib-scheme 24-bit file around hand-made inflated bytes.
+ByteVector ZlibFile(uint16_t width, uint16_t height, const ByteVector& raw) {
+    ByteVector file(8, 0);
+    formats::AppendLe16(file, width);
+    formats::AppendLe16(file, height);
+    formats::AppendLe16(file, 2);
+    formats::AppendLe16(file, 0);
+    formats::AppendLe32(file, 0);
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    ByteVector packed(size);
+    EXPECT_EQ(compress(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size())), Z_OK);
+    file.insert(file.end(), packed.begin(), packed.begin() + size);
+    return file;
+}
+
+ByteVector DecodeOk(const ByteVector& file) {
+    SourcePicture picture;
+    std::string error;
+    EXPECT_TRUE(DecodeCrx(file, &picture, &error)) << error;
+    return picture.pixels;
+}
+
 class ZlibFilterTest : public testing::TestWithParam<int> {};
 
-TEST_P(ZlibFilterTest, EveryFilterRoundTrips) {
+TEST_P(ZlibFilterTest, EveryFilterDecodesHandMadeRowsAndRoundTrips) {
+    // 2 x 2 pixels, stride 8. The first row, filter 0, stores its first
+    // pixel and then differences to the pixel on its left:
+    // (10, 20, 30) (200, 5, 250). The second row, (12, 34, 56) (100, 150, 3),
+    // is stored under the filter of this case; sums wrap at 256.
+    const ByteVector firstRow = {0, 10, 20, 30, 190, 241, 220, 0, 0};
+    const ByteVector secondRow[] = {
+        {0, 12, 34, 56, 88, 116, 203, 0, 0},  // minus the pixel on the left
+        {1, 2, 14, 26, 156, 145, 9, 0, 0},    // minus the pixel above
+        {2, 12, 34, 56, 90, 130, 229, 0, 0},  // minus the pixel above-left
+        {3, 68, 29, 62, 100, 150, 3, 0, 0},   // minus the pixel above-right
+        {4, 12, 100, 34, 150, 56, 56, 1},     // plane by plane; red: 56 and a run of 1
+    };
+    ByteVector raw = firstRow;
+    raw.insert(raw.end(), secondRow[GetParam()].begin(), secondRow[GetParam()].end());
+    ByteVector expected = {10, 20, 30, 200, 5, 250, 12, 34, 56, 100, 150, 3};
+    if (GetParam() == 4) expected[11] = 56;
+    EXPECT_EQ(DecodeOk(ZlibFile(2, 2, raw)), expected);
+
     CrxWriteOptions options;
     options.rowFilters = {static_cast<uint8_t>(GetParam())};
     // Width 5 leaves a padded stride; the first row has no row above.
@@ -125,13 +165,6 @@ ByteVector LzFile(uint16_t width, uint16_t height, const ByteVector& stream) {
     return file;
 }
 
-ByteVector DecodeOk(const ByteVector& file) {
-    SourcePicture picture;
-    std::string error;
-    EXPECT_TRUE(DecodeCrx(file, &picture, &error)) << error;
-    return picture.pixels;
-}
-
 TEST(CrxDecoder, EachLzCopyFormDecodes) {
     // 0xC0 form: length 17 at distance 1 repeats the last byte.
     EXPECT_EQ(DecodeOk(LzFile(6, 1, {0x01, 7, 0xF4, 0x01})), ByteVector(18, 7));
@@ -147,21 +180,6 @@ TEST(CrxDecoder, EachLzCopyFormDecodes) {
               (ByteVector{9, 8, 7, 9, 8, 7, 9, 8, 7}));
     // A copy running past the last row ends with the picture.
     EXPECT_EQ(DecodeOk(LzFile(1, 2, {0x01, 5, 0xFC, 0x01})), ByteVector(6, 5));
-}
-
-// A zlib-scheme 24-bit file around hand-made inflated bytes.
-ByteVector ZlibFile(uint16_t width, uint16_t height, const ByteVector& raw) {
-    ByteVector file(8, 0);
-    formats::AppendLe16(file, width);
-    formats::AppendLe16(file, height);
-    formats::AppendLe16(file, 2);
-    formats::AppendLe16(file, 0);
-    formats::AppendLe32(file, 0);
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    ByteVector packed(size);
-    EXPECT_EQ(compress(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size())), Z_OK);
-    file.insert(file.end(), packed.begin(), packed.begin() + size);
-    return file;
 }
 
 TEST(CrxDecoder, RunLengthCountsAreTakenAsWritten) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "formats/byte_io.h"
+#include "platform/png_picture.h"
 #include "test_support.h"
 
 namespace {
@@ -16,34 +18,35 @@ using testing_support::RunCommand;
 using testing_support::TempDir;
 using testing_support::WriteHostFile;
 
-uint32_t ReadBe32(const ByteVector& bytes, size_t at) {
-    return (uint32_t{bytes[at]} << 24) | (uint32_t{bytes[at + 1]} << 16) |
-           (uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
-}
-
 TEST(CrxCommand, TopngWritesThePictureAndRefusesBrokenFiles) {
     TempDir dir;
-    // 3 x 2, 24-bit, LZ scheme: one magenta literal pixel, then a copy of 15
-    // bytes at distance 3.
+    // 3 x 2, 24-bit, LZ scheme, all literals: each pixel's blue, green and
+    // red differ and no two pixels are alike, so a swapped channel or a
+    // mirrored row shows. The last pixel is magenta, which stays a colour.
     ByteVector crx(8, 0);
     formats::AppendLe16(crx, 3);
     formats::AppendLe16(crx, 2);
     formats::AppendLe16(crx, 1);
     formats::AppendLe16(crx, 0);
     formats::AppendLe32(crx, 0);
-    crx.insert(crx.end(), {0x07, 255, 0, 255, 0xEC, 0x03});
+    crx.insert(crx.end(), {0xFF, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80,  // flags, 8 bytes
+                           0xFF, 0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0, 0xFF,  // flags, 8 bytes
+                           0x03, 0x00, 0xFF});                                    // flags, 2 bytes
     WriteHostFile(dir / "pic.crx", crx);
     auto result = RunCommand(MirtoolCommand() + " crx topng " + (dir / "pic.crx").string() + " " +
                              (dir / "pic.png").string());
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    ByteVector png = ReadHostFile(dir / "pic.png");
-    ASSERT_GE(png.size(), 26u);
-    EXPECT_EQ(png[1], 'P');
-    EXPECT_EQ(ReadBe32(png, 16), 3u);  // IHDR width
-    EXPECT_EQ(ReadBe32(png, 20), 2u);  // IHDR height
-    EXPECT_EQ(png[25], 2);             // colour type RGB: magenta stays a colour
+    testing_support::RgbPicture png = testing_support::ReadPngPicture((dir / "pic.png").string());
+    ASSERT_EQ(png.width, 3u);
+    ASSERT_EQ(png.height, 2u);
+    EXPECT_EQ(ReadHostFile(dir / "pic.png").at(25), 2);  // colour type RGB, no alpha
+    std::vector<uint32_t> pixels;                        // 0xRRGGBB, rows from the top
+    for (uint32_t y = 0; y < 2; ++y)
+        for (uint32_t x = 0; x < 3; ++x) pixels.push_back(png.At(x, y));
+    EXPECT_EQ(pixels,
+              (std::vector<uint32_t>{0x302010, 0x605040, 0x908070, 0xC0B0A0, 0xF0E0D0, 0xFF00FF}));
 
-    crx.resize(crx.size() - 1);  // the copy loses its distance
+    crx.resize(crx.size() - 1);  // the last literal is missing
     WriteHostFile(dir / "cut.crx", crx);
     result = RunCommand(MirtoolCommand() + " crx topng " + (dir / "cut.crx").string() + " " +
                         (dir / "cut.png").string());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "engine/sound/brindlex_decoder.h"
 #include "engine/sound/mp3_test_data.h"
 #include "engine/sound/xaudio_decoder.h"
+#include "modules/xaudio/xaudio_abi.h"
 #include "platform/device_path.h"
 #include "platform/module_loader.h"
 #include "test_support.h"
@@ -414,6 +416,100 @@ INSTANTIATE_TEST_SUITE_P(Kinds, BindingTest,
                          [](const ::testing::TestParamInfo<DecoderKind>& info) {
                              return std::string(KindName(info.param));
                          });
+
+// ---------------------------------------------------------------------------
+// The xaudio module's file input, called directly: the engine's binding
+// always hands the module memory, so only this test reaches it.
+
+TEST(XaudioModule, FileInputDecodesTheWholeFileLikeTheMemoryInput) {
+    void* module = platform::LoadModule(kXaudioModuleName);
+    ASSERT_NE(module, nullptr);
+    auto find = [module](int index) {
+        void* symbol = platform::ResolveSymbol(module, xaudio::kExportNames[index]);
+        EXPECT_NE(symbol, nullptr) << xaudio::kExportNames[index];
+        return symbol;
+    };
+    auto decoderNew = reinterpret_cast<xaudio::DecoderNewFunction>(find(0));
+    auto codecModule = reinterpret_cast<xaudio::ModuleRegisterFunction>(find(1));
+    auto codecRegister = reinterpret_cast<xaudio::DecoderModuleRegisterFunction>(find(2));
+    auto fileModule = reinterpret_cast<xaudio::ModuleRegisterFunction>(find(3));
+    auto memoryModule = reinterpret_cast<xaudio::ModuleRegisterFunction>(find(4));
+    auto inputRegister = reinterpret_cast<xaudio::DecoderModuleRegisterFunction>(find(5));
+    auto inputNew = reinterpret_cast<xaudio::InputNewFunction>(find(6));
+    auto decoderDelete = reinterpret_cast<xaudio::DecoderFunction>(find(8));
+    auto inputOpen = reinterpret_cast<xaudio::DecoderFunction>(find(9));
+    auto decode = reinterpret_cast<xaudio::DecodeFunction>(find(12));
+
+    XaudioModuleDescription codec{};
+    XaudioModuleDescription file{};
+    XaudioModuleDescription memory{};
+    ASSERT_EQ(codecModule(&codec), xaudio::kSuccess);
+    ASSERT_EQ(fileModule(&file), xaudio::kSuccess);
+    ASSERT_EQ(memoryModule(&memory), xaudio::kSuccess);
+    struct Result {
+        int status = xaudio::kSuccess;
+        uint32_t channels = 0;
+        uint32_t rate = 0;
+        std::vector<int16_t> samples;
+    };
+    // Opens `name` on the input module of `kind` (-1: the first that takes
+    // it) and decodes to the end.
+    auto decodeAll = [&](const std::string& name, int kind) {
+        Result result;
+        XaudioLibraryDecoder* decoder = nullptr;
+        EXPECT_EQ(decoderNew(&decoder), xaudio::kSuccess);
+        EXPECT_EQ(codecRegister(decoder, &codec), xaudio::kSuccess);
+        EXPECT_EQ(inputRegister(decoder, &memory), xaudio::kSuccess);
+        EXPECT_EQ(inputRegister(decoder, &file), xaudio::kSuccess);
+        result.status = inputNew(decoder, name.c_str(), kind);
+        if (result.status == xaudio::kSuccess) result.status = inputOpen(decoder);
+        for (int call = 0; result.status == xaudio::kSuccess && call < 100000; ++call) {
+            int status = decode(decoder, nullptr);
+            if (status == xaudio::kNeedMoreInput || status == xaudio::kFrameSkipped) continue;
+            if (status != xaudio::kSuccess) break;
+            const XaudioOutputBuffer& frame = *decoder->outputBuffer;
+            result.channels = frame.channels;
+            result.rate = frame.sampleRate;
+            result.samples.insert(result.samples.end(), frame.samples,
+                                  frame.samples + frame.samplesPerChannel * frame.channels);
+        }
+        decoderDelete(decoder);
+        return result;
+    };
+
+    Tone tone;
+    tone.seconds = 0.5;
+    std::vector<uint8_t> mp3 = EncodeTone(tone, 128);
+    TempDir dir;
+    std::string path = (dir / "tone.mp3").string();
+    testing_support::WriteHostFile(path, mp3);
+
+    Result fromFile = decodeAll(path, -1);
+    ASSERT_EQ(fromFile.status, xaudio::kSuccess);
+    EXPECT_EQ(fromFile.channels, 2u);
+    EXPECT_EQ(fromFile.rate, 44100u);
+    // The encoded length, plus at most the encoder's delay and padding.
+    size_t frames = fromFile.samples.size() / 2;
+    EXPECT_GE(frames, 22050u);
+    EXPECT_LE(frames, 22050u + 4 * 1152);
+    for (int channel = 0; channel < 2; ++channel) {
+        ChannelMeasure m = Measure(fromFile.samples, 2, channel, 44100);
+        double hz = channel == 0 ? tone.leftHz : tone.rightHz;
+        EXPECT_NEAR(m.hz, hz, hz * 0.01) << "channel " << channel;
+        EXPECT_NEAR(m.rms, tone.amplitude / std::sqrt(2.0), tone.amplitude * 0.1);
+    }
+    char name[64];
+    std::snprintf(name, sizeof name, "%zx@%p", mp3.size(), static_cast<void*>(mp3.data()));
+    Result fromMemory = decodeAll(name, -1);
+    ASSERT_EQ(fromMemory.status, xaudio::kSuccess);
+    EXPECT_TRUE(fromMemory.samples == fromFile.samples);
+
+    // A missing file, or a path given to the memory input alone, opens nothing.
+    EXPECT_EQ(decodeAll((dir / "missing.mp3").string(), -1).status, xaudio::kNoSuchInput);
+    EXPECT_EQ(decodeAll(path, static_cast<int>(memory.kind)).status, xaudio::kNoSuchInput);
+    EXPECT_TRUE(decodeAll(path, static_cast<int>(file.kind)).samples == fromFile.samples);
+    platform::FreeModule(module);
+}
 
 // ---------------------------------------------------------------------------
 // Finding the modules and choosing between them.
