@@ -1,3 +1,6 @@
+// The engine's command line: the usage text and the parser that turns the
+// arguments into the start-up choices and the backend's options.
+
 #include <algorithm>
 #include <charconv>
 

@@ -1,3 +1,6 @@
+// The SDL backend's key and button tables, and where the picture sits in
+// the window and how a window point maps onto it (see sdl_input.h).
+
 #include "platform/sdl/sdl_input.h"
 
 #include <SDL.h>

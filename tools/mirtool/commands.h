@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "command_errors.h"
 #include "common/host_files.h"
 
 namespace mirtool {
@@ -22,10 +23,5 @@ int RunMovCommand(const Args& args);
 int RunCrxCommand(const Args& args);
 int RunPcmCommand(const Args& args);
 int RunMesCommand(const Args& args);
-
-// Prints "mirtool: <subject>: <reason>" to stderr and returns 1.
-int Fail(const std::string& subject, const std::string& reason);
-// Prints a usage error and returns 2.
-int UsageError(const std::string& message);
 
 }  // namespace mirtool
