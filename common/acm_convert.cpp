@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 extern "C" {
@@ -31,6 +32,14 @@ constexpr uint32_t kMaxDestinationRate = 96000;
 // PCM-like sources go to the decoder this many sample frames at a time.
 constexpr uint32_t kPcmPacketFrames = 4096;
 constexpr uint32_t kFlushFrames = 4096;
+// A sound of at most this many source frames is kept decoded until the end,
+// so that it can be resampled again should the resampler swallow it. Its
+// filter spans far fewer frames at any rate pair the conversion accepts.
+constexpr int64_t kKeptFrames = kPcmPacketFrames;
+// Silence goes after such a sound this many source frames at a time, and no
+// more than the limit in all.
+constexpr int kPaddingFrames = 256;
+constexpr int kMaxPaddingFrames = 16 * kPaddingFrames;
 constexpr uint32_t kSpareBytes = 16;
 
 // How a source is cut into decoder packets. A piece of n bytes holds
@@ -134,6 +143,11 @@ void QuietLibraryLogging() {
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
+struct FrameDeleter {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+
 // One conversion: the decoder, the resampler made when the first frame tells
 // its sample format, and the destination bytes so far.
 class Conversion {
@@ -195,14 +209,16 @@ public:
         if (avcodec_send_packet(decoder, nullptr) == AVERROR(ENOMEM)) return false;
         if (!ReceiveFrames()) return false;
         if (resampler == nullptr) return true;
-        while (true) {
-            uint8_t* out = Reserve(kFlushFrames);
-            if (out == nullptr) return false;
-            int produced = swr_convert(resampler, &out, static_cast<int>(kFlushFrames), nullptr, 0);
-            if (produced < 0) return false;
-            Commit(static_cast<uint32_t>(produced));
-            if (produced == 0) return true;
-        }
+        if (!Drain(nullptr)) return false;
+        // The resampler holds back a sound shorter than its filter until it
+        // has seen enough samples, and a flush then gives up all or part of
+        // it. Such a sound goes through a new resampler followed by silence.
+        // A longer one comes out whole, or one frame short where the
+        // resampler's step rounds its last position past the end.
+        uint64_t expected = ExpectedFrames();
+        uint64_t frames = written / destinationFrameBytes;
+        if (frames > 0 && frames + 1 >= expected) return true;
+        return ResampleKeptPadded(expected);
     }
 
     const uint8_t* Output() const { return output.data(); }
@@ -227,7 +243,7 @@ private:
         av_channel_layout_default(&outLayout, destinationChannels);
         int made = swr_alloc_set_opts2(
             &resampler, &outLayout, destinationFormat, destinationRate, &decoder->ch_layout,
-            static_cast<AVSampleFormat>(frame->format), decoder->sample_rate, 0, nullptr);
+            static_cast<AVSampleFormat>(inputFormat), decoder->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&outLayout);
         if (made < 0) return false;
         // The library's own mix would lower a mono source by 3 dB in both
@@ -246,23 +262,79 @@ private:
     bool Resample() {
         if (frame->nb_samples <= 0) return true;
         if (resampler == nullptr) {
-            if (!MakeResampler()) return false;
             inputFormat = frame->format;
+            if (!MakeResampler()) return false;
         }
         // The PCM and ADPCM decoders keep one sample format for a stream.
         if (frame->format != inputFormat ||
             frame->ch_layout.nb_channels != decoder->ch_layout.nb_channels) {
             return false;
         }
-        int capacity = swr_get_out_samples(resampler, frame->nb_samples);
+        inputFrames += frame->nb_samples;
+        if (inputFrames <= kKeptFrames) {
+            FramePtr copy(av_frame_clone(frame));
+            if (copy == nullptr) return false;
+            kept.push_back(std::move(copy));
+        } else {
+            kept.clear();
+        }
+        return Feed(frame);
+    }
+
+    bool Feed(const AVFrame* source) {
+        int capacity = swr_get_out_samples(resampler, source->nb_samples);
         if (capacity < 0) return false;
         uint8_t* out = Reserve(static_cast<uint32_t>(capacity));
         if (out == nullptr) return false;
         int produced =
             swr_convert(resampler, &out, capacity,
-                        const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
+                        const_cast<const uint8_t**>(source->extended_data), source->nb_samples);
         if (produced < 0) return false;
         Commit(static_cast<uint32_t>(produced));
+        return true;
+    }
+
+    // Takes out what the resampler has ready; with no input (null) it also
+    // flushes the filter tail, after which it takes no more input.
+    bool Drain(const uint8_t* const* input) {
+        while (true) {
+            uint8_t* out = Reserve(kFlushFrames);
+            if (out == nullptr) return false;
+            int produced = swr_convert(resampler, &out, static_cast<int>(kFlushFrames),
+                                       const_cast<const uint8_t**>(input), 0);
+            if (produced < 0) return false;
+            Commit(static_cast<uint32_t>(produced));
+            if (produced == 0) return true;
+        }
+    }
+
+    // The source length at the destination rate, a part frame counted whole
+    // as the resampler does for a longer sound.
+    uint64_t ExpectedFrames() const {
+        uint64_t from = static_cast<uint64_t>(decoder->sample_rate);
+        uint64_t to = static_cast<uint64_t>(destinationRate);
+        return (static_cast<uint64_t>(inputFrames) * to + from - 1) / from;
+    }
+
+    // Resamples the kept sound again with silence after it until its scaled
+    // length is out, and cuts what the silence adds beyond that.
+    bool ResampleKeptPadded(uint64_t expected) {
+        if (kept.empty()) return true;
+        swr_free(&resampler);
+        written = 0;
+        if (!MakeResampler()) return false;
+        for (const FramePtr& piece : kept) {
+            if (!Feed(piece.get())) return false;
+        }
+        // Takes no sample from this array: only a null one would flush.
+        const uint8_t* const noInput[AV_NUM_DATA_POINTERS] = {};
+        for (int padding = 0;
+             written / destinationFrameBytes < expected && padding < kMaxPaddingFrames;
+             padding += kPaddingFrames) {
+            if (swr_inject_silence(resampler, kPaddingFrames) < 0) return false;
+            if (!Drain(noInput)) return false;
+        }
+        written = std::min<uint64_t>(written, expected * destinationFrameBytes);
         return true;
     }
 
@@ -286,6 +358,8 @@ private:
     AVPacket* packet = nullptr;
     SwrContext* resampler = nullptr;
     int inputFormat = AV_SAMPLE_FMT_NONE;
+    int64_t inputFrames = 0;
+    std::vector<FramePtr> kept;  // the decoded sound while it is short
     std::vector<uint8_t> output;
     size_t written = 0;
 };
