@@ -196,46 +196,18 @@ protected:
         engine->inputState.stylusX = x;
         engine->inputState.stylusY = y;
     }
-    // The engine's frame pass with the window's cells, as the game runs it.
-    void Compose() {
-        engine->composer.ResetLevels();
-        engine->clock.Freeze();
-        const uint32_t now = engine->clock.Now();
-        for (auto& sprite : engine->sprites) {
-            if (sprite && sprite->Update(now) && sprite->Object().visible) {
-                engine->composer.Insert(&sprite->Object());
-            }
-        }
-        engine->clock.Unfreeze();
-        for (auto& sprite : engine->sprites) {
-            if (sprite && sprite->Object().remove) {
-                engine->composer.AddChangedRects(sprite->Object(), engine->dirty);
-                sprite.reset();
-            }
-        }
-        for (auto& sprite : engine->sprites) {
-            if (sprite && sprite->Object().changed) {
-                engine->composer.AddChangedRects(sprite->Object(), engine->dirty);
-            }
-        }
-        engine->composer.globalBrightness = engine->Brightness();
-        engine->composer.ComposeFrame(engine->screen, engine->dirty, engine->images,
-                                      &window->Text(), engine->messageFont.get(),
-                                      gfx::TextDrawSettings{0, false});
-        engine->composer.PresentFrame(engine->screen, engine->dirty, 0, 0, *engine);
-        engine->dirty.Clear();
-    }
+    // The engine's own frame pass: the sprites, then the window's text over them.
+    void Compose() { engine->RunFrame(); }
     std::array<int, 3> Pixel(int x, int y) {
         const uint8_t* p = engine->screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
         return {p[2], p[1], p[0]};
     }
     const std::vector<gfx::GlyphCell>& Cells() { return window->Text().cells; }
-    // Whether the sprite will be drawn: its draw object learns it in the sprite pass.
+    // Whether the sprite is drawn: its draw object learns it in the frame's sprite pass.
     bool Shown(int sprite) {
+        Compose();
         core::Sprite* s = engine->SpriteAt(sprite);
-        if (s == nullptr) return false;
-        s->Update(engine->clock.Now());
-        return s->Object().visible;
+        return s != nullptr && s->Object().visible;
     }
 
     testing_support::TempDir dir;
