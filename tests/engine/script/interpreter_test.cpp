@@ -189,25 +189,100 @@ TEST(InterpreterTest, QuakeSwingsEveryFourFrames) {
     EXPECT_EQ(offsets, expected);
 }
 
-// Dialect 0's route variable decides where a finished story goes.
-TEST(InterpreterTest, EndScenarioFollowsTheRoute) {
-    ScriptBuilder s(0);
-    s.Op(MesOp::kEndScenario);
-    StoryEngine story(Main(s));
-    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
-    story.Story().vars.variables[script::kRouteVariable] = 2;
-    story.Story().state.eyecatchNumbers = {9, 9, 0};
-    story.Story().RunScript();
-    EXPECT_TRUE(story.Story().vars.GlobalBit(2033));
-    EXPECT_EQ(story.Engine().flow.gameState, core::kStateEndingPictures);
+// Where a finished story goes, in each dialect. Dialect 0 (off the date
+// chain) follows its route variable and records reached endings in global
+// bits 2032..2035; dialect 1 goes to the title menu's sub-state 15 unless its
+// bonus scenario ended; dialect 2 goes to its epilogue when one of its flags
+// asks for it. Every other end is the return to the title. EndScenario also
+// ends the tick.
+TEST(InterpreterTest, EndScenarioGoesWhereTheDialectAndRouteSay) {
+    constexpr int32_t kTitle = -1;  // the return to the title (state 0)
+    struct Case {
+        int dialect;
+        const char* scenario;
+        int32_t route;
+        std::vector<std::pair<int, int>> flags;  // (row, column) as stored
+        int32_t state;
+        int32_t subState;
+        std::set<int> endingBits;
+        int32_t routeAfter;
+    };
+    const std::vector<Case> cases = {
+        // Route 0: the highest dialect-0 row k with column 12 set makes route k + 1.
+        {0, "main", 0, {}, core::kStateStaffRoll, 0, {}, 0},
+        {0, "main", 0, {{1 + 2, 12}, {3 + 2, 12}}, core::kStateStaffRoll, 0, {}, 4},
+        {0, "main", 0, {{3, 12}}, core::kStateStaffRoll, 0, {}, 2},
+        // Route 1 needs flag (0, 0) of dialect 0's rows, which start at row 2.
+        {0, "main", 1, {{2, 0}}, core::kStateEndingPictures, 0, {2032}, 1},
+        {0, "main", 1, {{0, 0}}, kTitle, 0, {}, 1},
+        {0, "main", 1, {}, kTitle, 0, {}, 1},
+        {0, "main", 2, {}, core::kStateEndingPictures, 0, {2033}, 2},
+        {0, "main", 3, {}, core::kStateEndingPictures, 0, {2034}, 3},
+        {0, "main", 4, {}, core::kStateEndingPictures, 0, {2035}, 4},
+        {0, "main", 5, {}, core::kStateEndingPictures, 0, {}, 5},
+        {0, "main", 6, {}, core::kStateEndingPictures, 0, {}, 6},
+        {0, "main", 7, {}, core::kStateEndingPictures, 0, {}, 7},
+        {0, "main", 8, {}, core::kStateEndingPictures, 0, {}, 8},
+        {0, "main", 9, {}, kTitle, 0, {}, 9},
+        {1, "main", 0, {}, core::kStateTitle, 15, {}, 0},
+        {1, "gakuen_omake", 0, {}, kTitle, 0, {}, 0},
+        {2, "main", 0, {}, kTitle, 0, {}, 0},
+        {2, "main", 0, {{2, 1}}, core::kStateEpilogue, 0, {}, 0},
+        {2, "main", 0, {{2, 2}}, core::kStateEpilogue, 0, {}, 0},
+        {2, "main", 0, {{2, 3}, {1, 1}}, kTitle, 0, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("dialect " + std::to_string(c.dialect) + " " + c.scenario + " route " +
+                     std::to_string(c.route) + " case " + std::to_string(&c - cases.data()));
+        ScriptBuilder s(c.dialect);
+        s.Op(MesOp::kEndScenario).Op(MesOp::kSetFlag, {5, 9}).Raw({200});
+        StoryFolder folder;
+        (c.dialect == 0 ? folder.scenarios1 : folder.scenarios2)[c.scenario] = s.Bytes();
+        StoryEngine story(folder);
+        core::Engine& engine = story.Engine();
+        script::Interpreter& interpreter = story.Story();
+        ASSERT_EQ(interpreter.StartScenario(c.dialect, c.scenario), 1);
+        interpreter.state.eyecatchNumbers = {9, 9, 0};  // no date chain
+        interpreter.vars.variables[script::kRouteVariable] = c.route;
+        for (auto [row, column] : c.flags) interpreter.vars.SetFlag(row, column, 1);
+        // A scene on screen, music playing and the screen dimmed.
+        ASSERT_TRUE(engine.LoadImageSlot(script::kBackgroundSlot, c.dialect,
+                                         "GameData\\char\\back\\day.rbp", gfx::Keying::kUnkeyed));
+        engine.CreateSprite(script::kBackgroundSlot, script::kBackgroundSlot, 0, 0, 800, 600, 0, 0,
+                            0, 0, 32);
+        engine.music->Play("song.mp3", "", 100, 0, 1);
+        ASSERT_TRUE(engine.music->Playing());
+        engine.SetBrightness(128);
+        engine.flow.gameState = core::kStateScript;
+        engine.flow.subState = 7;
 
-    StoryEngine zero(Main(s));
-    ASSERT_EQ(zero.Story().StartScenario(0, "main"), 1);
-    zero.Story().state.eyecatchNumbers = {9, 9, 0};
-    zero.Story().vars.SetFlag(3 + 2, 12, 1);
-    zero.Story().RunScript();
-    EXPECT_EQ(zero.Story().vars.variables[script::kRouteVariable], 4);
-    EXPECT_EQ(zero.Engine().flow.gameState, core::kStateStaffRoll);
+        story.Frame();
+        EXPECT_EQ(engine.errorWord, 0u);
+        EXPECT_EQ(interpreter.vars.Flag(c.dialect == 0 ? 5 + 2 : 5, 9), 0);  // the tick ended
+        EXPECT_EQ(interpreter.vars.variables[script::kRouteVariable], c.routeAfter);
+        for (int bit = 2032; bit <= 2035; ++bit) {
+            EXPECT_EQ(interpreter.vars.GlobalBit(bit), c.endingBits.count(bit) == 1) << bit;
+        }
+        const bool scenePutAway = c.state == kTitle || c.dialect == 1;
+        if (c.state == kTitle) {
+            EXPECT_EQ(engine.flow.gameState, core::kStateLogo);
+            EXPECT_EQ(engine.flow.scriptDialect, 0);
+            EXPECT_FALSE(interpreter.state.loaded);
+            EXPECT_TRUE(interpreter.state.scenarioPath.empty());
+        } else {
+            EXPECT_EQ(engine.flow.gameState, c.state);
+        }
+        EXPECT_EQ(engine.flow.subState, c.subState);
+        if (scenePutAway) {
+            // The title and dialect 1's end put the scene away: window,
+            // pictures and music gone, full brightness.
+            EXPECT_EQ(interpreter.Window(), nullptr);
+            EXPECT_EQ(engine.SpriteAt(script::kBackgroundSlot), nullptr);
+            EXPECT_EQ(engine.ImageAt(script::kBackgroundSlot), nullptr);
+            EXPECT_FALSE(engine.music->Playing());
+            EXPECT_EQ(engine.Brightness(), 256);
+        }
+    }
 }
 
 // A scenario that cannot be read ends the game safely at the title.
