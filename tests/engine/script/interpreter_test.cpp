@@ -7,6 +7,7 @@
 #include <set>
 
 #include "engine/sound/mp3_test_data.h"
+#include "engine/sound/sound_fakes.h"
 #include "story_fixture.h"
 
 namespace {
@@ -437,6 +438,118 @@ TEST(InterpreterTest, MusicPlaysTheTableEntryOfItsDialect) {
     second.Frames(30, 33);
     EXPECT_EQ(engine.music->Name(), "last.mp3");
     EXPECT_GT(engine.mixer->MusicPositionMs(), 500);
+}
+
+// Effects and voices through the mixer. Nothing starts while skipping
+// (skip mode or the held skip key), except that dialect 0's read-skip still
+// voices a message not read yet. Dialect 0 plays effects and voices only with
+// SE_PLAY / VOICE_PLAY above 1 and indexes its effect row by the id itself;
+// dialect 1 takes id - 1 and has no setting gate; dialect 2 has no effect
+// record at all (its opcode 62 is a no-op). Each dialect reads its own folders.
+TEST(InterpreterTest, EffectsAndVoicesStartOnlyWhereTheirGatesAllow) {
+    testing_support::EnvironmentVariable modules("MIRELO_MODULE_PATH", MIRELO_MODULE_DIR);
+    script::DataSetTables tables;
+    tables.effects[0][2] = "se02.wav";
+    tables.effects[0][3] = "se03.wav";
+    tables.effects[1][2] = "seb.wav";
+    tables.effects[1][3] = "sec.wav";
+    StoryFolder folder;
+    const std::vector<uint8_t> wave =
+        sound_test::MakeWav(2, 22050, 16, std::vector<int16_t>(44100, 900));
+    folder.files1["se02.wav"] = wave;
+    folder.files1["se03.wav"] = wave;
+    folder.files2["seb.wav"] = wave;
+    folder.files2["sec.wav"] = wave;
+    mp3_test::Tone tone;
+    tone.sampleRate = 22050;
+    tone.seconds = 0.5;
+    const std::vector<uint8_t> voice = mp3_test::EncodeTone(tone, 32);
+    folder.voices1["v\\abc\\abc_012.mp3"] = voice;
+    folder.voices1["v\\abc\\abc_013.mp3"] = voice;
+    folder.voices2["v\\b001.mp3"] = voice;
+    // Each script plays one sound as message 5 of its scenario.
+    auto script = [](int dialect, MesOp op, std::vector<int32_t> operands, std::string name) {
+        ScriptBuilder s(dialect);
+        s.Op(MesOp::kMessageNumber, {5}).Op(op, std::move(operands), std::move(name)).Raw({200});
+        return s.Bytes();
+    };
+    folder.scenarios1["effect"] = script(0, MesOp::kEffectPlay, {3, 0}, "");
+    folder.scenarios1["voice"] = script(0, MesOp::kVoicePlay, {}, "v\\abc_012.wav");
+    folder.scenarios1["sub"] = script(0, MesOp::kSubVoicePlay, {}, "v\\abc_013.wav");
+    folder.scenarios2["effect"] = script(1, MesOp::kEffectPlay, {3, 0}, "");
+    folder.scenarios2["voice"] = script(1, MesOp::kVoicePlay, {}, "v\\b001.wav");
+    ScriptBuilder novelEffect(2);
+    novelEffect.Raw({62, 3, 0, 0, 0, 0, 0, 0, 0}).Raw({200});
+    folder.scenarios2["novel"] = novelEffect.Bytes();
+
+    enum Skip { kNone, kMode, kKey };
+    struct Case {
+        int dialect;
+        const char* scenario;
+        int32_t sePlay;
+        int32_t voicePlay;
+        Skip skip;
+        bool readSkip;
+        bool messageRead;
+        int slot;          // where the sound plays
+        const char* name;  // what plays there; "" for nothing
+    };
+    const std::vector<Case> cases = {
+        {0, "effect", 2, 1, kNone, false, false, 2, "se03.wav"},
+        {0, "effect", 1, 2, kNone, false, false, 2, ""},
+        {0, "effect", 2, 1, kMode, false, false, 2, ""},
+        {0, "effect", 2, 1, kKey, false, false, 2, ""},
+        {0, "effect", 2, 1, kMode, true, false, 2, ""},  // read-skip is for voices only
+        {1, "effect", 0, 0, kNone, false, false, 1, "seb.wav"},
+        {1, "effect", 2, 2, kMode, false, false, 1, ""},
+        {1, "effect", 2, 2, kKey, false, false, 1, ""},
+        {2, "novel", 2, 2, kNone, false, false, 1, ""},
+        {0, "voice", 1, 2, kNone, false, false, 0, "v\\abc\\abc_012.mp3"},
+        {0, "voice", 1, 1, kNone, false, false, 0, ""},
+        {0, "voice", 1, 2, kMode, false, false, 0, ""},
+        {0, "voice", 1, 2, kMode, true, false, 0, "v\\abc\\abc_012.mp3"},
+        {0, "voice", 1, 2, kKey, true, false, 0, "v\\abc\\abc_012.mp3"},
+        {0, "voice", 1, 2, kMode, true, true, 0, ""},
+        {0, "voice", 1, 1, kMode, true, false, 0, ""},
+        {0, "sub", 1, 2, kNone, false, false, 1, "v\\abc\\abc_013.mp3"},
+        {0, "sub", 1, 1, kNone, false, false, 1, ""},
+        {0, "sub", 1, 2, kKey, false, false, 1, ""},
+        {0, "sub", 1, 2, kMode, true, false, 1, "v\\abc\\abc_013.mp3"},
+        {0, "sub", 1, 2, kMode, true, true, 1, ""},
+        {1, "voice", 1, 0, kNone, false, false, 0, "v\\b001.mp3"},
+        {1, "voice", 1, 2, kMode, false, false, 0, ""},
+        {2, "voice", 1, 0, kNone, false, false, 0, "v\\b001.mp3"},
+        {2, "voice", 1, 2, kKey, false, false, 0, ""},
+    };
+    StoryEngine story(folder, tables);
+    core::Engine& engine = story.Engine();
+    script::Interpreter& interpreter = story.Story();
+    ASSERT_NE(engine.mixer, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases.data()) + ": dialect " +
+                     std::to_string(c.dialect) + " " + c.scenario);
+        engine.mixer->StopAll();
+        engine.settings = core::Settings{};
+        ASSERT_EQ(interpreter.StartScenario(c.dialect, c.scenario), 1);
+        engine.settings.sePlay = c.sePlay;
+        engine.settings.voicePlay = c.voicePlay;
+        engine.settings.readSkip = c.readSkip ? 1 : 0;
+        engine.settings.skipMode = c.skip == kMode;
+        engine.inputState = core::InputState{};
+        engine.inputState.left = c.skip == kKey ? 1 : 0;
+        interpreter.readFlags = script::ReadFlags{};
+        if (c.messageRead) interpreter.readFlags.MarkRead(interpreter.state.scenarioPath, 5);
+        interpreter.RunScript();
+        for (int slot = 0; slot <= 2; ++slot) {
+            EXPECT_EQ(engine.mixer->EffectName(slot), slot == c.slot ? c.name : "") << slot;
+        }
+        // Dialect 0 keeps the page's voice for replay, played or not; the
+        // second voice is not kept.
+        if (c.dialect == 0 && interpreter.Window() != nullptr) {
+            EXPECT_EQ(interpreter.Window()->VoicePath(),
+                      std::string(c.scenario) == "voice" ? "v\\abc\\abc_012.mp3" : "");
+        }
+    }
 }
 
 // The first story's date chain: two map visits, then the date screen for a
