@@ -114,6 +114,112 @@ TEST(InterpreterTest, BitsVariablesAndTheRouteDecision) {
     EXPECT_EQ(tie.Story().vars.Flag(2, 11), 1);  // all equal: row 0
 }
 
+// TestFlag and TestBit jump to their label when the flag or bit is set and
+// pass on when it is not; dialect 0 reads flag rows shifted by 2 and bits by
+// 1024. A TestBit for key 40 only jumps while the text-cut setting is on.
+TEST(InterpreterTest, FlagAndBitTestsJumpWhenSet) {
+    struct Case {
+        int dialect;
+        MesOp op;
+        int32_t key;
+        int flagRow;  // the flag (row, 7) or global bit set beforehand, as stored
+        int bit;
+        int32_t textCut;
+        bool jumps;
+    };
+    const std::vector<Case> cases = {
+        {0, MesOp::kTestFlag, 12, 4 + 2, -1, 0, true},
+        {0, MesOp::kTestFlag, 12, 4, -1, 0, false},
+        {1, MesOp::kTestFlag, 12, 4, -1, 0, true},
+        {1, MesOp::kTestFlag, 12, 4 + 2, -1, 0, false},
+        {2, MesOp::kTestFlag, 12, 4, -1, 0, true},
+        {2, MesOp::kTestFlag, 12, -1, -1, 0, false},
+        {0, MesOp::kTestBit, 12, -1, 5 + 1024, 0, true},
+        {0, MesOp::kTestBit, 12, -1, 5, 0, false},
+        {1, MesOp::kTestBit, 12, -1, 5, 0, true},
+        {1, MesOp::kTestBit, 12, -1, 5 + 1024, 0, false},
+        {2, MesOp::kTestBit, 12, -1, 5, 0, true},
+        {2, MesOp::kTestBit, 12, -1, -1, 0, false},
+        // Key 40: the bit alone is not enough while text cutting is off.
+        {0, MesOp::kTestBit, 40, -1, 5 + 1024, 0, false},
+        {0, MesOp::kTestBit, 40, -1, 5 + 1024, 1, true},
+        {1, MesOp::kTestBit, 40, -1, 5, 0, false},
+        {1, MesOp::kTestBit, 40, -1, 5, 1, true},
+        {2, MesOp::kTestBit, 40, -1, -1, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases.data()));
+        ScriptBuilder s(c.dialect);
+        if (c.op == MesOp::kTestFlag) {
+            s.Op(MesOp::kTestFlag, {4, 7, c.key});
+        } else {
+            s.Op(MesOp::kTestBit, {5, c.key});
+        }
+        // Passing on sets flag (0, 1), the jump flag (0, 2).
+        s.Op(MesOp::kSetFlag, {0, 1})
+            .Raw({200})
+            .Label(c.key)
+            .Op(MesOp::kSetFlag, {0, 2})
+            .Raw({200});
+        StoryFolder folder;
+        (c.dialect == 0 ? folder.scenarios1 : folder.scenarios2)["main"] = s.Bytes();
+        StoryEngine story(folder);
+        script::Interpreter& interpreter = story.Story();
+        ASSERT_EQ(interpreter.StartScenario(c.dialect, "main"), 1);
+        if (c.flagRow >= 0) interpreter.vars.SetFlag(c.flagRow, 7, 1);
+        if (c.bit >= 0) interpreter.vars.SetGlobalBit(c.bit, true);
+        story.Engine().settings.textCutMode = c.textCut;
+        interpreter.RunScript();
+        const int row = c.dialect == 0 ? 2 : 0;
+        EXPECT_EQ(interpreter.vars.Flag(row, 2), c.jumps ? 1 : 0);
+        EXPECT_EQ(interpreter.vars.Flag(row, 1), c.jumps ? 0 : 1);
+    }
+}
+
+// A message number marks the message before it read in its scenario; the
+// end of a scenario, by a load or by its end, marks its last message. Numbers
+// beyond the 512 a scenario records are never read.
+TEST(InterpreterTest, MessageNumbersMarkTheShownMessagesRead) {
+    ScriptBuilder main(0);
+    main.Op(MesOp::kMessageNumber, {3})
+        .Op(MesOp::kMessageNumber, {600})
+        .Op(MesOp::kMessageNumber, {7})
+        .Raw({200});
+    const size_t load = main.Position();
+    main.Named(MesOp::kLoadScenario, "next");
+    ScriptBuilder next(0);
+    next.Op(MesOp::kMessageNumber, {2}).Op(MesOp::kEndScenario);
+    StoryFolder folder;
+    folder.scenarios1["main"] = main.Bytes();
+    folder.scenarios1["next"] = next.Bytes();
+    StoryEngine story(folder);
+    script::Interpreter& interpreter = story.Story();
+    const script::ReadFlags& read = interpreter.readFlags;
+    const std::string mainPath = "GameData\\sinario\\main.MES";
+    const std::string nextPath = "GameData\\sinario\\next.MES";
+    ASSERT_EQ(interpreter.StartScenario(0, "main"), 1);
+    interpreter.RunScript();
+    EXPECT_EQ(interpreter.state.messageNumber, 7);
+    EXPECT_TRUE(read.IsRead(mainPath, 0));  // the number before the first one
+    EXPECT_TRUE(read.IsRead(mainPath, 3));
+    EXPECT_FALSE(read.IsRead(mainPath, 600));
+    EXPECT_FALSE(read.IsRead(mainPath, 7));  // still on screen
+    EXPECT_FALSE(read.IsRead(nextPath, 3));
+
+    interpreter.state.pc = load;
+    interpreter.RunScript();
+    EXPECT_TRUE(read.IsRead(mainPath, 7));
+    ASSERT_EQ(interpreter.state.scenarioPath, nextPath);
+    EXPECT_EQ(interpreter.state.messageNumber, 0);
+
+    interpreter.state.eyecatchNumbers = {9, 9, 0};  // no date chain
+    interpreter.vars.variables[script::kRouteVariable] = 5;
+    interpreter.RunScript();
+    ASSERT_EQ(story.Engine().flow.gameState, core::kStateEndingPictures);
+    EXPECT_TRUE(read.IsRead(nextPath, 2));
+    EXPECT_FALSE(read.IsRead(mainPath, 2));
+}
+
 // Background and Character mark the picture changed; Commit then ends the
 // tick with the whole screen dirty, and the next tick goes on.
 TEST(InterpreterTest, CommitEndsTheTickAfterAPictureChange) {
