@@ -313,6 +313,7 @@ TEST(InterpreterTest, EndScenarioGoesWhereTheDialectAndRouteSay) {
         int32_t subState;
         std::set<int> endingBits;
         int32_t routeAfter;
+        bool fromScenarioSelect = false;
     };
     const std::vector<Case> cases = {
         // Route 0: the highest dialect-0 row k with column 12 set makes route k + 1.
@@ -331,6 +332,8 @@ TEST(InterpreterTest, EndScenarioGoesWhereTheDialectAndRouteSay) {
         {0, "main", 7, {}, core::kStateEndingPictures, 0, {}, 7},
         {0, "main", 8, {}, core::kStateEndingPictures, 0, {}, 8},
         {0, "main", 9, {}, kTitle, 0, {}, 9},
+        // A replay from the scenario select goes back there, whatever the route.
+        {0, "main", 2, {}, core::kStateScenarioSelect, 30, {}, 2, true},
         {1, "main", 0, {}, core::kStateTitle, 15, {}, 0},
         {1, "gakuen_omake", 0, {}, kTitle, 0, {}, 0},
         {2, "main", 0, {}, kTitle, 0, {}, 0},
@@ -351,6 +354,7 @@ TEST(InterpreterTest, EndScenarioGoesWhereTheDialectAndRouteSay) {
         ASSERT_EQ(interpreter.StartScenario(c.dialect, c.scenario), 1);
         interpreter.state.eyecatchNumbers = {9, 9, 0};  // no date chain
         interpreter.vars.variables[script::kRouteVariable] = c.route;
+        interpreter.state.fromScenarioSelect = c.fromScenarioSelect;
         for (auto [row, column] : c.flags) interpreter.vars.SetFlag(row, column, 1);
         // A scene on screen, music playing and the screen dimmed.
         ASSERT_TRUE(engine.LoadImageSlot(script::kBackgroundSlot, c.dialect,
