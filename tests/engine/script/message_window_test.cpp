@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "engine/core/engine.h"
+#include "engine/sound/sound_fakes.h"
 #include "engine_test_support.h"
 #include "formats/mlz_archive.h"
 #include "formats/rbp.h"
@@ -78,29 +79,7 @@ Rgb IconColour(int x, int) {
 
 // A 16-bit stereo 22050 Hz WAVE of `ms` of a quiet tone level.
 std::vector<uint8_t> Wave(uint32_t ms) {
-    uint32_t frames = ms * 22050 / 1000;
-    std::vector<uint8_t> file;
-    auto le32 = [&file](uint32_t v) {
-        for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    auto le16 = [&file](uint16_t v) {
-        file.push_back(static_cast<uint8_t>(v));
-        file.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    file.insert(file.end(), {'R', 'I', 'F', 'F'});
-    le32(36 + frames * 4);
-    file.insert(file.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    le32(16);
-    le16(1);
-    le16(2);
-    le32(22050);
-    le32(88200);
-    le16(4);
-    le16(16);
-    file.insert(file.end(), {'d', 'a', 't', 'a'});
-    le32(frames * 4);
-    for (uint32_t i = 0; i < frames * 2; ++i) le16(1000);
-    return file;
+    return sound_test::MakeWav(2, 22050, 16, std::vector<int16_t>(ms * 22050 / 1000 * 2, 1000));
 }
 
 // The program folder the window needs: both image archives and a voice folder.
@@ -196,46 +175,16 @@ protected:
         engine->inputState.stylusX = x;
         engine->inputState.stylusY = y;
     }
-    // The engine's frame pass with the window's cells, as the game runs it.
-    void Compose() {
-        engine->composer.ResetLevels();
-        engine->clock.Freeze();
-        const uint32_t now = engine->clock.Now();
-        for (auto& sprite : engine->sprites) {
-            if (sprite && sprite->Update(now) && sprite->Object().visible) {
-                engine->composer.Insert(&sprite->Object());
-            }
-        }
-        engine->clock.Unfreeze();
-        for (auto& sprite : engine->sprites) {
-            if (sprite && sprite->Object().remove) {
-                engine->composer.AddChangedRects(sprite->Object(), engine->dirty);
-                sprite.reset();
-            }
-        }
-        for (auto& sprite : engine->sprites) {
-            if (sprite && sprite->Object().changed) {
-                engine->composer.AddChangedRects(sprite->Object(), engine->dirty);
-            }
-        }
-        engine->composer.globalBrightness = engine->Brightness();
-        engine->composer.ComposeFrame(engine->screen, engine->dirty, engine->images,
-                                      &window->Text(), engine->messageFont.get(),
-                                      gfx::TextDrawSettings{0, false});
-        engine->composer.PresentFrame(engine->screen, engine->dirty, 0, 0, *engine);
-        engine->dirty.Clear();
-    }
     std::array<int, 3> Pixel(int x, int y) {
         const uint8_t* p = engine->screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
         return {p[2], p[1], p[0]};
     }
     const std::vector<gfx::GlyphCell>& Cells() { return window->Text().cells; }
-    // Whether the sprite will be drawn: its draw object learns it in the sprite pass.
+    // Whether the sprite is drawn: its draw object learns it in the frame's sprite pass.
     bool Shown(int sprite) {
+        engine->RunFrame();
         core::Sprite* s = engine->SpriteAt(sprite);
-        if (s == nullptr) return false;
-        s->Update(engine->clock.Now());
-        return s->Object().visible;
+        return s != nullptr && s->Object().visible;
     }
 
     testing_support::TempDir dir;
@@ -458,16 +407,16 @@ TEST_F(WindowTest, WaitIconAnimatesInTheCornerRegardlessOfBrightness) {
     EXPECT_EQ(icon->Layer(), 1);
     EXPECT_TRUE(icon->Object().flags & gfx::kDrawIgnoreBrightness);
     engine->SetBrightness(64);
-    Compose();
+    engine->RunFrame();
     EXPECT_EQ(icon->Object().ScreenRect(), (gfx::Rect{268, 217, 277, 226}));
     const auto first = Pixel(272, 221);
     EXPECT_EQ(first, (std::array<int, 3>{40, 248, 96}));  // cell 0, at full brightness
     Tick(100);
-    Compose();
+    engine->RunFrame();
     EXPECT_EQ(Pixel(272, 221), (std::array<int, 3>{64, 224, 96}));  // cell 1
     for (int cell = 2; cell <= 8; ++cell) {  // eight cells of 100 ms go round
         Tick(100);
-        Compose();
+        engine->RunFrame();
     }
     EXPECT_EQ(Pixel(272, 221), first);
 }
@@ -699,15 +648,15 @@ TEST_F(WindowTest, NovelPageKeepsItsTextUntilTheClearingWait) {
     Wait(4);
     core::Sprite* icon = engine->SpriteAt(256);
     ASSERT_NE(icon, nullptr);
-    Compose();
+    engine->RunFrame();
     // At the pen, after the third character: screen 9 + 36.
     EXPECT_EQ(icon->Object().ScreenRect().left, 45);
     EXPECT_EQ(icon->Object().ScreenRect().top, 12);
     Tick(500);
-    Compose();
+    engine->RunFrame();
     EXPECT_GE(icon->Object().ScreenRect().left, 320);  // blinked off the screen
     Tick(500);
-    Compose();
+    engine->RunFrame();
     EXPECT_EQ(icon->Object().ScreenRect().left, 45);
 
     engine->inputState.keyC = 1;
@@ -774,7 +723,7 @@ TEST_F(WindowTest, TypedPageAppearsInsideTheWindow) {
     TypeAll(
         Sjis("春の朝、窓を開けると遠くの丘に白い霧がかかっていた。鳥の声が静かに響き、町はまだ"
              "眠っている。今日は何か新しいことが始まりそうな気がした。"));
-    Compose();
+    engine->RunFrame();
     // Bright ink on the first text line, navy window between the lines and
     // nothing but black above the window.
     int ink = 0;

@@ -29,7 +29,7 @@ TEST(SceneEffectsTest, VerticalScrollFollowsTheClockAndAPressFinishesIt) {
         .Op(MesOp::kSetFlag, {0, 1})
         .Raw({200});
     StoryEngine story(Folder(0, s));
-    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
+    ASSERT_TRUE(story.Story().StartScenario(0, "main"));
     story.Frame(0);  // first run at t = 0
     story.Frame(2000);
     // Halfway: the background at design y -300, the scroll at 300 (screen
@@ -57,7 +57,7 @@ TEST(SceneEffectsTest, PanEndsWithTheBackgroundMovedByTheWidth) {
         .Op(MesOp::kSetFlag, {0, 1})
         .Raw({200});
     StoryEngine story(Folder(0, s));
-    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
+    ASSERT_TRUE(story.Story().StartScenario(0, "main"));
     story.Frame(0);
     story.Frame(1500);
     // Halfway: background at x 200, the pan picture at -200 (screen 80).
@@ -79,7 +79,7 @@ TEST(SceneEffectsTest, EyecatchHoldsThreeSeconds) {
         .Op(MesOp::kSetFlag, {0, 1})
         .Raw({200});
     StoryEngine story(Folder(0, s));
-    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
+    ASSERT_TRUE(story.Story().StartScenario(0, "main"));
     story.Frame(0);
     EXPECT_NE(story.Engine().SpriteAt(10), nullptr);
     EXPECT_NE(story.Engine().SpriteAt(13), nullptr);  // the second number has tens
@@ -99,7 +99,7 @@ TEST(SceneEffectsTest, ParticlesFallDeterministicallyAndStop) {
         ScriptBuilder s(1);
         s.Op(MesOp::kParticlesOn).Raw({200});
         StoryEngine story(Folder(1, s));
-        EXPECT_EQ(story.Story().StartScenario(1, "main"), 1);
+        EXPECT_TRUE(story.Story().StartScenario(1, "main"));
         story.Frames(400);
         int count = 0;
         for (int i = 0; i < 64; ++i) {
@@ -130,7 +130,7 @@ TEST(SceneEffectsTest, PlaceNameCaptionFadesAndIsNotRepeatedForTheSamePlace) {
     ScriptBuilder s(0);
     s.Named(MesOp::kBackgroundFade, "back\\day").Op(MesOp::kSetFlag, {0, 1}).Raw({200});
     StoryEngine story(Folder(0, s), tables);
-    ASSERT_EQ(story.Story().StartScenario(0, "main"), 1);
+    ASSERT_TRUE(story.Story().StartScenario(0, "main"));
     story.Engine().settings.effectUse = 0;
     story.Frame();  // hides the window
     story.Frame();  // the new background, the caption

@@ -7,6 +7,7 @@
 
 namespace story_test {
 
+namespace fs = std::filesystem;
 using formats::MesOp;
 
 namespace {
@@ -129,15 +130,20 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
         testing_support::WriteHostFile(folder / std::to_string(data) / "grpack.mlz",
                                        builder.Finish());
     }
-    if (!content.voices2.empty()) {
-        formats::MlzArchiveBuilder voices;
-        for (const auto& [name, bytes] : content.voices2) {
-            ASSERT_TRUE(voices.AddEntry(name, bytes, formats::MlzMethod::kStored, &error)) << error;
+    for (int data = 1; data <= 2; ++data) {
+        const fs::path dataFolder = folder / std::to_string(data);
+        const auto& voiceEntries = data == 1 ? content.voices1 : content.voices2;
+        if (!voiceEntries.empty()) {
+            formats::MlzArchiveBuilder voices;
+            for (const auto& [name, bytes] : voiceEntries) {
+                ASSERT_TRUE(voices.AddEntry(name, bytes, formats::MlzMethod::kStored, &error))
+                    << error;
+            }
+            testing_support::WriteHostFile(dataFolder / "voice.mlz", voices.Finish());
         }
-        testing_support::WriteHostFile(folder / "2" / "voice.mlz", voices.Finish());
+        for (const auto& [name, bytes] : data == 1 ? content.files1 : content.files2)
+            testing_support::WriteHostFile(dataFolder / name, bytes);
     }
-    for (const auto& [name, bytes] : content.files2)
-        testing_support::WriteHostFile(folder / "2" / name, bytes);
     if (!content.dataset.empty())
         testing_support::WriteHostFile(folder / "dataset.txt", content.dataset);
 }

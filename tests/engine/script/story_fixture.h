@@ -45,9 +45,11 @@ private:
 struct StoryFolder {
     std::map<std::string, std::vector<uint8_t>> scenarios1;  // folder 1 (dialect 0)
     std::map<std::string, std::vector<uint8_t>> scenarios2;  // folder 2 (dialects 1, 2)
-    // Entries of 2/voice.mlz (names as the scripts ask for them).
+    // Entries of 1/voice.mlz and 2/voice.mlz (names as the mixer asks for them).
+    std::map<std::string, std::vector<uint8_t>> voices1;
     std::map<std::string, std::vector<uint8_t>> voices2;
-    // Loose files of folder 2 (music, effects), by file name.
+    // Loose files of folders 1 and 2 (music, effects), by file name.
+    std::map<std::string, std::vector<uint8_t>> files1;
     std::map<std::string, std::vector<uint8_t>> files2;
     // The data set's tables file, written when not empty.
     std::string dataset;
