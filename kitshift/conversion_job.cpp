@@ -132,7 +132,7 @@ int ConversionJob::PackGraphicsArchive() {
     packed = true;
     tree.Clear();
     std::string error;
-    if (tree.Scan({}, {}, {}, false, &error) < 0) Report(".", error);
+    if (tree.ScanAll(&error) < 0) Report(".", error);
     for (const std::string& folder : tree.UnlistedFolders()) Report(folder, "cannot list folder");
 
     const SourceCounters& counters = tree.Counters();

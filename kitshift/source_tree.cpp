@@ -51,7 +51,8 @@ void SourceTree::Clear() {
 
 int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
                      const std::string& relativeFolder, const std::string& destinationFolder,
-                     bool voice, std::string* error) {
+                     Subtree subtree, std::string* error) {
+    const bool voice = subtree == Subtree::kVoice;
     struct Item {
         std::string hostName;
         bool folder;
@@ -118,10 +119,10 @@ int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
         std::string subFolder = relativeFolder.empty() ? name : relativeFolder + "\\" + name;
         int count;
         if (formats::SjisEqualNoCase(name, "voice")) {
-            count = Scan(hostRelative, subFolder, "voice", true, error);
+            count = Scan(hostRelative, subFolder, "voice", Subtree::kVoice, error);
         } else {
             std::string destination = voice ? destinationFolder + "\\" + name : std::string();
-            count = Scan(hostRelative, subFolder, destination, voice, error);
+            count = Scan(hostRelative, subFolder, destination, subtree, error);
         }
         // A subfolder that cannot be listed is left out; the walk goes on.
         if (count > 0) found += count;

@@ -39,6 +39,9 @@ enum class SourceKind { kPicture, kMap, kScript, kSound, kOther };
 // "startup.CRX" (any case) is a picture the converter leaves out.
 SourceKind ClassifySourceFile(const std::string& sjisFileName);
 
+// Whether a folder lies in a voice subtree (its sounds are voices).
+enum class Subtree { kOrdinary, kVoice };
+
 class SourceTree {
 public:
     explicit SourceTree(std::filesystem::path root = {}) : root(std::move(root)) {}
@@ -51,7 +54,9 @@ public:
     // skipped. Returns the number of files found, or -1 when the folder
     // cannot be listed (error then says why).
     int Scan(const std::filesystem::path& relativeHostFolder, const std::string& relativeFolder,
-             const std::string& destinationFolder, bool voice, std::string* error);
+             const std::string& destinationFolder, Subtree subtree, std::string* error);
+    // Walks the whole tree from the root.
+    int ScanAll(std::string* error) { return Scan({}, {}, {}, Subtree::kOrdinary, error); }
 
     void Clear();
 

@@ -99,7 +99,7 @@ TEST_F(GeneratedInstallTest, IsASmallTitleFolderTheWalkClassifies) {
 
     kitshift::SourceTree tree(Root());
     std::string error;
-    ASSERT_EQ(tree.Scan({}, {}, {}, false, &error), static_cast<int>(report.files.size())) << error;
+    ASSERT_EQ(tree.ScanAll(&error), static_cast<int>(report.files.size())) << error;
     // Four pictures and the map; the loose music and effect; one voice file.
     EXPECT_EQ(tree.Counters().pictures, 5);
     EXPECT_EQ(tree.Counters().scripts, 0);

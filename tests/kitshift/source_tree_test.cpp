@@ -36,7 +36,7 @@ TEST(SourceTreeTest, WalksInNameOrderAndMarksVoiceFolders) {
     fs::create_directory_symlink(root.path(), root / "data" / "loop");
     kitshift::SourceTree tree(root.path());
     std::string error;
-    ASSERT_EQ(tree.Scan({}, {}, {}, false, &error), 7 - 1);
+    ASSERT_EQ(tree.ScanAll(&error), 7 - 1);
     std::vector<std::string> seen;
     for (const auto& node : tree.Nodes()) {
         seen.push_back(node.relativeFolder + "|" + node.destinationFolder + "|" + node.fileName +
