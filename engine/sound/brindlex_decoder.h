@@ -10,7 +10,7 @@
 
 #include "engine/sound/decoder_binding.h"
 #include "engine/sound/decoder_support.h"
-#include "modules/brindlex/brindlex_abi.h"
+#include "mirelo/module_abi/brindlex_abi.h"
 
 namespace sound {
 
