@@ -39,8 +39,10 @@ size_t DeviceFile::ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes) {
     return done;
 }
 
-bool DeviceFile::ReadAt(uint64_t offset, std::span<uint8_t> bytes) {
-    return ReadSomeAt(offset, bytes) == bytes.size();
+formats::ByteSourceOpener DeviceFileOpener() {
+    return [](std::string_view devicePath) -> std::unique_ptr<formats::ByteSource> {
+        return DeviceFile::OpenForReading(devicePath);
+    };
 }
 
 bool ReadWholeFile(std::string_view devicePath, std::vector<uint8_t>* bytes, uint64_t maxBytes) {
