@@ -11,6 +11,7 @@
 #include "kitshift/crx_decoder.h"
 #include "kitshift/pcm_decoders.h"
 #include "kitshift/voice_archive_reader.h"
+#include "platform/host_file_sink.h"
 #include "platform/text_encoding.h"
 
 namespace kitshift {
@@ -139,7 +140,7 @@ int ConversionJob::PackGraphicsArchive() {
     int entryCount = counters.pictures + counters.scripts + 1;
     AddToTotal(entryCount);
 
-    formats::MlzArchiveWriter writer;
+    formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
     fs::path archivePath = settings.outputFolder / kGraphicsArchiveName;
     if (!writer.Create(archivePath, static_cast<uint32_t>(entryCount), &error)) {
         Report(kGraphicsArchiveName, error);
@@ -258,7 +259,7 @@ int ConversionJob::RunVoiceStage() {
     size_t entryCount = index.records.size() + voiceFiles.size();
     AddToTotal(static_cast<int>(entryCount));
 
-    formats::MlzArchiveWriter writer;
+    formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
     if (!writer.Create(settings.outputFolder / kVoiceArchiveName, static_cast<uint32_t>(entryCount),
                        &why)) {
         Report(kVoiceArchiveName, why);

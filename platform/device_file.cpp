@@ -5,17 +5,32 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/device_path.h"
 
 namespace platform {
 
 std::unique_ptr<DeviceFile> DeviceFile::OpenForReading(std::string_view devicePath) {
-    std::string host = DeviceToHostPath(devicePath);
-    int descriptor = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return nullptr;
+    return OpenHostFile(DeviceToHostPath(devicePath), nullptr);
+}
+
+std::unique_ptr<DeviceFile> DeviceFile::OpenHostFile(const std::string& hostPath,
+                                                     std::string* why) {
+    int descriptor = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (why != nullptr) *why = std::strerror(errno);
+        return nullptr;
+    }
     struct stat info {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const char* refusal = nullptr;
+    if (::fstat(descriptor, &info) != 0) {
+        refusal = std::strerror(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        refusal = "not a regular file";
+    }
+    if (refusal != nullptr) {
+        if (why != nullptr) *why = refusal;
         ::close(descriptor);
         return nullptr;
     }

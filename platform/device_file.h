@@ -18,6 +18,9 @@ class DeviceFile final : public formats::ByteSource {
 public:
     // Opens for shared reading; nullptr when the file cannot be opened.
     static std::unique_ptr<DeviceFile> OpenForReading(std::string_view devicePath);
+    // The same for a host path (a tool's command-line argument); on failure
+    // *why, when given, says why in the system's words.
+    static std::unique_ptr<DeviceFile> OpenHostFile(const std::string& hostPath, std::string* why);
     ~DeviceFile() override;
     DeviceFile(const DeviceFile&) = delete;
     DeviceFile& operator=(const DeviceFile&) = delete;
