@@ -91,14 +91,14 @@ int BrindlexDecoder::OpenFile(const std::string& devicePath) {
     endOfStream_ = false;
     path_ = devicePath;
     mode_ = kMappedFile;
-    if (!file_.Open(devicePath)) {
+    if (!MapSourceFile(devicePath, &file_)) {
         source_ = nullptr;
         dataLength_ = 0;
         endOfStream_ = true;
         return 1;
     }
     source_ = file_.Data();
-    dataLength_ = file_.Size();
+    dataLength_ = static_cast<uint32_t>(file_.Size());
     return OpenSource();
 }
 

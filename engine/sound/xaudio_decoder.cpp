@@ -116,12 +116,12 @@ int XaudioDecoder::OpenFile(const std::string& devicePath) {
     Close();
     std::lock_guard<std::mutex> lock(Lock());
     path_ = devicePath;
-    if (!file_.Open(devicePath)) {
+    if (!MapSourceFile(devicePath, &file_)) {
         CloseLocked();
         return 1;
     }
     source_ = file_.Data();
-    dataLength_ = file_.Size();
+    dataLength_ = static_cast<uint32_t>(file_.Size());
     durationMs_ = dataLength_ >= 4 ? DurationFromFrameHeader(source_, dataLength_) : 0;
     return OpenSource(Setup::kMappedFile);
 }
