@@ -91,7 +91,7 @@ ConversionJob::~ConversionJob() {
     Stop();
     try {
         Resume();
-    } catch (const common::CCtrlFailed&) {
+    } catch (const platform::CCtrlFailed&) {
         // Running already, finished, or never created.
     }
     try {
