@@ -23,7 +23,8 @@ std::mutex& ModuleLock(DecoderKind kind);
 // the streams open on its functions. A binding that unloads while streams of
 // its kind are still open hands its module reference over, and the last
 // stream to close frees it, so no open stream is ever left without code.
-// Every call is made under the kind's lock.
+// Each kind's SharedModule (shared_module.h) keeps one; every call is made
+// under the kind's lock.
 class ModuleUsers {
 public:
     void AddHolder() { ++holders_; }
