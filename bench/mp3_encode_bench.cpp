@@ -19,6 +19,7 @@
 
 #include "common/mp3_encoder.h"
 #include "formats/byte_io.h"
+#include "formats/wave_file.h"
 
 namespace {
 
@@ -71,23 +72,14 @@ const std::vector<uint8_t>& Music() {
 }
 
 bool WriteWav(const char* path, const std::vector<uint8_t>& pcm) {
-    std::vector<uint8_t> file;
-    auto tag = [&](const char* text) { file.insert(file.end(), text, text + 4); };
-    auto size = static_cast<uint32_t>(pcm.size());
-    tag("RIFF");
-    formats::AppendLe32(file, 36 + size);
-    tag("WAVE");
-    tag("fmt ");
-    formats::AppendLe32(file, 16);
-    formats::AppendLe16(file, 1);  // PCM
-    formats::AppendLe16(file, 2);
-    formats::AppendLe32(file, kRate);
-    formats::AppendLe32(file, kRate * 4);
-    formats::AppendLe16(file, 4);
-    formats::AppendLe16(file, 16);
-    tag("data");
-    formats::AppendLe32(file, size);
-    file.insert(file.end(), pcm.begin(), pcm.end());
+    formats::WaveFormatFields format;
+    format.formatTag = 1;  // PCM
+    format.channels = 2;
+    format.sampleRate = kRate;
+    format.bytesPerSecond = kRate * 4;
+    format.blockAlign = 4;
+    format.bitsPerSample = 16;
+    const std::vector<uint8_t> file = formats::BuildWaveFile(format, pcm);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(file.data()),
               static_cast<std::streamsize>(file.size()));

@@ -1,7 +1,5 @@
 #include "common/mp3_encoder.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -99,7 +97,7 @@ int Mp3Encoder::LoadModule() {
         if (ReadKeyValue(kRegistryKey, kRegistryValue, &path, 1024) && !path.empty() &&
             path.front() == '/') {
             // A full path: the loader's folder search does not apply.
-            loaded = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            loaded = platform::LoadModuleAt(path);
         }
     }
     if (loaded == nullptr) return kModuleMissing;

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "common/short_pcm_file.h"
-#include "modules/gogo/gogo_abi.h"
+#include "mirelo/module_abi/gogo_abi.h"
 
 namespace common {
 

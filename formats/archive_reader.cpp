@@ -4,12 +4,16 @@
 
 namespace formats {
 
+std::unique_ptr<ByteSource> ArchiveReader::Open(std::string_view path) const {
+    return opener_ ? opener_(path) : nullptr;
+}
+
 const MlzDirectory* ArchiveReader::OpenDirectory(std::string_view archivePath, Reload reload) {
     if (heldDirectory_ && reload == Reload::kIfChanged && SjisEqualNoCase(heldPath_, archivePath)) {
         return heldDirectory_.get();
     }
     std::string path(archivePath);
-    auto file = platform::DeviceFile::OpenForReading(path);
+    auto file = Open(path);
     if (!file) {
         lastError_ = "cannot open archive";
         return nullptr;
@@ -52,7 +56,7 @@ bool ArchiveReader::ReadEntry(std::string_view archivePath, std::string_view nam
     bytes->clear();
     const MlzEntry* entry = FindEntry(archivePath, name);
     if (entry == nullptr) return false;
-    auto file = platform::DeviceFile::OpenForReading(heldPath_);
+    auto file = Open(heldPath_);
     if (!file) {
         lastError_ = "cannot open archive";
         return false;
@@ -65,17 +69,17 @@ bool ArchiveReader::ReadEntry(std::string_view archivePath, std::string_view nam
     return UnpackMlzEntry(*entry, stored, bytes, &lastError_);
 }
 
-std::unique_ptr<platform::DeviceFile> ArchiveReader::LocateEntry(std::string_view archivePath,
-                                                                 std::string_view name,
-                                                                 uint64_t* absoluteOffset,
-                                                                 uint32_t* storedSize) {
+std::unique_ptr<ByteSource> ArchiveReader::LocateEntry(std::string_view archivePath,
+                                                       std::string_view name,
+                                                       uint64_t* absoluteOffset,
+                                                       uint32_t* storedSize) {
     const MlzEntry* entry = FindEntry(archivePath, name);
     if (entry == nullptr) return nullptr;
     if (entry->IsCompressed()) {
         lastError_ = "entry " + entry->name + " is compressed";
         return nullptr;
     }
-    auto file = platform::DeviceFile::OpenForReading(heldPath_);
+    auto file = Open(heldPath_);
     if (!file) {
         lastError_ = "cannot open archive";
         return nullptr;

@@ -1,5 +1,6 @@
 #pragma once
-// Reads entries of MLZ archives named by device paths. One reader holds the
+// Reads entries of MLZ archives named by device paths, through the opener it
+// is given (the platform's files, in the programs). One reader holds the
 // directory of the archive it opened last and reuses it while the same
 // archive (by name, without case) is asked for again, so that a run of reads
 // from one archive touches its directory once.
@@ -11,15 +12,18 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "formats/byte_source.h"
 #include "formats/mlz_archive.h"
-#include "platform/device_file.h"
 
 namespace formats {
 
 class ArchiveReader {
 public:
     enum class Reload { kIfChanged, kAlways };
+
+    explicit ArchiveReader(ByteSourceOpener opener) : opener_(std::move(opener)) {}
 
     // The directory of the archive at archivePath, or nullptr. A directory
     // already held for the same path is returned without touching the file
@@ -31,13 +35,11 @@ public:
     // archive, the entry or its data is missing or damaged.
     bool ReadEntry(std::string_view archivePath, std::string_view name, ByteVector* bytes);
 
-    // For an entry stored as is: an open file, with the entry's absolute data
-    // offset and stored size, for the caller to read or stream from. nullptr
-    // for a compressed entry or a missing name.
-    std::unique_ptr<platform::DeviceFile> LocateEntry(std::string_view archivePath,
-                                                      std::string_view name,
-                                                      uint64_t* absoluteOffset,
-                                                      uint32_t* storedSize);
+    // For an entry stored as is: the archive opened anew, with the entry's
+    // absolute data offset and stored size, for the caller to read or stream
+    // from. nullptr for a compressed entry or a missing name.
+    std::unique_ptr<ByteSource> LocateEntry(std::string_view archivePath, std::string_view name,
+                                            uint64_t* absoluteOffset, uint32_t* storedSize);
 
     // Why the last call failed, for tools and logs.
     const std::string& LastError() const { return lastError_; }
@@ -45,8 +47,10 @@ public:
     const std::string& HeldPath() const { return heldPath_; }
 
 private:
+    std::unique_ptr<ByteSource> Open(std::string_view path) const;
     const MlzEntry* FindEntry(std::string_view archivePath, std::string_view name);
 
+    ByteSourceOpener opener_;
     std::string heldPath_;
     std::unique_ptr<MlzDirectory> heldDirectory_;
     std::string lastError_;

@@ -2,19 +2,21 @@
 // Writes an MLZ archive to a file entry by entry, so that a converter never
 // holds the whole archive in memory: a placeholder header and directory for
 // the expected entry count first, the entries' data as they come, then the
-// real header and directory. The file is written under a temporary name and
-// renamed into place by Finish, so a failed run leaves any earlier archive
-// untouched.
+// real header and directory. The file is a staged sink from the opener the
+// writer is given: it takes its name only when Finish succeeds, so a failed
+// run leaves any earlier archive untouched.
 //
 // Thread safety: one writer per thread.
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "formats/byte_sink.h"
 #include "formats/mlz_archive.h"
 
 namespace formats {
@@ -25,8 +27,8 @@ MlzMethod PackMlzEntryData(ByteSpan data, MlzMethod requested, ByteVector* store
 
 class MlzArchiveWriter {
 public:
-    MlzArchiveWriter() = default;
-    // Abandons an unfinished archive: the temporary file is removed.
+    explicit MlzArchiveWriter(ByteSinkOpener opener) : opener_(std::move(opener)) {}
+    // Abandons an unfinished archive: nothing appears under its name.
     ~MlzArchiveWriter();
     MlzArchiveWriter(const MlzArchiveWriter&) = delete;
     MlzArchiveWriter& operator=(const MlzArchiveWriter&) = delete;
@@ -49,18 +51,15 @@ public:
     // exactly the entries appended.
     bool Finish(std::string* error);
 
-    uint32_t EntryCount() const { return static_cast<uint32_t>(entries.size()); }
-    uint32_t ReservedEntries() const { return reserved; }
+    uint32_t EntryCount() const { return static_cast<uint32_t>(entries_.size()); }
+    uint32_t ReservedEntries() const { return reserved_; }
 
 private:
-    void Abandon();
-
-    std::filesystem::path target;
-    std::filesystem::path temporary;
-    std::FILE* file = nullptr;
-    uint32_t reserved = 0;
-    uint64_t dataBytes = 0;
-    std::vector<MlzEntry> entries;
+    ByteSinkOpener opener_;
+    std::unique_ptr<ByteSink> sink_;
+    uint32_t reserved_ = 0;
+    uint64_t dataBytes_ = 0;
+    std::vector<MlzEntry> entries_;
 };
 
 }  // namespace formats

@@ -1,7 +1,6 @@
 #include "formats/movie_container.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -171,21 +170,16 @@ bool BuildMovieHeaderAndIndex(const MovieFormat& format, std::span<const uint32_
     return true;
 }
 
-MovieWriter::~MovieWriter() {
-    if (file_) std::fclose(file_);
-}
+MovieWriter::~MovieWriter() = default;
 
 bool MovieWriter::Failed(const std::string& reason, std::string* error) {
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    sink_.reset();
     return Refuse(error, reason);
 }
 
 bool MovieWriter::Open(const std::string& path, uint32_t frameCount, const MovieFormat& format,
                        std::string* error) {
-    if (file_) return Refuse(error, "a movie is already open");
+    if (sink_) return Refuse(error, "a movie is already open");
     frameCount_ = frameCount;
     format_ = format;
     frameSizes_.clear();
@@ -196,53 +190,50 @@ bool MovieWriter::Open(const std::string& path, uint32_t frameCount, const Movie
     if (uint64_t{format.width} * format.height * 3 > kMax32)
         return Refuse(error, "picture too large for a movie");
 
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) return Refuse(error, std::string("cannot create: ") + std::strerror(errno));
+    std::string why = "no file opener";
+    if (opener_) sink_ = opener_(path, SinkPlacement::kInPlace, &why);
+    if (!sink_) return Refuse(error, "cannot create: " + why);
     // Zeros, not a provisional header: until Finish the file claims no frames,
     // so a reader refuses an unfinished movie.
     const ByteVector zeros(std::min<uint64_t>(indexBytes, 65536), 0);
-    for (uint64_t left = indexBytes; left > 0;) {
-        const size_t chunk = static_cast<size_t>(std::min<uint64_t>(left, zeros.size()));
-        if (std::fwrite(zeros.data(), 1, chunk, file_) != chunk)
-            return Failed(std::string("write error: ") + std::strerror(errno), error);
-        left -= chunk;
+    for (uint64_t done = 0; done < indexBytes;) {
+        const size_t chunk =
+            static_cast<size_t>(std::min<uint64_t>(indexBytes - done, zeros.size()));
+        if (!sink_->WriteAt(done, ByteSpan(zeros.data(), chunk)))
+            return Failed("write error: " + sink_->LastError(), error);
+        done += chunk;
     }
     fileSize_ = indexBytes;
     return true;
 }
 
 bool MovieWriter::AppendFrame(ByteSpan jpeg, std::string* error) {
-    if (!file_) return Refuse(error, "no movie is open");
+    if (!sink_) return Refuse(error, "no movie is open");
     if (frameSizes_.size() >= frameCount_)
         return Failed("more frames than the " + Number(frameCount_) + " announced", error);
     if (fileSize_ + jpeg.size() > kMax32) return Failed("movie larger than 4 GiB", error);
-    if (!jpeg.empty() && std::fwrite(jpeg.data(), 1, jpeg.size(), file_) != jpeg.size())
-        return Failed(std::string("write error: ") + std::strerror(errno), error);
+    if (!jpeg.empty() && !sink_->WriteAt(fileSize_, jpeg))
+        return Failed("write error: " + sink_->LastError(), error);
     frameSizes_.push_back(static_cast<uint32_t>(jpeg.size()));
     fileSize_ += jpeg.size();
     return true;
 }
 
 bool MovieWriter::Finish(std::string* error) {
-    if (!file_) return Refuse(error, "no movie is open");
+    if (!sink_) return Refuse(error, "no movie is open");
     if (frameSizes_.size() != frameCount_)
         return Failed("only " + Number(frameSizes_.size()) + " of " + Number(frameCount_) +
                           " frames were written",
                       error);
     ByteVector headerAndIndex;
     if (!BuildMovieHeaderAndIndex(format_, frameSizes_, &headerAndIndex, error)) {
-        std::fclose(file_);
-        file_ = nullptr;
+        sink_.reset();
         return false;
     }
-    if (std::fseek(file_, 0, SEEK_SET) != 0 ||
-        std::fwrite(headerAndIndex.data(), 1, headerAndIndex.size(), file_) !=
-            headerAndIndex.size())
-        return Failed(std::string("write error: ") + std::strerror(errno), error);
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (std::fclose(file) != 0)
-        return Refuse(error, std::string("write error: ") + std::strerror(errno));
+    if (!sink_->WriteAt(0, headerAndIndex))
+        return Failed("write error: " + sink_->LastError(), error);
+    std::unique_ptr<ByteSink> sink = std::move(sink_);
+    if (!sink->Commit()) return Refuse(error, "write error: " + sink->LastError());
     return true;
 }
 

@@ -11,17 +11,20 @@
 // refuse a file the player cannot play (see ParseMovieHeader and
 // ParseMovieIndex), so every range they let through lies inside the file.
 //
-// Writing is two passes over a host file (MovieWriter): header and index are
-// reserved up front and rewritten once the frame sizes are known.
+// Writing is two passes over a file (MovieWriter, through the byte sink it is
+// given): header and index are reserved up front and rewritten once the frame
+// sizes are known.
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/byte_io.h"
+#include "formats/byte_sink.h"
 
 namespace formats {
 
@@ -121,7 +124,8 @@ bool BuildMovieHeaderAndIndex(const MovieFormat& format, std::span<const uint32_
 // zeroed header (zero frames), which every reader refuses.
 class MovieWriter {
 public:
-    MovieWriter() = default;
+    // The file is an in-place sink from opener.
+    explicit MovieWriter(ByteSinkOpener opener) : opener_(std::move(opener)) {}
     ~MovieWriter();
     MovieWriter(const MovieWriter&) = delete;
     MovieWriter& operator=(const MovieWriter&) = delete;
@@ -142,7 +146,8 @@ public:
 private:
     bool Failed(const std::string& reason, std::string* error);
 
-    std::FILE* file_ = nullptr;
+    ByteSinkOpener opener_;
+    std::unique_ptr<ByteSink> sink_;
     uint32_t frameCount_ = 0;
     MovieFormat format_;
     std::vector<uint32_t> frameSizes_;

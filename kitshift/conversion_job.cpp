@@ -1,7 +1,6 @@
 #include "kitshift/conversion_job.h"
 
 #include <algorithm>
-#include <system_error>
 
 #include "common/host_files.h"
 #include "common/mp3_encoder.h"
@@ -11,6 +10,8 @@
 #include "kitshift/crx_decoder.h"
 #include "kitshift/pcm_decoders.h"
 #include "kitshift/voice_archive_reader.h"
+#include "platform/device_path.h"
+#include "platform/host_file_sink.h"
 #include "platform/text_encoding.h"
 
 namespace kitshift {
@@ -58,12 +59,9 @@ std::string ReplaceHostExtension(const std::string& name, const std::string& ext
 // A child of `folder` by name, letter case ignored (the title's own file
 // system ignored it); empty when there is none.
 fs::path FindChildIgnoringCase(const fs::path& folder, const std::string& name) {
-    std::error_code code;
-    if (fs::exists(folder / name, code)) return folder / name;
-    for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
-        if (formats::SjisEqualNoCase(it->path().filename().string(), name)) return it->path();
-    }
-    return {};
+    std::string found;
+    if (!platform::FindHostEntryNoCase(folder.string(), name, &found)) return {};
+    return folder / found;
 }
 
 bool EncodePictureEntry(const SourcePicture& picture, RbpConversion conversion,
@@ -90,7 +88,7 @@ ConversionJob::~ConversionJob() {
     Stop();
     try {
         Resume();
-    } catch (const common::CCtrlFailed&) {
+    } catch (const platform::CCtrlFailed&) {
         // Running already, finished, or never created.
     }
     try {
@@ -139,7 +137,7 @@ int ConversionJob::PackGraphicsArchive() {
     int entryCount = counters.pictures + counters.scripts + 1;
     AddToTotal(entryCount);
 
-    formats::MlzArchiveWriter writer;
+    formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
     fs::path archivePath = settings.outputFolder / kGraphicsArchiveName;
     if (!writer.Create(archivePath, static_cast<uint32_t>(entryCount), &error)) {
         Report(kGraphicsArchiveName, error);
@@ -258,7 +256,7 @@ int ConversionJob::RunVoiceStage() {
     size_t entryCount = index.records.size() + voiceFiles.size();
     AddToTotal(static_cast<int>(entryCount));
 
-    formats::MlzArchiveWriter writer;
+    formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
     if (!writer.Create(settings.outputFolder / kVoiceArchiveName, static_cast<uint32_t>(entryCount),
                        &why)) {
         Report(kVoiceArchiveName, why);

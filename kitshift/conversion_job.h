@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "common/thread_object.h"
 #include "kitshift/rbp_encoders.h"
 #include "kitshift/source_tree.h"
+#include "platform/thread_object.h"
 
 namespace kitshift {
 
@@ -55,7 +55,7 @@ struct JobSummary {
     bool graphicsArchiveWritten = false;
 };
 
-class ConversionJob : public common::ThreadObject {
+class ConversionJob : public platform::ThreadObject {
 public:
     explicit ConversionJob(ConversionSettings settings);
     ~ConversionJob() override;

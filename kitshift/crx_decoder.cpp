@@ -7,6 +7,8 @@
 #include <climits>
 #include <utility>
 
+#include "formats/crx_row_filter.h"
+
 namespace kitshift {
 
 namespace {
@@ -135,30 +137,6 @@ bool DecodeLzScheme(ByteSpan file, uint32_t width, uint32_t height, SourcePictur
     return true;
 }
 
-// Turns the stored bytes of one filtered row back into pixels. The first row
-// has no row above; a row of zeros stands in for it.
-void UnfilterRow(uint8_t filter, const uint8_t* stored, const uint8_t* above, uint64_t rowBytes,
-                 uint8_t* row) {
-    for (uint64_t j = 0; j < rowBytes; ++j) {
-        uint8_t prediction = 0;
-        switch (filter) {
-            case 0:
-                prediction = j >= 3 ? row[j - 3] : 0;
-                break;
-            case 1:
-                prediction = above[j];
-                break;
-            case 2:
-                prediction = j >= 3 ? above[j - 3] : 0;
-                break;
-            default:  // 3
-                prediction = j + 3 < rowBytes ? above[j + 3] : 0;
-                break;
-        }
-        row[j] = static_cast<uint8_t>(stored[j] + prediction);
-    }
-}
-
 // Filter 4: one colour plane after the other, a repeated byte followed by a
 // count of further pixels of the same value. Returns the bytes consumed, or 0
 // when the data ends early.
@@ -258,9 +236,9 @@ bool DecodeZlibScheme(ByteSpan file, uint32_t width, uint32_t height, SourcePict
             uint64_t used = DecodeRunLengthRow(data.subspan(in), width, row);
             if (used == 0) return Fail(error, "pixel data too short");
             in += used;
-        } else if (filter < 4) {
+        } else if (filter < formats::kCrxPredictionFilters) {
             if (!HasRange(data, in, stride)) return Fail(error, "pixel data too short");
-            UnfilterRow(filter, data.data() + in, above, rowBytes, row);
+            formats::CrxUnfilterRow(filter, data.data() + in, above, rowBytes, row);
             in += stride;
         } else {
             return Fail(error, "unknown row filter");

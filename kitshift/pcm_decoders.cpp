@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "common/acm_convert.h"
+#include "formats/wave_file.h"
 
 namespace kitshift {
 
@@ -156,21 +157,15 @@ void DecodeTransformBlock(const uint8_t* block, const int32_t* table, int16_t* s
     }
 }
 
-void AppendWaveHeader(ByteVector* out, const WaveFormat& format, uint32_t dataSize) {
-    uint8_t header[44];
-    std::memcpy(header, "RIFF", 4);
-    formats::StoreLe32(header + 4, 36 + dataSize);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    formats::StoreLe32(header + 16, 16);
-    formats::StoreLe16(header + 20, format.formatTag);
-    formats::StoreLe16(header + 22, format.channels);
-    formats::StoreLe32(header + 24, format.samplesPerSecond);
-    formats::StoreLe32(header + 28, format.averageBytesPerSecond);
-    formats::StoreLe16(header + 32, format.blockAlign);
-    formats::StoreLe16(header + 34, format.bitsPerSample);
-    std::memcpy(header + 36, "data", 4);
-    formats::StoreLe32(header + 40, dataSize);
-    out->insert(out->end(), header, header + sizeof header);
+formats::WaveFormatFields FormatFields(const WaveFormat& format) {
+    formats::WaveFormatFields fields;
+    fields.formatTag = format.formatTag;
+    fields.channels = format.channels;
+    fields.sampleRate = format.samplesPerSecond;
+    fields.bytesPerSecond = format.averageBytesPerSecond;
+    fields.blockAlign = format.blockAlign;
+    fields.bitsPerSample = format.bitsPerSample;
+    return fields;
 }
 
 }  // namespace
@@ -195,9 +190,11 @@ int DecodeDeltaPcm(ByteSpan file, ByteVector* waveImage) {
     format.bitsPerSample = 16;
     format.blockAlign = static_cast<uint16_t>(channels * 2);
     format.averageBytesPerSecond = format.blockAlign * rate;
+    const auto header =
+        formats::WaveHeader(FormatFields(format), static_cast<uint32_t>(2 * sampleCount));
     waveImage->clear();
-    waveImage->reserve(44 + 2 * sampleCount);
-    AppendWaveHeader(waveImage, format, static_cast<uint32_t>(2 * sampleCount));
+    waveImage->reserve(header.size() + 2 * sampleCount);
+    waveImage->assign(header.begin(), header.end());
 
     int32_t accumulator[2] = {0, 0};
     int shift[2] = {0, 0};
@@ -255,57 +252,27 @@ void DecodeTransformPcm(ByteSpan coded, uint32_t byteCount, ByteVector* pcm) {
 }
 
 ByteVector BuildWaveImage(const WaveFormat& format, ByteSpan pcm) {
-    ByteVector image;
-    image.reserve(44 + pcm.size());
-    AppendWaveHeader(&image, format, static_cast<uint32_t>(pcm.size()));
-    image.insert(image.end(), pcm.begin(), pcm.end());
-    return image;
+    return formats::BuildWaveFile(FormatFields(format), pcm);
 }
 
 int PrepareWaveImage(ByteSpan image, PreparedSound* sound) {
-    if (!HasRange(image, 0, 12) || std::memcmp(image.data(), "RIFF", 4) != 0 ||
-        std::memcmp(image.data() + 8, "WAVE", 4) != 0) {
-        return 0;
-    }
-    uint64_t end = std::min<uint64_t>(8ull + ReadLe32(image, 4), image.size());
-    bool haveFormat = false;
-    bool haveData = false;
-    size_t dataOffset = 0;
-    size_t dataSize = 0;
+    formats::WaveInfo wave;
+    if (!formats::ParseWaveFile(image, &wave, formats::WaveChunkEnds::kCutToBytes)) return 0;
     WaveFormat format;
-    uint64_t pos = 12;
-    while (pos + 8 <= end && !(haveFormat && haveData)) {
-        uint32_t size = ReadLe32(image, pos + 4);
-        uint64_t body = pos + 8;
-        // A chunk reaching past the image is cut to what is there.
-        uint64_t available = std::min<uint64_t>(size, end - body);
-        if (!haveFormat && std::memcmp(image.data() + pos, "fmt ", 4) == 0) {
-            if (available < 14) return 0;
-            format.formatTag = ReadLe16(image, body);
-            format.channels = ReadLe16(image, body + 2);
-            format.samplesPerSecond = ReadLe32(image, body + 4);
-            format.averageBytesPerSecond = ReadLe32(image, body + 8);
-            format.blockAlign = ReadLe16(image, body + 12);
-            format.bitsPerSample = available >= 16 ? ReadLe16(image, body + 14) : 0;
-            format.extraSize = 0;
-            if (available >= 18) {
-                size_t extra = std::min<uint64_t>(ReadLe16(image, body + 16), available - 18);
-                sound->formatExtra.assign(image.begin() + body + 18,
-                                          image.begin() + body + 18 + extra);
-            }
-            haveFormat = true;
-        } else if (!haveData && std::memcmp(image.data() + pos, "data", 4) == 0 && size != 0) {
-            dataOffset = body;
-            dataSize = available;
-            haveData = true;
-        }
-        pos = body + size + (size & 1);
-    }
-    if (!haveFormat || !haveData || dataSize == 0) return 0;
+    format.formatTag = wave.formatTag;
+    format.channels = wave.channels;
+    format.samplesPerSecond = wave.sampleRate;
+    format.averageBytesPerSecond = wave.bytesPerSecond;
+    format.blockAlign = wave.blockAlign;
+    format.bitsPerSample = wave.bitsPerSample;
+    format.extraSize = 0;
+    ByteSpan extra = image.subspan(wave.formatExtraOffset, wave.formatExtraSize);
+    sound->formatExtra.assign(extra.begin(), extra.end());
     sound->hasFormat = true;
     sound->needsConversion = format.formatTag != 1 || format.bitsPerSample == 8;
     sound->format = format;
-    sound->pcm.assign(image.begin() + dataOffset, image.begin() + dataOffset + dataSize);
+    ByteSpan data = image.subspan(wave.dataOffset, wave.dataSize);
+    sound->pcm.assign(data.begin(), data.end());
     sound->bitsPerSample = format.bitsPerSample;
     sound->sampleRate = format.samplesPerSecond;
     sound->channels = format.channels;

@@ -5,17 +5,32 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/device_path.h"
 
 namespace platform {
 
 std::unique_ptr<DeviceFile> DeviceFile::OpenForReading(std::string_view devicePath) {
-    std::string host = DeviceToHostPath(devicePath);
-    int descriptor = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return nullptr;
+    return OpenHostFile(DeviceToHostPath(devicePath), nullptr);
+}
+
+std::unique_ptr<DeviceFile> DeviceFile::OpenHostFile(const std::string& hostPath,
+                                                     std::string* why) {
+    int descriptor = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (why != nullptr) *why = std::strerror(errno);
+        return nullptr;
+    }
     struct stat info {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const char* refusal = nullptr;
+    if (::fstat(descriptor, &info) != 0) {
+        refusal = std::strerror(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        refusal = "not a regular file";
+    }
+    if (refusal != nullptr) {
+        if (why != nullptr) *why = refusal;
         ::close(descriptor);
         return nullptr;
     }
@@ -39,8 +54,10 @@ size_t DeviceFile::ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes) {
     return done;
 }
 
-bool DeviceFile::ReadAt(uint64_t offset, std::span<uint8_t> bytes) {
-    return ReadSomeAt(offset, bytes) == bytes.size();
+formats::ByteSourceOpener DeviceFileOpener() {
+    return [](std::string_view devicePath) -> std::unique_ptr<formats::ByteSource> {
+        return DeviceFile::OpenForReading(devicePath);
+    };
 }
 
 bool ReadWholeFile(std::string_view devicePath, std::vector<uint8_t>* bytes, uint64_t maxBytes) {

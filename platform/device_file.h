@@ -1,6 +1,7 @@
 #pragma once
 // Files named by device paths: whole-file reading and a read handle with
-// random access. Thread safety: a DeviceFile is used by one thread at a time.
+// random access, which is also the byte source the formats' archive reader
+// reads through. Thread safety: a DeviceFile is used by one thread at a time.
 
 #include <cstdint>
 #include <memory>
@@ -9,27 +10,32 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/byte_source.h"
+
 namespace platform {
 
-class DeviceFile {
+class DeviceFile final : public formats::ByteSource {
 public:
     // Opens for shared reading; nullptr when the file cannot be opened.
     static std::unique_ptr<DeviceFile> OpenForReading(std::string_view devicePath);
-    ~DeviceFile();
+    // The same for a host path (a tool's command-line argument); on failure
+    // *why, when given, says why in the system's words.
+    static std::unique_ptr<DeviceFile> OpenHostFile(const std::string& hostPath, std::string* why);
+    ~DeviceFile() override;
     DeviceFile(const DeviceFile&) = delete;
     DeviceFile& operator=(const DeviceFile&) = delete;
 
-    uint64_t Size() const { return size_; }
-    // Reads exactly bytes.size() bytes at offset; false on a short read.
-    bool ReadAt(uint64_t offset, std::span<uint8_t> bytes);
-    // Reads up to bytes.size() bytes at offset; returns the count read.
-    size_t ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes);
+    uint64_t Size() const override { return size_; }
+    size_t ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes) override;
 
 private:
     DeviceFile(int descriptor, uint64_t size) : descriptor_(descriptor), size_(size) {}
     int descriptor_;
     uint64_t size_;
 };
+
+// The opener an ArchiveReader is given to read the device's files.
+formats::ByteSourceOpener DeviceFileOpener();
 
 // Reads a whole file into bytes. A missing or unreadable file, or one larger
 // than maxBytes, gives false and an empty result.

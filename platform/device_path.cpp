@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <utility>
 #include <vector>
 
 #include "formats/sjis.h"
@@ -58,6 +59,17 @@ bool FindCaseless(const std::string& folder, const std::string& component, std::
 }
 
 }  // namespace
+
+bool FindHostEntryNoCase(const std::string& hostFolder, std::string_view name, std::string* found) {
+    std::string folder = hostFolder;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    std::string exact(name);
+    if (Exists(folder + exact)) {
+        *found = std::move(exact);
+        return true;
+    }
+    return FindCaseless(folder, exact, found);
+}
 
 bool ComponentEqualNoCase(std::string_view a, std::string_view b) {
     // UTF-8 bytes of non-ASCII characters are all 0x80 or above, so folding

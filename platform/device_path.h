@@ -23,6 +23,12 @@ std::string HostToDevicePath(std::string_view hostPath);
 // relative host path.
 std::string DeviceToHostPath(std::string_view devicePath);
 
+// The entry of a host folder that a name means, by the same rule: the exact
+// name when it exists, else the one entry equal to it without regard to
+// ASCII letter case (the smallest name when several are). False when there
+// is none. For the converters, which walk host folders of copied data.
+bool FindHostEntryNoCase(const std::string& hostFolder, std::string_view name, std::string* found);
+
 // Case-insensitive equality of two host (UTF-8) file-name components: only
 // ASCII letters are folded.
 bool ComponentEqualNoCase(std::string_view a, std::string_view b);

@@ -51,6 +51,11 @@ void* LoadModule(const std::string& name) {
     return ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
+void* LoadModuleAt(const std::string& hostPath) {
+    if (hostPath.empty() || hostPath.front() != '/') return nullptr;
+    return ::dlopen(hostPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 void* ResolveSymbol(void* module, const char* name) {
     if (module == nullptr || name == nullptr) return nullptr;
     return ::dlsym(module, name);

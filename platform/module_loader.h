@@ -13,6 +13,9 @@ std::string ExecutableFolder();
 
 // nullptr when the module cannot be loaded.
 void* LoadModule(const std::string& name);
+// A module at a full host path, loaded from there and nowhere else (a path
+// the user configured); nullptr when it cannot be loaded.
+void* LoadModuleAt(const std::string& hostPath);
 void* ResolveSymbol(void* module, const char* name);
 void FreeModule(void* module);
 

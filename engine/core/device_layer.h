@@ -24,6 +24,7 @@
 #include "engine/sound/sound_mixer.h"
 #include "formats/archive_reader.h"
 #include "platform/backend.h"
+#include "platform/device_file.h"
 #include "platform/glyph_rasterizer.h"
 
 namespace core {
@@ -105,7 +106,7 @@ public:
     gfx::ScreenBuffer screen;
     gfx::FrameComposer composer;
     gfx::DirtyRectList dirty;
-    formats::ArchiveReader archives;
+    formats::ArchiveReader archives{platform::DeviceFileOpener()};
     std::unique_ptr<platform::GlyphRasterizer> glyphs;
     std::unique_ptr<gfx::MessageFont> messageFont;
     // All sound goes through the mixer, which owns the wave device while the

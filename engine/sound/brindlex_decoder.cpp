@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/sound/shared_module.h"
 #include "platform/module_loader.h"
 
 namespace sound {
@@ -19,63 +20,50 @@ struct ModuleFunctions {
     brindlex::DecodeFunction decode = nullptr;
 };
 
-ModuleFunctions gFunctions;
-ModuleUsers gUsers;
-
-std::mutex& Lock() {
-    return ModuleLock(DecoderKind::kBrindlex);
+template <typename Function>
+Function Resolve(void* module, const char* name) {
+    return reinterpret_cast<Function>(platform::ResolveSymbol(module, name));
 }
 
-bool FunctionsReady() {
-    return gFunctions.create != nullptr && gFunctions.destroy != nullptr &&
-           gFunctions.predecode != nullptr && gFunctions.decode != nullptr;
+// A module without every export is refused at load.
+bool ResolveFunctions(void* module, ModuleFunctions* found) {
+    found->getDecVer = Resolve<brindlex::GetDecVerFunction>(module, brindlex::kGetDecVerName);
+    found->create = Resolve<brindlex::CreateFunction>(module, brindlex::kCreateName);
+    found->destroy = Resolve<brindlex::DestroyFunction>(module, brindlex::kDestroyName);
+    found->predecode = Resolve<brindlex::PredecodeFunction>(module, brindlex::kPredecodeName);
+    found->decode = Resolve<brindlex::DecodeFunction>(module, brindlex::kDecodeName);
+    return found->getDecVer != nullptr && found->create != nullptr && found->destroy != nullptr &&
+           found->predecode != nullptr && found->decode != nullptr;
+}
+
+bool StreamCallsReady(const ModuleFunctions& f) {
+    return f.create != nullptr && f.destroy != nullptr && f.predecode != nullptr &&
+           f.decode != nullptr;
+}
+
+SharedModule<ModuleFunctions> gModule(DecoderKind::kBrindlex, kBrindlexModuleName, ResolveFunctions,
+                                      StreamCallsReady);
+
+const ModuleFunctions& Functions() {
+    return gModule.Table();
 }
 
 }  // namespace
 
 int BrindlexDecoder::Load() {
-    if (!ownsModule_) {
-        std::lock_guard<std::mutex> lock(Lock());
-        return FunctionsReady() ? 0 : 1;
-    }
-    if (module_ != nullptr) return 0;
-    void* module = platform::LoadModule(kBrindlexModuleName);
-    if (module == nullptr) return 1;
-    ModuleFunctions found;
-    found.getDecVer = reinterpret_cast<brindlex::GetDecVerFunction>(
-        platform::ResolveSymbol(module, brindlex::kGetDecVerName));
-    found.create = reinterpret_cast<brindlex::CreateFunction>(
-        platform::ResolveSymbol(module, brindlex::kCreateName));
-    found.destroy = reinterpret_cast<brindlex::DestroyFunction>(
-        platform::ResolveSymbol(module, brindlex::kDestroyName));
-    found.predecode = reinterpret_cast<brindlex::PredecodeFunction>(
-        platform::ResolveSymbol(module, brindlex::kPredecodeName));
-    found.decode = reinterpret_cast<brindlex::DecodeFunction>(
-        platform::ResolveSymbol(module, brindlex::kDecodeName));
-    if (found.getDecVer == nullptr || found.create == nullptr || found.destroy == nullptr ||
-        found.predecode == nullptr || found.decode == nullptr) {
-        platform::FreeModule(module);
-        return 1;
-    }
-    std::lock_guard<std::mutex> lock(Lock());
-    gFunctions = found;
-    gUsers.AddHolder();
-    module_ = module;
-    return 0;
+    return gModule.Load(ownsModule_, &module_);
 }
 
 void BrindlexDecoder::Unload() {
     if (module_ == nullptr) return;
     // A stream of this object must not outlive the code that decodes it.
     Close();
-    std::lock_guard<std::mutex> lock(Lock());
-    if (gUsers.ReleaseHolder(module_)) gFunctions = ModuleFunctions{};
-    module_ = nullptr;
+    gModule.Unload(&module_);
 }
 
 int BrindlexDecoder::OpenMemory(const uint8_t* data, uint32_t length) {
     Close();
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     endOfStream_ = false;
     if (data == nullptr) length = 0;
     dataLength_ = LengthWithoutTrailingTag(data, length);
@@ -87,18 +75,18 @@ int BrindlexDecoder::OpenMemory(const uint8_t* data, uint32_t length) {
 
 int BrindlexDecoder::OpenFile(const std::string& devicePath) {
     Close();
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     endOfStream_ = false;
     path_ = devicePath;
     mode_ = kMappedFile;
-    if (!file_.Open(devicePath)) {
+    if (!MapSourceFile(devicePath, &file_)) {
         source_ = nullptr;
         dataLength_ = 0;
         endOfStream_ = true;
         return 1;
     }
     source_ = file_.Data();
-    dataLength_ = file_.Size();
+    dataLength_ = static_cast<uint32_t>(file_.Size());
     return OpenSource();
 }
 
@@ -108,9 +96,9 @@ int BrindlexDecoder::OpenSource() {
     overflowOffset_ = 0;
     overflowCount_ = 0;
     // The module reads a whole header word: a shorter source has no frame.
-    if (FunctionsReady() && dataLength_ >= 4) {
+    if (gModule.Ready() && dataLength_ >= 4) {
         std::memcpy(frame_.data(), source_, 4);
-        handle_ = gFunctions.create(frame_.data());
+        handle_ = Functions().create(frame_.data());
     }
     if (handle_ != nullptr) {
         uint32_t channels = brindlex::ReadHandleField16(handle_, brindlex::kHandleChannelsOffset);
@@ -118,10 +106,10 @@ int BrindlexDecoder::OpenSource() {
         if ((channels == 1 || channels == 2) && rate >= 8000 && rate <= 48000) {
             format_ = PcmFormat(channels, rate);
             bytesPerSecond_ = rate * channels * 2;
-            gUsers.AddStream();
+            gModule.AddStream();
             return 0;
         }
-        gFunctions.destroy(handle_);
+        Functions().destroy(handle_);
         handle_ = nullptr;
     }
     CloseLocked();
@@ -129,7 +117,7 @@ int BrindlexDecoder::OpenSource() {
 }
 
 uint32_t BrindlexDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     if (out == nullptr) return 0;
     if (overflowCount_ >= count) {
         std::memcpy(out, overflow_.data() + overflowOffset_, count);
@@ -141,7 +129,7 @@ uint32_t BrindlexDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
     std::memcpy(out, overflow_.data() + overflowOffset_, sum);
     overflowOffset_ = 0;
     overflowCount_ = 0;
-    if (handle_ == nullptr || !FunctionsReady()) {
+    if (handle_ == nullptr || !gModule.Ready()) {
         endOfStream_ = true;
         return sum;
     }
@@ -149,14 +137,14 @@ uint32_t BrindlexDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
     for (;;) {
         if (inputOffset_ >= dataLength_ || dataLength_ - inputOffset_ < 4) break;
         std::memcpy(frame_.data(), source_ + inputOffset_, 4);
-        if (gFunctions.predecode(handle_, frame_.data()) != 0) break;
+        if (Functions().predecode(handle_, frame_.data()) != 0) break;
         uint32_t length = brindlex::ReadHandleField32(handle_, brindlex::kHandleFrameLengthOffset);
         length = std::min(length, dataLength_ - inputOffset_);
         // Never more than the frame buffer, and never a length that would
         // leave the input where it is.
         if (length < 4 || length > frame_.size()) break;
         std::memcpy(frame_.data(), source_ + inputOffset_, length);
-        int samples = gFunctions.decode(handle_, pcm_.data(), frame_.data(), length);
+        int samples = Functions().decode(handle_, pcm_.data(), frame_.data(), length);
         inputOffset_ += length;
         if (samples <= 0) break;
         uint32_t bytes = std::min(static_cast<uint32_t>(samples) * blockAlign,
@@ -181,7 +169,7 @@ uint32_t BrindlexDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
 }
 
 void BrindlexDecoder::Rewind() {
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     if (handle_ == nullptr) return;
     endOfStream_ = false;
     inputOffset_ = 0;
@@ -199,15 +187,15 @@ uint32_t BrindlexDecoder::EstimateOutputBytes() {
 }
 
 void BrindlexDecoder::Close() {
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     CloseLocked();
 }
 
 void BrindlexDecoder::CloseLocked() {
     if (handle_ != nullptr) {
-        gFunctions.destroy(handle_);
+        Functions().destroy(handle_);
         handle_ = nullptr;
-        if (gUsers.ReleaseStream()) gFunctions = ModuleFunctions{};
+        gModule.ReleaseStream();
     }
     file_.Close();
     source_ = nullptr;

@@ -10,7 +10,7 @@
 
 #include "engine/sound/decoder_binding.h"
 #include "engine/sound/decoder_support.h"
-#include "modules/brindlex/brindlex_abi.h"
+#include "mirelo/module_abi/brindlex_abi.h"
 
 namespace sound {
 
@@ -51,7 +51,7 @@ private:
     const uint8_t* source_ = nullptr;
     uint32_t dataLength_ = 0;
     uint32_t inputOffset_ = 0;
-    MappedFile file_;
+    platform::MappedFile file_;
     std::string path_;
     uint32_t durationMs_ = 0;
     uint32_t bytesPerSecond_ = 0;

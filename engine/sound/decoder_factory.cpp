@@ -1,11 +1,6 @@
 // Making decoder bindings, choosing the module kind, and the source rules
 // both bindings share.
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -14,7 +9,6 @@
 #include "engine/sound/decoder_binding.h"
 #include "engine/sound/decoder_support.h"
 #include "engine/sound/xaudio_decoder.h"
-#include "platform/device_path.h"
 #include "platform/module_loader.h"
 
 namespace sound {
@@ -114,35 +108,13 @@ platform::WaveFormat ZeroFormat() {
     return format;
 }
 
-bool MappedFile::Open(const std::string& devicePath) {
-    Close();
-    std::string host = platform::DeviceToHostPath(devicePath);
-    int descriptor = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return false;
-    struct stat info {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
-        static_cast<uint64_t>(info.st_size) > std::numeric_limits<uint32_t>::max()) {
-        ::close(descriptor);
-        return false;
+bool MapSourceFile(const std::string& devicePath, platform::MappedFile* file) {
+    if (file->Open(devicePath) && file->Size() > 0 &&
+        file->Size() <= std::numeric_limits<uint32_t>::max()) {
+        return true;
     }
-    size_t size = static_cast<size_t>(info.st_size);
-    void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-    if (view == MAP_FAILED) {
-        ::close(descriptor);
-        return false;
-    }
-    descriptor_ = descriptor;
-    data_ = static_cast<const uint8_t*>(view);
-    size_ = static_cast<uint32_t>(size);
-    return true;
-}
-
-void MappedFile::Close() {
-    if (data_ != nullptr) ::munmap(const_cast<uint8_t*>(data_), size_);
-    if (descriptor_ >= 0) ::close(descriptor_);
-    descriptor_ = -1;
-    data_ = nullptr;
-    size_ = 0;
+    file->Close();
+    return false;
 }
 
 std::unique_ptr<DecoderBinding> CreateDecoder(DecoderKind kind) {

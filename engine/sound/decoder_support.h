@@ -1,6 +1,6 @@
 #pragma once
 // Pieces shared by the two decoder bindings: the lock of each module kind,
-// the source rules (trailing tag, read-only mapped files) and the duration
+// the source rules (trailing tag, mapped source files) and the duration
 // arithmetic. Internal to engine/sound.
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/sound/decoder_binding.h"
+#include "platform/mapped_file.h"
 #include "platform/wave_out.h"
 
 namespace sound {
@@ -22,7 +23,8 @@ std::mutex& ModuleLock(DecoderKind kind);
 // the streams open on its functions. A binding that unloads while streams of
 // its kind are still open hands its module reference over, and the last
 // stream to close frees it, so no open stream is ever left without code.
-// Every call is made under the kind's lock.
+// Each kind's SharedModule (shared_module.h) keeps one; every call is made
+// under the kind's lock.
 class ModuleUsers {
 public:
     void AddHolder() { ++holders_; }
@@ -57,24 +59,9 @@ uint32_t EstimateBytes(uint32_t bytesPerSecond, uint32_t durationMs);
 platform::WaveFormat PcmFormat(uint32_t channels, uint32_t sampleRate);
 platform::WaveFormat ZeroFormat();
 
-// A whole file mapped read-only, named by a device path.
-class MappedFile {
-public:
-    MappedFile() = default;
-    ~MappedFile() { Close(); }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    // False for a missing, empty or unmappable file, or one of 4 GiB or more.
-    bool Open(const std::string& devicePath);
-    void Close();
-    const uint8_t* Data() const { return data_; }
-    uint32_t Size() const { return size_; }
-
-private:
-    int descriptor_ = -1;
-    const uint8_t* data_ = nullptr;
-    uint32_t size_ = 0;
-};
+// Maps a whole file named by a device path as a decoder's source: false
+// (and nothing held) for a missing, empty or unmappable file, or one of
+// 4 GiB or more, whose length a binding could not count.
+bool MapSourceFile(const std::string& devicePath, platform::MappedFile* file);
 
 }  // namespace sound

@@ -112,7 +112,8 @@ SoundMixer::SoundMixer(platform::WaveOutDevice& device, TickFunction tick, Sleep
     : device_(device),
       tick_(std::move(tick)),
       sleep_(std::move(sleep)),
-      decoders_(std::move(decoders)) {
+      decoders_(std::move(decoders)),
+      archive_(platform::DeviceFileOpener()) {
     if (decoders_.create) {
         xaudio_ = decoders_.create(DecoderKind::kXaudio);
         brindlex_ = decoders_.create(DecoderKind::kBrindlex);

@@ -1,14 +1,7 @@
 #include "engine/sound/wav_stream_reader.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-
-#include "platform/device_path.h"
 
 namespace sound {
 
@@ -18,32 +11,13 @@ WavStreamReader::~WavStreamReader() {
 
 int WavStreamReader::Open(std::string_view devicePath, Storage storage) {
     Close();
-    std::string hostPath = platform::DeviceToHostPath(devicePath);
-    int descriptor = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return 0;
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
-        return 0;
-    }
-    size_t size = static_cast<size_t>(status.st_size);
-    if (size > 0) {
-        void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-        if (view == MAP_FAILED) {
-            ::close(descriptor);
-            return 0;
-        }
-        mapping_ = view;
-    }
-    // The mapping stays valid without the descriptor.
-    ::close(descriptor);
+    if (!mapped_.Open(devicePath)) return 0;
     path_ = devicePath;
-    size_ = size;
-    data_ = static_cast<const uint8_t*>(mapping_);
-    if (storage == Storage::kCopy && mapping_ != nullptr) {
-        copy_.assign(data_, data_ + size);
-        ::munmap(mapping_, size);
-        mapping_ = nullptr;
+    size_ = mapped_.Size();
+    data_ = mapped_.Data();
+    if (storage == Storage::kCopy && data_ != nullptr) {
+        copy_.assign(data_, data_ + size_);
+        mapped_.Close();
         data_ = copy_.data();
     }
     position_ = 0;
@@ -52,8 +26,7 @@ int WavStreamReader::Open(std::string_view devicePath, Storage storage) {
 }
 
 void WavStreamReader::Close() {
-    if (mapping_ != nullptr) ::munmap(mapping_, size_);
-    mapping_ = nullptr;
+    mapped_.Close();
     copy_.clear();
     copy_.shrink_to_fit();
     data_ = nullptr;

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/mapped_file.h"
+
 namespace sound {
 
 class WavStreamReader {
@@ -42,7 +44,7 @@ public:
 
 private:
     std::string path_;
-    void* mapping_ = nullptr;  // the mapped view, or null
+    platform::MappedFile mapped_;  // empty with kCopy once copied
     std::vector<uint8_t> copy_;
     const uint8_t* data_ = nullptr;
     uint64_t size_ = 0;

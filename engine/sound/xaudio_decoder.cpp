@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/sound/shared_module.h"
 #include "platform/module_loader.h"
 
 namespace sound {
@@ -30,21 +31,13 @@ struct ModuleFunctions {
     xaudio::SeekFunction seekToOffset = nullptr;
 };
 
-ModuleFunctions gFunctions;
-ModuleUsers gUsers;
-
 // Calls that return "no frame this time" in a row before the stream is
 // taken as ended: a module that never delivers must not hang the caller.
 constexpr uint32_t kMaxIdleCalls = 1u << 16;
 
-std::mutex& Lock() {
-    return ModuleLock(DecoderKind::kXaudio);
-}
-
 // The module's exports are not checked at load; a missing one that a
 // stream needs makes the open fail instead of calling through null.
-bool CallsReady() {
-    const ModuleFunctions& f = gFunctions;
+bool StreamCallsReady(const ModuleFunctions& f) {
     return f.decoderNew && f.mpegCodecRegister && f.decoderCodecRegister && f.memoryInputRegister &&
            f.decoderInputRegister && f.inputNew && f.inputDelete && f.decoderDelete &&
            f.inputOpen && f.inputClose && f.setQuality && f.decode && f.seekToPosition;
@@ -59,51 +52,48 @@ Function Resolve(void* module, int index) {
     return reinterpret_cast<Function>(platform::ResolveSymbol(module, xaudio::kExportNames[index]));
 }
 
+bool ResolveFunctions(void* module, ModuleFunctions* found) {
+    found->decoderNew = Resolve<xaudio::DecoderNewFunction>(module, 0);
+    found->mpegCodecRegister = Resolve<xaudio::ModuleRegisterFunction>(module, 1);
+    found->decoderCodecRegister = Resolve<xaudio::DecoderModuleRegisterFunction>(module, 2);
+    found->fileInputRegister = Resolve<xaudio::ModuleRegisterFunction>(module, 3);
+    found->memoryInputRegister = Resolve<xaudio::ModuleRegisterFunction>(module, 4);
+    found->decoderInputRegister = Resolve<xaudio::DecoderModuleRegisterFunction>(module, 5);
+    found->inputNew = Resolve<xaudio::InputNewFunction>(module, 6);
+    found->inputDelete = Resolve<xaudio::DecoderFunction>(module, 7);
+    found->decoderDelete = Resolve<xaudio::DecoderFunction>(module, 8);
+    found->inputOpen = Resolve<xaudio::DecoderFunction>(module, 9);
+    found->inputClose = Resolve<xaudio::DecoderFunction>(module, 10);
+    found->setQuality = Resolve<xaudio::SetQualityFunction>(module, 11);
+    found->decode = Resolve<xaudio::DecodeFunction>(module, 12);
+    found->seekToPosition = Resolve<xaudio::SeekFunction>(module, 13);
+    found->seekToOffset = Resolve<xaudio::SeekFunction>(module, 14);
+    return true;
+}
+
+SharedModule<ModuleFunctions> gModule(DecoderKind::kXaudio, kXaudioModuleName, ResolveFunctions,
+                                      StreamCallsReady);
+
+const ModuleFunctions& Functions() {
+    return gModule.Table();
+}
+
 }  // namespace
 
 int XaudioDecoder::Load() {
-    if (!ownsModule_) {
-        std::lock_guard<std::mutex> lock(Lock());
-        return CallsReady() ? 0 : 1;
-    }
-    if (module_ != nullptr) return 0;
-    void* module = platform::LoadModule(kXaudioModuleName);
-    if (module == nullptr) return 1;
-    ModuleFunctions found;
-    found.decoderNew = Resolve<xaudio::DecoderNewFunction>(module, 0);
-    found.mpegCodecRegister = Resolve<xaudio::ModuleRegisterFunction>(module, 1);
-    found.decoderCodecRegister = Resolve<xaudio::DecoderModuleRegisterFunction>(module, 2);
-    found.fileInputRegister = Resolve<xaudio::ModuleRegisterFunction>(module, 3);
-    found.memoryInputRegister = Resolve<xaudio::ModuleRegisterFunction>(module, 4);
-    found.decoderInputRegister = Resolve<xaudio::DecoderModuleRegisterFunction>(module, 5);
-    found.inputNew = Resolve<xaudio::InputNewFunction>(module, 6);
-    found.inputDelete = Resolve<xaudio::DecoderFunction>(module, 7);
-    found.decoderDelete = Resolve<xaudio::DecoderFunction>(module, 8);
-    found.inputOpen = Resolve<xaudio::DecoderFunction>(module, 9);
-    found.inputClose = Resolve<xaudio::DecoderFunction>(module, 10);
-    found.setQuality = Resolve<xaudio::SetQualityFunction>(module, 11);
-    found.decode = Resolve<xaudio::DecodeFunction>(module, 12);
-    found.seekToPosition = Resolve<xaudio::SeekFunction>(module, 13);
-    found.seekToOffset = Resolve<xaudio::SeekFunction>(module, 14);
-    std::lock_guard<std::mutex> lock(Lock());
-    gFunctions = found;
-    gUsers.AddHolder();
-    module_ = module;
-    return 0;
+    return gModule.Load(ownsModule_, &module_);
 }
 
 void XaudioDecoder::Unload() {
     if (module_ == nullptr) return;
     // A stream of this object must not outlive the code that decodes it.
     Close();
-    std::lock_guard<std::mutex> lock(Lock());
-    if (gUsers.ReleaseHolder(module_)) gFunctions = ModuleFunctions{};
-    module_ = nullptr;
+    gModule.Unload(&module_);
 }
 
 int XaudioDecoder::OpenMemory(const uint8_t* data, uint32_t length) {
     Close();
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     if (data == nullptr) length = 0;
     dataLength_ = LengthWithoutTrailingTag(data, length);
     source_ = data;
@@ -114,26 +104,26 @@ int XaudioDecoder::OpenMemory(const uint8_t* data, uint32_t length) {
 
 int XaudioDecoder::OpenFile(const std::string& devicePath) {
     Close();
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     path_ = devicePath;
-    if (!file_.Open(devicePath)) {
+    if (!MapSourceFile(devicePath, &file_)) {
         CloseLocked();
         return 1;
     }
     source_ = file_.Data();
-    dataLength_ = file_.Size();
+    dataLength_ = static_cast<uint32_t>(file_.Size());
     durationMs_ = dataLength_ >= 4 ? DurationFromFrameHeader(source_, dataLength_) : 0;
     return OpenSource(Setup::kMappedFile);
 }
 
 int XaudioDecoder::OpenSource(Setup setup) {
-    const ModuleFunctions& f = gFunctions;
-    if (!CallsReady() || f.decoderNew(&decoder_) != xaudio::kSuccess || decoder_ == nullptr) {
+    const ModuleFunctions& f = Functions();
+    if (!gModule.Ready() || f.decoderNew(&decoder_) != xaudio::kSuccess || decoder_ == nullptr) {
         decoder_ = nullptr;
         CloseLocked();
         return 1;
     }
-    gUsers.AddStream();
+    gModule.AddStream();
     bytesPerSecond_ = 0;
     opened_ = true;
     overflowOffset_ = 0;
@@ -203,7 +193,7 @@ bool XaudioDecoder::TakeFrame(uint8_t* out, uint32_t* sum) {
 }
 
 uint32_t XaudioDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     if (out == nullptr) return 0;
     if (overflowCount_ >= count) {
         std::memcpy(out, overflow_.data() + overflowOffset_, count);
@@ -215,13 +205,13 @@ uint32_t XaudioDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
     std::memcpy(out, overflow_.data() + overflowOffset_, sum);
     overflowOffset_ = 0;
     overflowCount_ = 0;
-    if (!opened_ || !CallsReady()) {
+    if (!opened_ || !gModule.Ready()) {
         endOfStream_ = true;
         return sum;
     }
     uint32_t idleCalls = 0;
     for (;;) {
-        int result = gFunctions.decode(decoder_, nullptr);
+        int result = Functions().decode(decoder_, nullptr);
         if (result == xaudio::kSuccess) {
             if (!TakeFrame(out, &sum)) break;
             idleCalls = 0;
@@ -237,7 +227,7 @@ uint32_t XaudioDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
     }
     if (loop) {
         endOfStream_ = false;
-        gFunctions.seekToPosition(decoder_, 0);
+        Functions().seekToPosition(decoder_, 0);
     } else {
         endOfStream_ = true;
     }
@@ -245,13 +235,13 @@ uint32_t XaudioDecoder::Decode(uint8_t* out, uint32_t count, bool loop) {
 }
 
 void XaudioDecoder::Rewind() {
-    std::lock_guard<std::mutex> lock(Lock());
-    if (!opened_ || !CallsReady()) return;
+    std::lock_guard<std::mutex> lock(gModule.Lock());
+    if (!opened_ || !gModule.Ready()) return;
     endOfStream_ = false;
     // Bytes held back from before the rewind belong to the old position.
     overflowOffset_ = 0;
     overflowCount_ = 0;
-    gFunctions.seekToPosition(decoder_, 0);
+    Functions().seekToPosition(decoder_, 0);
 }
 
 uint32_t XaudioDecoder::EstimateOutputBytes() {
@@ -259,13 +249,13 @@ uint32_t XaudioDecoder::EstimateOutputBytes() {
 }
 
 void XaudioDecoder::Close() {
-    std::lock_guard<std::mutex> lock(Lock());
+    std::lock_guard<std::mutex> lock(gModule.Lock());
     CloseLocked();
 }
 
 void XaudioDecoder::CloseLocked() {
     // An open stream keeps its module's functions (see ModuleUsers).
-    const ModuleFunctions& f = gFunctions;
+    const ModuleFunctions& f = Functions();
     if (opened_ && decoder_ != nullptr) {
         f.inputClose(decoder_);
         f.inputDelete(decoder_);
@@ -275,7 +265,7 @@ void XaudioDecoder::CloseLocked() {
     if (decoder_ != nullptr) {
         f.decoderDelete(decoder_);
         decoder_ = nullptr;
-        if (gUsers.ReleaseStream()) gFunctions = ModuleFunctions{};
+        gModule.ReleaseStream();
     }
     source_ = nullptr;
     dataLength_ = 0;

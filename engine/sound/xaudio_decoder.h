@@ -10,7 +10,7 @@
 
 #include "engine/sound/decoder_binding.h"
 #include "engine/sound/decoder_support.h"
-#include "modules/xaudio/xaudio_abi.h"
+#include "mirelo/module_abi/xaudio_abi.h"
 
 namespace sound {
 
@@ -54,7 +54,7 @@ private:
     bool opened_ = false;
     const uint8_t* source_ = nullptr;
     uint32_t dataLength_ = 0;
-    MappedFile file_;
+    platform::MappedFile file_;
     std::string path_;
     uint32_t durationMs_ = 0;
     uint32_t bytesPerSecond_ = 0;

@@ -23,8 +23,8 @@
 #include <utility>
 
 #include "common/mp3_encoder.h"
-#include "common/thread_object.h"
 #include "kitshift/title_checks.h"
+#include "platform/thread_object.h"
 
 namespace kitshift {
 namespace {
@@ -236,7 +236,7 @@ void KitshiftDialog::Start() {
     try {
         started->Create();
         started->Resume();
-    } catch (const common::CCtrlFailed& failure) {
+    } catch (const platform::CCtrlFailed& failure) {
         ShowMessage(MessageKind::kWarning, Text(kProgramCaption),
                     QString::fromUtf8(failure.what()));
         return;

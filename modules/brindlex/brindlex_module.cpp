@@ -11,7 +11,7 @@
 #include <mutex>
 #include <new>
 
-#include "modules/brindlex/brindlex_abi.h"
+#include "mirelo/module_abi/brindlex_abi.h"
 
 #define BRINDLEX_EXPORT extern "C" __attribute__((visibility("default")))
 

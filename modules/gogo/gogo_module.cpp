@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "modules/gogo/gogo_abi.h"
+#include "mirelo/module_abi/gogo_abi.h"
 
 #define GOGO_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "modules/xaudio/xaudio_abi.h"
+#include "mirelo/module_abi/xaudio_abi.h"
 
 #define XAUDIO_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,33 +1,29 @@
 #include "platform/headless/headless_wave_out.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
-#include "formats/byte_io.h"
+#include "formats/wave_file.h"
 
 namespace platform {
 
 namespace {
 
-constexpr size_t kWavHeaderBytes = 44;
 // The RIFF size field must hold the data size plus 36; whole frames only.
 constexpr uint32_t kMaxRecordedBytes = (0xFFFFFFFFu - 36) & ~3u;
 
-void StoreWavHeader(uint8_t* header, uint32_t dataBytes) {
-    std::memcpy(header, "RIFF", 4);
-    formats::StoreLe32(header + 4, 36 + dataBytes);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    formats::StoreLe32(header + 16, 16);
-    formats::StoreLe16(header + 20, 1);
-    formats::StoreLe16(header + 22, 2);
-    formats::StoreLe32(header + 24, HeadlessWaveOut::kFramesPerSecond);
-    formats::StoreLe32(header + 28,
-                       HeadlessWaveOut::kFramesPerSecond * HeadlessWaveOut::kBytesPerFrame);
-    formats::StoreLe16(header + 32, HeadlessWaveOut::kBytesPerFrame);
-    formats::StoreLe16(header + 34, 16);
-    std::memcpy(header + 36, "data", 4);
-    formats::StoreLe32(header + 40, dataBytes);
+// What the device plays: 16-bit stereo PCM at its frame rate.
+std::array<uint8_t, formats::kWaveHeaderBytes> RecordingHeader(uint32_t dataBytes) {
+    formats::WaveFormatFields format;
+    format.formatTag = 1;
+    format.channels = 2;
+    format.sampleRate = HeadlessWaveOut::kFramesPerSecond;
+    format.bytesPerSecond = HeadlessWaveOut::kFramesPerSecond * HeadlessWaveOut::kBytesPerFrame;
+    format.blockAlign = HeadlessWaveOut::kBytesPerFrame;
+    format.bitsPerSample = 16;
+    return formats::WaveHeader(format, dataBytes);
 }
 
 }  // namespace
@@ -40,9 +36,8 @@ HeadlessWaveOut::~HeadlessWaveOut() {
 
 bool HeadlessWaveOut::RecordTo(const std::string& path, std::string* error) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    uint8_t header[kWavHeaderBytes];
-    StoreWavHeader(header, 0);
-    if (file == nullptr || std::fwrite(header, 1, sizeof header, file) != sizeof header ||
+    const auto header = RecordingHeader(0);
+    if (file == nullptr || std::fwrite(header.data(), 1, header.size(), file) != header.size() ||
         std::fflush(file) != 0) {
         if (error != nullptr)
             *error = path + ": cannot write the sound recording: " + std::strerror(errno);
@@ -187,10 +182,9 @@ void HeadlessWaveOut::Record(const uint8_t* bytes, uint32_t length) {
 // leaves a playable file with everything up to the last finished buffer.
 void HeadlessWaveOut::UpdateRecordingHeader() {
     if (recording_ == nullptr) return;
-    uint8_t header[kWavHeaderBytes];
-    StoreWavHeader(header, recordedBytes_);
+    const auto header = RecordingHeader(recordedBytes_);
     bool written = std::fseek(recording_, 0, SEEK_SET) == 0 &&
-                   std::fwrite(header, 1, sizeof header, recording_) == sizeof header &&
+                   std::fwrite(header.data(), 1, header.size(), recording_) == header.size() &&
                    std::fseek(recording_, 0, SEEK_END) == 0 && std::fflush(recording_) == 0;
     if (!written) StopRecording(std::strerror(errno));
 }
@@ -199,9 +193,10 @@ void HeadlessWaveOut::StopRecording(const char* reason) {
     std::fprintf(stderr, "mirelo: %s: the sound recording stops: %s\n", recordingPath_.c_str(),
                  reason);
     // What was written so far stays a valid file.
-    uint8_t header[kWavHeaderBytes];
-    StoreWavHeader(header, recordedBytes_);
-    if (std::fseek(recording_, 0, SEEK_SET) == 0) std::fwrite(header, 1, sizeof header, recording_);
+    const auto header = RecordingHeader(recordedBytes_);
+    if (std::fseek(recording_, 0, SEEK_SET) == 0) {
+        std::fwrite(header.data(), 1, header.size(), recording_);
+    }
     std::fclose(recording_);
     recording_ = nullptr;
 }

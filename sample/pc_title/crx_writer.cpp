@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "formats/crx_row_filter.h"
+
 namespace pc_title {
 
 namespace {
@@ -114,28 +116,6 @@ void CompressLz(ByteSpan data, ByteVector& out) {
 
 // --- zlib scheme
 
-void FilterRow(uint8_t filter, const uint8_t* row, const uint8_t* above, size_t rowBytes,
-               uint8_t* stored) {
-    for (size_t j = 0; j < rowBytes; ++j) {
-        uint8_t prediction = 0;
-        switch (filter) {
-            case 0:
-                prediction = j >= 3 ? row[j - 3] : 0;
-                break;
-            case 1:
-                prediction = above[j];
-                break;
-            case 2:
-                prediction = j >= 3 ? above[j - 3] : 0;
-                break;
-            default:
-                prediction = j + 3 < rowBytes ? above[j + 3] : 0;
-                break;
-        }
-        stored[j] = static_cast<uint8_t>(row[j] - prediction);
-    }
-}
-
 // Two equal bytes always start a run for the reader, so every repeat of the
 // previous value must be written as one.
 void RunLengthRow(const uint8_t* row, size_t width, ByteVector& out) {
@@ -215,7 +195,7 @@ bool WriteCrx(const CrxSource& source, const CrxWriteOptions& options, ByteVecto
             continue;
         }
         const uint8_t* above = y == 0 ? zeros.data() : row - rowBytes;
-        FilterRow(filter, row, above, rowBytes, stored.data());
+        formats::CrxFilterRow(filter, row, above, rowBytes, stored.data());
         raw.insert(raw.end(), stored.begin(), stored.end());
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));

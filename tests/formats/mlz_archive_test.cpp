@@ -4,6 +4,7 @@
 
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
+#include "platform/device_file.h"
 #include "platform/device_path.h"
 #include "test_support.h"
 
@@ -33,7 +34,7 @@ protected:
         return platform::HostToDevicePath((dir / name).string());
     }
     testing_support::TempDir dir;
-    formats::ArchiveReader reader;
+    formats::ArchiveReader reader{platform::DeviceFileOpener()};
 };
 
 TEST_F(ArchiveReaderTest, ReadsStoredAndCompressedEntries) {

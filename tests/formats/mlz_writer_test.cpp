@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/host_file_sink.h"
 #include "test_support.h"
 
 namespace {
@@ -25,7 +26,7 @@ TEST(MlzWriterTest, DroppedEntriesShrinkTheDirectory) {
     testing_support::TempDir folder;
     ByteVector first = testing_support::RandomBytes(3000, 1);
     ByteVector second(5000, 'a');
-    MlzArchiveWriter writer;
+    MlzArchiveWriter writer(platform::HostFileSinkOpener());
     std::string error;
     ASSERT_TRUE(writer.Create(folder / "out.mlz", 5, &error)) << error;
     ASSERT_TRUE(writer.AppendData("one.bin", first, MlzMethod::kLzss, &error)) << error;
@@ -64,7 +65,7 @@ TEST(MlzWriterTest, AbandonedOrOverfullWritersKeepOldFilesAndRefuse) {
     testing_support::WriteHostFile(folder / "out.mlz", std::string("old"));
     std::string error;
     {
-        MlzArchiveWriter writer;
+        MlzArchiveWriter writer(platform::HostFileSinkOpener());
         ASSERT_TRUE(writer.Create(folder / "out.mlz", 1, &error));
         ASSERT_TRUE(writer.AppendData("a", ByteVector{1}, MlzMethod::kLzss, &error));
         EXPECT_FALSE(writer.AppendData("b", ByteVector{2}, MlzMethod::kLzss, &error));
@@ -73,7 +74,7 @@ TEST(MlzWriterTest, AbandonedOrOverfullWritersKeepOldFilesAndRefuse) {
     }
     EXPECT_EQ(testing_support::ReadHostFile(folder / "out.mlz"), (ByteVector{'o', 'l', 'd'}));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
-    MlzArchiveWriter writer;
+    MlzArchiveWriter writer(platform::HostFileSinkOpener());
     EXPECT_FALSE(writer.Create(folder / "no" / "such" / "out.mlz", 1, &error));
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host_file_sink.h"
 #include "test_support.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST(MovieContainer, WriterOutputReadsBack) {
     const std::string path = (dir / "clip.mov").string();
     const std::vector<ByteVector> frames = {
         RandomBytes(700, 1), {}, RandomBytes(65536, 2), RandomBytes(3, 3)};
-    formats::MovieWriter writer;
+    formats::MovieWriter writer(platform::HostFileSinkOpener());
     std::string error;
     ASSERT_TRUE(writer.Open(path, 4, kFull, &error)) << error;
     for (const ByteVector& frame : frames) ASSERT_TRUE(writer.AppendFrame(frame, &error)) << error;
@@ -164,7 +165,7 @@ TEST(MovieContainer, WriterRefusesAMovieWhoseHeaderWouldLie) {
     const ByteVector frame = RandomBytes(10, 4);
     std::string error;
 
-    formats::MovieWriter writer;
+    formats::MovieWriter writer(platform::HostFileSinkOpener());
     ASSERT_TRUE(writer.Open(path, 2, kFull, &error));
     ASSERT_TRUE(writer.AppendFrame(frame, &error));
     EXPECT_FALSE(writer.Finish(&error));
@@ -172,13 +173,13 @@ TEST(MovieContainer, WriterRefusesAMovieWhoseHeaderWouldLie) {
     // What is left on disk is not taken for a movie.
     EXPECT_NE(ParseError(testing_support::ReadHostFile(path)), "accepted");
 
-    formats::MovieWriter extra;
+    formats::MovieWriter extra(platform::HostFileSinkOpener());
     ASSERT_TRUE(extra.Open(path, 1, kFull, &error));
     ASSERT_TRUE(extra.AppendFrame(frame, &error));
     EXPECT_FALSE(extra.AppendFrame(frame, &error));
     EXPECT_FALSE(extra.Finish(&error));
 
-    formats::MovieWriter nowhere;
+    formats::MovieWriter nowhere(platform::HostFileSinkOpener());
     EXPECT_FALSE(nowhere.Open((dir / "missing" / "x.mov").string(), 1, kFull, &error));
     EXPECT_FALSE(nowhere.AppendFrame(frame, &error));
 }

@@ -44,6 +44,26 @@ TEST(DevicePath, ShiftJisNamesReachUtf8Files) {
     EXPECT_EQ(bytes.size(), 1u);
 }
 
+// Host folders (the converters' source tree) follow the same rule: the exact
+// name first, else the one entry that differs only in letter case, else the
+// smallest of several.
+TEST(DevicePath, HostFolderEntriesMatchWithoutLetterCase) {
+    testing_support::TempDir dir;
+    testing_support::WriteHostFile(dir / "VOICE.DAT", std::string("a"));
+    testing_support::WriteHostFile(dir / "GameData/voice.dat", std::string("b"));
+    testing_support::WriteHostFile(dir / "GameData/Voice.dat", std::string("c"));
+    std::string found;
+    ASSERT_TRUE(platform::FindHostEntryNoCase(dir.path().string(), "voice.dat", &found));
+    EXPECT_EQ(found, "VOICE.DAT");
+    ASSERT_TRUE(platform::FindHostEntryNoCase((dir / "GameData").string(), "Voice.dat", &found));
+    EXPECT_EQ(found, "Voice.dat");
+    ASSERT_TRUE(platform::FindHostEntryNoCase(dir.path().string() + "/", "gAMEdATA", &found));
+    EXPECT_EQ(found, "GameData");
+    ASSERT_TRUE(platform::FindHostEntryNoCase((dir / "GameData/").string(), "VOICE.DAT", &found));
+    EXPECT_EQ(found, "Voice.dat");
+    EXPECT_FALSE(platform::FindHostEntryNoCase(dir.path().string(), "sound.dat", &found));
+}
+
 TEST(DeviceFile, ReadsAtOffsetsAndReportsShortReads) {
     testing_support::TempDir dir;
     testing_support::WriteHostFile(dir / "f.bin", std::string("0123456789"));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/movie_container.h"
+#include "platform/host_file_sink.h"
 #include "test_support.h"
 
 namespace {
@@ -19,7 +20,7 @@ protected:
     // Writes a 160 x 120 movie at 10 frames per second with the given frames.
     std::string WriteMovie(const std::string& name, const std::vector<ByteVector>& frames) {
         const std::string path = (dir_ / name).string();
-        formats::MovieWriter writer;
+        formats::MovieWriter writer(platform::HostFileSinkOpener());
         std::string error;
         EXPECT_TRUE(
             writer.Open(path, static_cast<uint32_t>(frames.size()), {10, 160, 120}, &error));

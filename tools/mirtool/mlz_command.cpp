@@ -10,6 +10,7 @@
 #include "common/host_files.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
+#include "platform/device_file.h"
 #include "platform/device_path.h"
 #include "platform/text_encoding.h"
 
@@ -85,7 +86,7 @@ bool SafeHostPath(const fs::path& folder, std::string_view name, fs::path* out, 
 int List(const Args& args) {
     if (args.size() != 1) return UsageError("mlz list takes one archive");
     const std::string& archive = args[0];
-    formats::ArchiveReader reader;
+    formats::ArchiveReader reader(platform::DeviceFileOpener());
     const formats::MlzDirectory* directory = reader.OpenDirectory(DevicePathOf(archive));
     if (directory == nullptr) return Fail(archive, reader.LastError());
     std::printf("# %zu entries; index, name, stored size, unpacked size, method, data offset\n",
@@ -103,7 +104,7 @@ int Extract(const Args& args) {
     if (args.size() < 2) return UsageError("mlz extract needs an archive and a folder");
     const std::string& archive = args[0];
     fs::path folder = args[1];
-    formats::ArchiveReader reader;
+    formats::ArchiveReader reader(platform::DeviceFileOpener());
     std::string devicePath = DevicePathOf(archive);
     const formats::MlzDirectory* directory = reader.OpenDirectory(devicePath);
     if (directory == nullptr) return Fail(archive, reader.LastError());

@@ -3,20 +3,20 @@
 // each frame's range, so a hostile or huge file is refused before anything
 // large is read or allocated.
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
 #include "commands.h"
 #include "common/host_files.h"
 #include "formats/movie_container.h"
+#include "platform/device_file.h"
 
 namespace mirtool {
 
@@ -24,29 +24,19 @@ namespace {
 
 class MovieFile {
 public:
-    ~MovieFile() {
-        if (file_) std::fclose(file_);
-    }
-
     bool Open(const std::string& path, std::string* error) {
-        file_ = std::fopen(path.c_str(), "rb");
-        if (!file_) return Error(error);
-        struct stat info;
-        if (fstat(fileno(file_), &info) != 0) return Error(error);
-        if (!S_ISREG(info.st_mode)) {
-            *error = "not a regular file";
-            return false;
-        }
-        fileSize_ = static_cast<uint64_t>(info.st_size);
+        file_ = platform::DeviceFile::OpenHostFile(path, error);
+        if (!file_) return false;
+        const uint64_t fileSize = file_->Size();
 
         formats::ByteVector first;
-        if (!Read(0, std::min<uint64_t>(fileSize_, formats::kMovieFirstReadSize), &first, error))
+        if (!Read(0, std::min<uint64_t>(fileSize, formats::kMovieFirstReadSize), &first, error))
             return false;
         formats::MovieHeader header;
-        if (!formats::ParseMovieHeader(first, fileSize_, &header, error)) return false;
+        if (!formats::ParseMovieHeader(first, fileSize, &header, error)) return false;
         formats::ByteVector headerAndIndex;
         if (!Read(0, formats::MovieIndexBytes(header), &headerAndIndex, error)) return false;
-        return formats::ParseMovieIndex(headerAndIndex, fileSize_, &index_, error);
+        return formats::ParseMovieIndex(headerAndIndex, fileSize, &index_, error);
     }
 
     const formats::MovieIndex& index() const { return index_; }
@@ -57,24 +47,18 @@ public:
     }
 
 private:
-    static bool Error(std::string* error) {
-        *error = std::strerror(errno);
-        return false;
-    }
-
     bool Read(uint64_t offset, uint64_t size, formats::ByteVector* out, std::string* error) {
         out->resize(size);
-        if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) return Error(error);
-        if (std::fread(out->data(), 1, out->size(), file_) != out->size()) {
+        errno = 0;
+        if (!file_->ReadAt(offset, *out)) {
             // The parsers checked every range against the size taken at open.
-            *error = std::ferror(file_) ? std::strerror(errno) : "file shrank while being read";
+            *error = errno != 0 ? std::strerror(errno) : "file shrank while being read";
             return false;
         }
         return true;
     }
 
-    std::FILE* file_ = nullptr;
-    uint64_t fileSize_ = 0;
+    std::unique_ptr<platform::DeviceFile> file_;
     formats::MovieIndex index_;
 };
 

@@ -8,6 +8,7 @@
 #include "engine/gfx/screen_buffer.h"
 #include "formats/mlz_archive.h"
 #include "formats/rbp.h"
+#include "platform/device_file.h"
 #include "platform/device_path.h"
 #include "test_support.h"
 
@@ -55,7 +56,7 @@ protected:
     }
 
     testing_support::TempDir dir;
-    formats::ArchiveReader archives;
+    formats::ArchiveReader archives{platform::DeviceFileOpener()};
     gfx::Image image;
 };
 

@@ -1,8 +1,9 @@
 #pragma once
-// The converters' worker thread: created suspended, started by Resume, its
-// body the derived class's Run. Stop only sets a flag that the body polls;
-// a body that sees it calls CheckStop, which raises CExKilledByCtrl to end the
-// run early. Start and wait failures raise CCtrlFailed.
+// A worker thread for the converters' jobs and the engine's movie reader:
+// created suspended, started by Resume, its body the derived class's Run.
+// Stop only sets a flag that the body polls; a body that sees it calls
+// CheckStop, which raises CExKilledByCtrl to end the run early. Start and
+// wait failures raise CCtrlFailed.
 //
 // Thread safety: Create, Resume and Wait belong to the owning thread; Stop
 // and StopRequested may be called from any thread.
@@ -14,7 +15,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace common {
+namespace platform {
 
 // A thread could not be created, resumed or waited for.
 class CCtrlFailed : public std::runtime_error {
@@ -74,4 +75,4 @@ private:
     std::exception_ptr failure;
 };
 
-}  // namespace common
+}  // namespace platform

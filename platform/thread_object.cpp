@@ -1,8 +1,8 @@
-#include "common/thread_object.h"
+#include "platform/thread_object.h"
 
 #include <system_error>
 
-namespace common {
+namespace platform {
 
 ThreadObject::~ThreadObject() {
     if (!thread.joinable()) return;
@@ -82,4 +82,4 @@ void ThreadObject::Entry() {
     running.store(0, std::memory_order_release);
 }
 
-}  // namespace common
+}  // namespace platform

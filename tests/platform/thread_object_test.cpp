@@ -1,4 +1,4 @@
-#include "common/thread_object.h"
+#include "platform/thread_object.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 
 namespace {
 
-using common::CCtrlFailed;
-using common::ThreadObject;
+using platform::CCtrlFailed;
+using platform::ThreadObject;
 
 class CountingThread : public ThreadObject {
 public:
