@@ -14,7 +14,7 @@
 #include "engine/sound/brindlex_decoder.h"
 #include "engine/sound/mp3_test_data.h"
 #include "engine/sound/xaudio_decoder.h"
-#include "modules/xaudio/xaudio_abi.h"
+#include "mirelo/module_abi/xaudio_abi.h"
 #include "platform/device_path.h"
 #include "platform/module_loader.h"
 #include "test_support.h"
