@@ -153,16 +153,16 @@ using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 class Conversion {
 public:
     explicit Conversion(const WaveFormat& destination)
-        : destinationRate(static_cast<int>(destination.samplesPerSecond)),
-          destinationChannels(destination.channels),
-          destinationFormat(destination.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16),
-          destinationFrameBytes(destination.channels * destination.bitsPerSample / 8) {}
+        : destinationRate_(static_cast<int>(destination.samplesPerSecond)),
+          destinationChannels_(destination.channels),
+          destinationFormat_(destination.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16),
+          destinationFrameBytes_(destination.channels * destination.bitsPerSample / 8) {}
 
     ~Conversion() {
-        swr_free(&resampler);
-        av_packet_free(&packet);
-        av_frame_free(&frame);
-        avcodec_free_context(&decoder);
+        swr_free(&resampler_);
+        av_packet_free(&packet_);
+        av_frame_free(&frame_);
+        avcodec_free_context(&decoder_);
     }
 
     Conversion(const Conversion&) = delete;
@@ -172,43 +172,43 @@ public:
               std::span<const uint8_t> extra) {
         const AVCodec* codec = avcodec_find_decoder(coding.codec);
         if (codec == nullptr) return false;
-        decoder = avcodec_alloc_context3(codec);
-        frame = av_frame_alloc();
-        packet = av_packet_alloc();
-        if (decoder == nullptr || frame == nullptr || packet == nullptr) return false;
-        decoder->sample_rate = static_cast<int>(source.samplesPerSecond);
-        av_channel_layout_default(&decoder->ch_layout, source.channels);
-        decoder->block_align = coding.blockAlign;
-        decoder->bits_per_coded_sample = source.bitsPerSample;
+        decoder_ = avcodec_alloc_context3(codec);
+        frame_ = av_frame_alloc();
+        packet_ = av_packet_alloc();
+        if (decoder_ == nullptr || frame_ == nullptr || packet_ == nullptr) return false;
+        decoder_->sample_rate = static_cast<int>(source.samplesPerSecond);
+        av_channel_layout_default(&decoder_->ch_layout, source.channels);
+        decoder_->block_align = coding.blockAlign;
+        decoder_->bits_per_coded_sample = source.bitsPerSample;
         // The extra bytes are counted by a 16-bit field; more is not a format.
         size_t extraSize = std::min<size_t>(extra.size(), std::numeric_limits<uint16_t>::max());
         if (extraSize > 0) {
-            decoder->extradata =
+            decoder_->extradata =
                 static_cast<uint8_t*>(av_mallocz(extraSize + AV_INPUT_BUFFER_PADDING_SIZE));
-            if (decoder->extradata == nullptr) return false;
-            std::memcpy(decoder->extradata, extra.data(), extraSize);
-            decoder->extradata_size = static_cast<int>(extraSize);
+            if (decoder_->extradata == nullptr) return false;
+            std::memcpy(decoder_->extradata, extra.data(), extraSize);
+            decoder_->extradata_size = static_cast<int>(extraSize);
         }
-        return avcodec_open2(decoder, codec, nullptr) == 0;
+        return avcodec_open2(decoder_, codec, nullptr) == 0;
     }
 
     // Feeds one piece (a block, or a run of PCM frames) and takes out what
     // it decodes. A piece the decoder rejects, such as a damaged block, is
     // left out and decoding goes on with the next one.
     bool DecodePiece(const uint8_t* bytes, uint32_t length) {
-        if (av_new_packet(packet, static_cast<int>(length)) < 0) return false;
-        std::memcpy(packet->data, bytes, length);
-        int sent = avcodec_send_packet(decoder, packet);
-        av_packet_unref(packet);
+        if (av_new_packet(packet_, static_cast<int>(length)) < 0) return false;
+        std::memcpy(packet_->data, bytes, length);
+        int sent = avcodec_send_packet(decoder_, packet_);
+        av_packet_unref(packet_);
         if (sent == AVERROR(ENOMEM)) return false;
         return ReceiveFrames();
     }
 
     // Drains the decoder, then the resampler's filter tail.
     bool Finish() {
-        if (avcodec_send_packet(decoder, nullptr) == AVERROR(ENOMEM)) return false;
+        if (avcodec_send_packet(decoder_, nullptr) == AVERROR(ENOMEM)) return false;
         if (!ReceiveFrames()) return false;
-        if (resampler == nullptr) return true;
+        if (resampler_ == nullptr) return true;
         if (!Drain(nullptr)) return false;
         // The resampler holds back a sound shorter than its filter until it
         // has seen enough samples, and a flush then gives up all or part of
@@ -216,78 +216,78 @@ public:
         // A longer one comes out whole, or one frame short where the
         // resampler's step rounds its last position past the end.
         uint64_t expected = ExpectedFrames();
-        uint64_t frames = written / destinationFrameBytes;
+        uint64_t frames = written_ / destinationFrameBytes_;
         if (frames > 0 && frames + 1 >= expected) return true;
         return ResampleKeptPadded(expected);
     }
 
-    const uint8_t* Output() const { return output.data(); }
-    size_t Written() const { return written; }
+    const uint8_t* Output() const { return output_.data(); }
+    size_t Written() const { return written_; }
 
 private:
     bool ReceiveFrames() {
         while (true) {
-            int received = avcodec_receive_frame(decoder, frame);
+            int received = avcodec_receive_frame(decoder_, frame_);
             if (received == AVERROR(ENOMEM)) return false;
             // Waiting for input, drained, or a block the decoder could not
             // make sense of: nothing more from this piece.
             if (received < 0) return true;
             bool resampled = Resample();
-            av_frame_unref(frame);
+            av_frame_unref(frame_);
             if (!resampled) return false;
         }
     }
 
     bool MakeResampler() {
         AVChannelLayout outLayout;
-        av_channel_layout_default(&outLayout, destinationChannels);
+        av_channel_layout_default(&outLayout, destinationChannels_);
         int made = swr_alloc_set_opts2(
-            &resampler, &outLayout, destinationFormat, destinationRate, &decoder->ch_layout,
-            static_cast<AVSampleFormat>(inputFormat), decoder->sample_rate, 0, nullptr);
+            &resampler_, &outLayout, destinationFormat_, destinationRate_, &decoder_->ch_layout,
+            static_cast<AVSampleFormat>(inputFormat_), decoder_->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&outLayout);
         if (made < 0) return false;
         // The library's own mix would lower a mono source by 3 dB in both
         // stereo channels; the system copies it, and averages stereo to mono.
-        int sourceChannels = decoder->ch_layout.nb_channels;
-        if (sourceChannels == 1 && destinationChannels == 2) {
+        int sourceChannels = decoder_->ch_layout.nb_channels;
+        if (sourceChannels == 1 && destinationChannels_ == 2) {
             const double copy[2] = {1.0, 1.0};
-            if (swr_set_matrix(resampler, copy, 1) < 0) return false;
-        } else if (sourceChannels == 2 && destinationChannels == 1) {
+            if (swr_set_matrix(resampler_, copy, 1) < 0) return false;
+        } else if (sourceChannels == 2 && destinationChannels_ == 1) {
             const double average[2] = {0.5, 0.5};
-            if (swr_set_matrix(resampler, average, 2) < 0) return false;
+            if (swr_set_matrix(resampler_, average, 2) < 0) return false;
         }
-        return swr_init(resampler) == 0;
+        return swr_init(resampler_) == 0;
     }
 
     bool Resample() {
-        if (frame->nb_samples <= 0) return true;
-        if (resampler == nullptr) {
-            inputFormat = frame->format;
+        if (frame_->nb_samples <= 0) return true;
+        if (resampler_ == nullptr) {
+            inputFormat_ = frame_->format;
             if (!MakeResampler()) return false;
         }
         // The PCM and ADPCM decoders keep one sample format for a stream.
-        if (frame->format != inputFormat ||
-            frame->ch_layout.nb_channels != decoder->ch_layout.nb_channels) {
+        if (frame_->format != inputFormat_ ||
+            frame_->ch_layout.nb_channels != decoder_->ch_layout.nb_channels) {
             return false;
         }
-        inputFrames += frame->nb_samples;
-        if (inputFrames <= kKeptFrames) {
-            FramePtr copy(av_frame_clone(frame));
+        inputFrames_ += frame_->nb_samples;
+        if (inputFrames_ <= kKeptFrames) {
+            FramePtr copy(av_frame_clone(frame_));
             if (copy == nullptr) return false;
-            kept.push_back(std::move(copy));
+            kept_.push_back(std::move(copy));
         } else {
-            kept.clear();
+            kept_.clear();
         }
-        return Feed(frame);
+        return Feed(frame_);
     }
 
     bool Feed(const AVFrame* source) {
-        int capacity = swr_get_out_samples(resampler, source->nb_samples);
+        int capacity = swr_get_out_samples(resampler_, source->nb_samples);
         if (capacity < 0) return false;
         uint8_t* out = Reserve(static_cast<uint32_t>(capacity));
         if (out == nullptr) return false;
         int produced =
-            swr_convert(resampler, &out, capacity,
+            swr_convert(resampler_, &out, capacity,
                         const_cast<const uint8_t**>(source->extended_data), source->nb_samples);
         if (produced < 0) return false;
         Commit(static_cast<uint32_t>(produced));
@@ -300,7 +300,7 @@ private:
         while (true) {
             uint8_t* out = Reserve(kFlushFrames);
             if (out == nullptr) return false;
-            int produced = swr_convert(resampler, &out, static_cast<int>(kFlushFrames),
+            int produced = swr_convert(resampler_, &out, static_cast<int>(kFlushFrames),
                                        const_cast<const uint8_t**>(input), 0);
             if (produced < 0) return false;
             Commit(static_cast<uint32_t>(produced));
@@ -311,57 +311,57 @@ private:
     // The source length at the destination rate, a part frame counted whole
     // as the resampler does for a longer sound.
     uint64_t ExpectedFrames() const {
-        uint64_t from = static_cast<uint64_t>(decoder->sample_rate);
-        uint64_t to = static_cast<uint64_t>(destinationRate);
-        return (static_cast<uint64_t>(inputFrames) * to + from - 1) / from;
+        uint64_t from = static_cast<uint64_t>(decoder_->sample_rate);
+        uint64_t to = static_cast<uint64_t>(destinationRate_);
+        return (static_cast<uint64_t>(inputFrames_) * to + from - 1) / from;
     }
 
     // Resamples the kept sound again with silence after it until its scaled
     // length is out, and cuts what the silence adds beyond that.
     bool ResampleKeptPadded(uint64_t expected) {
-        if (kept.empty()) return true;
-        swr_free(&resampler);
-        written = 0;
+        if (kept_.empty()) return true;
+        swr_free(&resampler_);
+        written_ = 0;
         if (!MakeResampler()) return false;
-        for (const FramePtr& piece : kept) {
+        for (const FramePtr& piece : kept_) {
             if (!Feed(piece.get())) return false;
         }
         // Takes no sample from this array: only a null one would flush.
         const uint8_t* const noInput[AV_NUM_DATA_POINTERS] = {};
         for (int padding = 0;
-             written / destinationFrameBytes < expected && padding < kMaxPaddingFrames;
+             written_ / destinationFrameBytes_ < expected && padding < kMaxPaddingFrames;
              padding += kPaddingFrames) {
-            if (swr_inject_silence(resampler, kPaddingFrames) < 0) return false;
+            if (swr_inject_silence(resampler_, kPaddingFrames) < 0) return false;
             if (!Drain(noInput)) return false;
         }
-        written = std::min<uint64_t>(written, expected * destinationFrameBytes);
+        written_ = std::min<uint64_t>(written_, expected * destinationFrameBytes_);
         return true;
     }
 
     // Room for this many destination frames after the bytes written so far;
     // null when the result would no longer fit the 32-bit count.
     uint8_t* Reserve(uint32_t frames) {
-        uint64_t needed = written + uint64_t{frames} * destinationFrameBytes;
+        uint64_t needed = written_ + uint64_t{frames} * destinationFrameBytes_;
         if (needed > std::numeric_limits<uint32_t>::max() - kSpareBytes) return nullptr;
-        if (needed > output.size()) output.resize(std::max<size_t>(needed, output.size() * 2));
-        return output.data() + written;
+        if (needed > output_.size()) output_.resize(std::max<size_t>(needed, output_.size() * 2));
+        return output_.data() + written_;
     }
 
-    void Commit(uint32_t frames) { written += size_t{frames} * destinationFrameBytes; }
+    void Commit(uint32_t frames) { written_ += size_t{frames} * destinationFrameBytes_; }
 
-    const int destinationRate;
-    const int destinationChannels;
-    const AVSampleFormat destinationFormat;
-    const uint32_t destinationFrameBytes;
-    AVCodecContext* decoder = nullptr;
-    AVFrame* frame = nullptr;
-    AVPacket* packet = nullptr;
-    SwrContext* resampler = nullptr;
-    int inputFormat = AV_SAMPLE_FMT_NONE;
-    int64_t inputFrames = 0;
-    std::vector<FramePtr> kept;  // the decoded sound while it is short
-    std::vector<uint8_t> output;
-    size_t written = 0;
+    const int destinationRate_;
+    const int destinationChannels_;
+    const AVSampleFormat destinationFormat_;
+    const uint32_t destinationFrameBytes_;
+    AVCodecContext* decoder_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    SwrContext* resampler_ = nullptr;
+    int inputFormat_ = AV_SAMPLE_FMT_NONE;
+    int64_t inputFrames_ = 0;
+    std::vector<FramePtr> kept_;  // the decoded sound while it is short
+    std::vector<uint8_t> output_;
+    size_t written_ = 0;
 };
 
 }  // namespace

@@ -76,21 +76,21 @@ Function Resolve(void* module, const char* name) {
 }  // namespace
 
 Mp3Encoder::Mp3Encoder(int bitrateIndex, int frequencyIndex, int stereo, uint32_t shortSoundLimit)
-    : bitrateIndex(std::clamp(bitrateIndex, 0, kBitrateCount - 1)),
-      frequencyIndex(std::clamp(frequencyIndex, 0, kFrequencyCount - 1)),
-      stereo(stereo != 0),
-      shortSoundLimit(shortSoundLimit) {
+    : bitrateIndex_(std::clamp(bitrateIndex, 0, kBitrateCount - 1)),
+      frequencyIndex_(std::clamp(frequencyIndex, 0, kFrequencyCount - 1)),
+      stereo_(stereo != 0),
+      shortSoundLimit_(shortSoundLimit) {
     LoadModule();
 }
 
 Mp3Encoder::~Mp3Encoder() {
-    if (module != nullptr) platform::FreeModule(module);
+    if (module_ != nullptr) platform::FreeModule(module_);
     std::lock_guard<std::mutex> lock(encodeLock);
     ReleaseSink();
 }
 
 int Mp3Encoder::LoadModule() {
-    if (module != nullptr) return 0;
+    if (module_ != nullptr) return 0;
     void* loaded = platform::LoadModule(kModuleName);
     if (loaded == nullptr) {
         std::string path;
@@ -102,32 +102,32 @@ int Mp3Encoder::LoadModule() {
     }
     if (loaded == nullptr) return kModuleMissing;
 
-    initializeWork = Resolve<MpgeInitializeWorkFunction>(loaded, "MPGE_initializeWork");
-    setConfigure = Resolve<MpgeSetConfigureFunction>(loaded, "MPGE_setConfigure");
-    getConfigure = Resolve<MpgeGetConfigureFunction>(loaded, "MPGE_getConfigure");
-    detectConfigure = Resolve<MpgeDetectConfigureFunction>(loaded, "MPGE_detectConfigure");
-    processFrame = Resolve<MpgeProcessFrameFunction>(loaded, "MPGE_processFrame");
-    closeCoder = Resolve<MpgeCloseCoderFunction>(loaded, "MPGE_closeCoder");
-    endCoder = Resolve<MpgeEndCoderFunction>(loaded, "MPGE_endCoder");
-    getVersion = Resolve<MpgeGetVersionFunction>(loaded, "MPGE_getVersion");
-    getUnitStates = Resolve<MpgeGetUnitStatesFunction>(loaded, "MPGE_getUnitStates");
+    initializeWork_ = Resolve<MpgeInitializeWorkFunction>(loaded, "MPGE_initializeWork");
+    setConfigure_ = Resolve<MpgeSetConfigureFunction>(loaded, "MPGE_setConfigure");
+    getConfigure_ = Resolve<MpgeGetConfigureFunction>(loaded, "MPGE_getConfigure");
+    detectConfigure_ = Resolve<MpgeDetectConfigureFunction>(loaded, "MPGE_detectConfigure");
+    processFrame_ = Resolve<MpgeProcessFrameFunction>(loaded, "MPGE_processFrame");
+    closeCoder_ = Resolve<MpgeCloseCoderFunction>(loaded, "MPGE_closeCoder");
+    endCoder_ = Resolve<MpgeEndCoderFunction>(loaded, "MPGE_endCoder");
+    getVersion_ = Resolve<MpgeGetVersionFunction>(loaded, "MPGE_getVersion");
+    getUnitStates_ = Resolve<MpgeGetUnitStatesFunction>(loaded, "MPGE_getUnitStates");
     // A module lacking a call that Encode makes is no use: calling through a
     // null entry would crash.
-    if (initializeWork == nullptr || setConfigure == nullptr || detectConfigure == nullptr ||
-        processFrame == nullptr || closeCoder == nullptr || endCoder == nullptr) {
+    if (initializeWork_ == nullptr || setConfigure_ == nullptr || detectConfigure_ == nullptr ||
+        processFrame_ == nullptr || closeCoder_ == nullptr || endCoder_ == nullptr) {
         platform::FreeModule(loaded);
-        initializeWork = nullptr;
-        setConfigure = nullptr;
-        getConfigure = nullptr;
-        detectConfigure = nullptr;
-        processFrame = nullptr;
-        closeCoder = nullptr;
-        endCoder = nullptr;
-        getVersion = nullptr;
-        getUnitStates = nullptr;
+        initializeWork_ = nullptr;
+        setConfigure_ = nullptr;
+        getConfigure_ = nullptr;
+        detectConfigure_ = nullptr;
+        processFrame_ = nullptr;
+        closeCoder_ = nullptr;
+        endCoder_ = nullptr;
+        getVersion_ = nullptr;
+        getUnitStates_ = nullptr;
         return kModuleMissing;
     }
-    module = loaded;
+    module_ = loaded;
     return 0;
 }
 
@@ -141,7 +141,7 @@ std::unique_ptr<uint8_t[]> Mp3Encoder::Encode(const WaveFormat* format, const ui
     stream.readPosition = 0;
     ReleaseSink();
 
-    if (shortSoundLimit > 0 && n <= shortSoundLimit && format != nullptr) {
+    if (shortSoundLimit_ > 0 && n <= shortSoundLimit_ && format != nullptr) {
         std::vector<uint8_t> file =
             ShortPcmFile::Build(*format, std::span<const uint8_t>(pcm, pcm ? n : 0));
         std::unique_ptr<uint8_t[]> result(new uint8_t[file.size()]);
@@ -149,7 +149,7 @@ std::unique_ptr<uint8_t[]> Mp3Encoder::Encode(const WaveFormat* format, const ui
         *size = static_cast<uint32_t>(file.size());
         return result;
     }
-    if (module == nullptr || description == nullptr) return nullptr;
+    if (module_ == nullptr || description == nullptr) return nullptr;
 
     stream.sinkCapacity = n < kSinkSize ? kSinkSize : std::max<size_t>(n / 2, 1);
     stream.sink.reset(new (std::nothrow) uint8_t[stream.sinkCapacity]);
@@ -158,28 +158,28 @@ std::unique_ptr<uint8_t[]> Mp3Encoder::Encode(const WaveFormat* format, const ui
         return nullptr;
     }
 
-    initializeWork();
+    initializeWork_();
     description->read = ReadPcm;
-    setConfigure(gogo::kItemInput, gogo::kUserFunction, description);
-    setConfigure(gogo::kItemOutput, gogo::kUserFunction, reinterpret_cast<void*>(&WriteMp3));
-    setConfigure(gogo::kItemLowPass16k, 1, nullptr);
-    setConfigure(gogo::kItemPsychoacoustic, 0, nullptr);
-    setConfigure(gogo::kItemMmx, 1, nullptr);
-    setConfigure(gogo::kItemEncodeMode, stereo ? gogo::kModeStereo : gogo::kModeMono, nullptr);
-    setConfigure(gogo::kItemBitrate, kBitrates[bitrateIndex], nullptr);
-    setConfigure(gogo::kItemOutputFrequency, kFrequencies[frequencyIndex], nullptr);
-    if (detectConfigure() != 0) {
+    setConfigure_(gogo::kItemInput, gogo::kUserFunction, description);
+    setConfigure_(gogo::kItemOutput, gogo::kUserFunction, reinterpret_cast<void*>(&WriteMp3));
+    setConfigure_(gogo::kItemLowPass16k, 1, nullptr);
+    setConfigure_(gogo::kItemPsychoacoustic, 0, nullptr);
+    setConfigure_(gogo::kItemMmx, 1, nullptr);
+    setConfigure_(gogo::kItemEncodeMode, stereo_ ? gogo::kModeStereo : gogo::kModeMono, nullptr);
+    setConfigure_(gogo::kItemBitrate, kBitrates[bitrateIndex_], nullptr);
+    setConfigure_(gogo::kItemOutputFrequency, kFrequencies[frequencyIndex_], nullptr);
+    if (detectConfigure_() != 0) {
         // The module was set up but never started: release its work area too.
-        endCoder();
+        endCoder_();
         return nullptr;
     }
 
     MpgeResult result;
     do {
-        result = processFrame();
+        result = processFrame_();
     } while (result == 0);
-    closeCoder();
-    endCoder();
+    closeCoder_();
+    endCoder_();
     if (result != gogo::kEnd) {
         ReleaseSink();
         return nullptr;

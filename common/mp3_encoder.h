@@ -50,7 +50,7 @@ public:
 
     // 0 when a module is held (loading it if needed), kModuleMissing if none.
     int LoadModule();
-    int HasModule() const { return module != nullptr; }
+    int HasModule() const { return module_ != nullptr; }
 
     // On entry *size holds the PCM byte count. Returns the MP3 stream (or the
     // ShortPcmFile) with its length in *size, or nullptr on failure. `format`
@@ -60,21 +60,21 @@ public:
                                       PcmDescription* description, uint32_t* size);
 
 private:
-    void* module = nullptr;
-    int bitrateIndex;
-    int frequencyIndex;
-    int stereo;
-    uint32_t shortSoundLimit;
+    void* module_ = nullptr;
+    int bitrateIndex_;
+    int frequencyIndex_;
+    int stereo_;
+    uint32_t shortSoundLimit_;
 
-    MpgeInitializeWorkFunction initializeWork = nullptr;
-    MpgeSetConfigureFunction setConfigure = nullptr;
-    MpgeGetConfigureFunction getConfigure = nullptr;
-    MpgeDetectConfigureFunction detectConfigure = nullptr;
-    MpgeProcessFrameFunction processFrame = nullptr;
-    MpgeCloseCoderFunction closeCoder = nullptr;
-    MpgeEndCoderFunction endCoder = nullptr;
-    MpgeGetVersionFunction getVersion = nullptr;
-    MpgeGetUnitStatesFunction getUnitStates = nullptr;
+    MpgeInitializeWorkFunction initializeWork_ = nullptr;
+    MpgeSetConfigureFunction setConfigure_ = nullptr;
+    MpgeGetConfigureFunction getConfigure_ = nullptr;
+    MpgeDetectConfigureFunction detectConfigure_ = nullptr;
+    MpgeProcessFrameFunction processFrame_ = nullptr;
+    MpgeCloseCoderFunction closeCoder_ = nullptr;
+    MpgeEndCoderFunction endCoder_ = nullptr;
+    MpgeGetVersionFunction getVersion_ = nullptr;
+    MpgeGetUnitStatesFunction getUnitStates_ = nullptr;
 };
 
 }  // namespace common

@@ -16,10 +16,10 @@ int64_t FormatArg::AsInt64() const {
         case Kind::kUnsigned:
             return static_cast<int64_t>(unsigned_);  // keeps the bits: %t reads them back
         case Kind::kReal:
-            if (std::isnan(real_)) return 0;
-            if (real_ <= -0x1p63) return std::numeric_limits<int64_t>::min();
-            if (real_ >= 0x1p63) return std::numeric_limits<int64_t>::max();
-            return static_cast<int64_t>(real_);
+            if (std::isnan(real)) return 0;
+            if (real <= -0x1p63) return std::numeric_limits<int64_t>::min();
+            if (real >= 0x1p63) return std::numeric_limits<int64_t>::max();
+            return static_cast<int64_t>(real);
         case Kind::kText:
             break;
     }
@@ -33,7 +33,7 @@ double FormatArg::AsDouble() const {
         case Kind::kUnsigned:
             return static_cast<double>(unsigned_);
         case Kind::kReal:
-            return real_;
+            return real;
         case Kind::kText:
             break;
     }

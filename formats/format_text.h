@@ -33,7 +33,7 @@ public:
     template <std::unsigned_integral T>
     FormatArg(T value) : kind_(Kind::kUnsigned), unsigned_(value) {}
     template <std::floating_point T>
-    FormatArg(T value) : kind_(Kind::kReal), real_(static_cast<double>(value)) {}
+    FormatArg(T value) : kind_(Kind::kReal), real(static_cast<double>(value)) {}
     FormatArg(const char* text) : kind_(Kind::kText), text_(text != nullptr ? text : "") {}
     FormatArg(std::string_view text) : kind_(Kind::kText), text_(text) {}
     FormatArg(const std::string& text) : kind_(Kind::kText), text_(text) {}
@@ -52,7 +52,7 @@ private:
     union {
         int64_t signed_;
         uint64_t unsigned_;
-        double real_;
+        double real;
     };
     std::string_view text_;
 };

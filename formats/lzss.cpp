@@ -19,8 +19,8 @@ class LzssTree {
 public:
     LzssTree() {
         ring.fill(0);
-        for (int i = kRing + 1; i <= kRing + 256; ++i) right[i] = kNil;
-        for (int i = 0; i < kRing; ++i) parent[i] = kNil;
+        for (int i = kRing + 1; i <= kRing + 256; ++i) right_[i] = kNil;
+        for (int i = 0; i < kRing; ++i) parent_[i] = kNil;
     }
 
     std::array<uint8_t, kRing + kMax - 1> ring{};
@@ -33,23 +33,23 @@ public:
         int cmp = 1;
         const uint8_t* key = &ring[r];
         int p = kRing + 1 + key[0];
-        right[r] = left[r] = kNil;
+        right_[r] = left_[r] = kNil;
         matchLength = 0;
         for (;;) {
             if (cmp >= 0) {
-                if (right[p] != kNil) {
-                    p = right[p];
+                if (right_[p] != kNil) {
+                    p = right_[p];
                 } else {
-                    right[p] = r;
-                    parent[r] = p;
+                    right_[p] = r;
+                    parent_[r] = p;
                     return;
                 }
             } else {
-                if (left[p] != kNil) {
-                    p = left[p];
+                if (left_[p] != kNil) {
+                    p = left_[p];
                 } else {
-                    left[p] = r;
-                    parent[r] = p;
+                    left_[p] = r;
+                    parent_[r] = p;
                     return;
                 }
             }
@@ -65,53 +65,53 @@ public:
             }
         }
         // A full match: the new string replaces the old node.
-        parent[r] = parent[p];
-        left[r] = left[p];
-        right[r] = right[p];
-        parent[left[p]] = r;
-        parent[right[p]] = r;
-        if (right[parent[p]] == p) {
-            right[parent[p]] = r;
+        parent_[r] = parent_[p];
+        left_[r] = left_[p];
+        right_[r] = right_[p];
+        parent_[left_[p]] = r;
+        parent_[right_[p]] = r;
+        if (right_[parent_[p]] == p) {
+            right_[parent_[p]] = r;
         } else {
-            left[parent[p]] = r;
+            left_[parent_[p]] = r;
         }
-        parent[p] = kNil;
+        parent_[p] = kNil;
     }
 
     void Delete(int p) {
-        if (parent[p] == kNil) return;
+        if (parent_[p] == kNil) return;
         int q;
-        if (right[p] == kNil) {
-            q = left[p];
-        } else if (left[p] == kNil) {
-            q = right[p];
+        if (right_[p] == kNil) {
+            q = left_[p];
+        } else if (left_[p] == kNil) {
+            q = right_[p];
         } else {
-            q = left[p];
-            if (right[q] != kNil) {
+            q = left_[p];
+            if (right_[q] != kNil) {
                 do {
-                    q = right[q];
-                } while (right[q] != kNil);
-                right[parent[q]] = left[q];
-                parent[left[q]] = parent[q];
-                left[q] = left[p];
-                parent[left[p]] = q;
+                    q = right_[q];
+                } while (right_[q] != kNil);
+                right_[parent_[q]] = left_[q];
+                parent_[left_[q]] = parent_[q];
+                left_[q] = left_[p];
+                parent_[left_[p]] = q;
             }
-            right[q] = right[p];
-            parent[right[p]] = q;
+            right_[q] = right_[p];
+            parent_[right_[p]] = q;
         }
-        parent[q] = parent[p];
-        if (right[parent[p]] == p) {
-            right[parent[p]] = q;
+        parent_[q] = parent_[p];
+        if (right_[parent_[p]] == p) {
+            right_[parent_[p]] = q;
         } else {
-            left[parent[p]] = q;
+            left_[parent_[p]] = q;
         }
-        parent[p] = kNil;
+        parent_[p] = kNil;
     }
 
 private:
-    std::array<int, kRing + 1> left{};
-    std::array<int, kRing + 257> right{};
-    std::array<int, kRing + 1> parent{};
+    std::array<int, kRing + 1> left_{};
+    std::array<int, kRing + 257> right_{};
+    std::array<int, kRing + 1> parent_{};
 };
 
 }  // namespace

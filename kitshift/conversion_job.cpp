@@ -80,7 +80,7 @@ bool EncodePictureEntry(const SourcePicture& picture, RbpConversion conversion,
 }  // namespace
 
 ConversionJob::ConversionJob(ConversionSettings settings)
-    : settings(std::move(settings)), tree(this->settings.sourceFolder) {}
+    : settings_(std::move(settings)), tree_(this->settings_.sourceFolder) {}
 
 ConversionJob::~ConversionJob() {
     // The body uses this object's members: it must end before they go. A
@@ -99,24 +99,24 @@ ConversionJob::~ConversionJob() {
 }
 
 std::string ConversionJob::CurrentName() const {
-    std::lock_guard<std::mutex> guard(nameLock);
-    return currentName;
+    std::lock_guard<std::mutex> guard(nameLock_);
+    return currentName_;
 }
 
 void ConversionJob::SetCurrentName(const std::string& name) {
-    std::lock_guard<std::mutex> guard(nameLock);
-    currentName = name;
+    std::lock_guard<std::mutex> guard(nameLock_);
+    currentName_ = name;
 }
 
 void ConversionJob::Report(const std::string& file, const std::string& reason) {
-    problems.push_back({file, reason});
+    problems_.push_back({file, reason});
 }
 
 void ConversionJob::Run() {
     struct DoneOnExit {
         std::atomic<bool>& flag;
         ~DoneOnExit() { flag.store(true, std::memory_order_release); }
-    } doneOnExit{done};
+    } doneOnExit{done_};
     PackGraphicsArchive();
     // The sound constant table is built on first use by the decoders; build
     // it here so the first sound does not pay for it.
@@ -126,19 +126,19 @@ void ConversionJob::Run() {
 }
 
 int ConversionJob::PackGraphicsArchive() {
-    if (packed) return 0;
-    packed = true;
-    tree.Clear();
+    if (packed_) return 0;
+    packed_ = true;
+    tree_.Clear();
     std::string error;
-    if (tree.ScanAll(&error) < 0) Report(".", error);
-    for (const std::string& folder : tree.UnlistedFolders()) Report(folder, "cannot list folder");
+    if (tree_.ScanAll(&error) < 0) Report(".", error);
+    for (const std::string& folder : tree_.UnlistedFolders()) Report(folder, "cannot list folder");
 
-    const SourceCounters& counters = tree.Counters();
+    const SourceCounters& counters = tree_.Counters();
     int entryCount = counters.pictures + counters.scripts + 1;
     AddToTotal(entryCount);
 
     formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
-    fs::path archivePath = settings.outputFolder / kGraphicsArchiveName;
+    fs::path archivePath = settings_.outputFolder / kGraphicsArchiveName;
     if (!writer.Create(archivePath, static_cast<uint32_t>(entryCount), &error)) {
         Report(kGraphicsArchiveName, error);
         return -1;
@@ -151,7 +151,7 @@ int ConversionJob::PackGraphicsArchive() {
     }
     Advance();
 
-    for (const SourceFileNode& node : tree.Nodes()) {
+    for (const SourceFileNode& node : tree_.Nodes()) {
         SourceKind kind = ClassifySourceFile(node.fileName);
         if (kind != SourceKind::kPicture && kind != SourceKind::kMap && kind != SourceKind::kScript)
             continue;
@@ -166,7 +166,7 @@ int ConversionJob::PackGraphicsArchive() {
             SourcePicture picture;
             rbp.clear();
             RbpConversion conversion =
-                SelectRbpConversion(settings.pictureLists, settings.titleIndex, node.fileName);
+                SelectRbpConversion(settings_.pictureLists, settings_.titleIndex, node.fileName);
             if (!DecodeCrx(file, &picture, &why)) {
                 Report(shown, "cannot decode picture: " + why);
             } else if (!EncodePictureEntry(picture, conversion, &rbp, &why)) {
@@ -186,15 +186,15 @@ int ConversionJob::PackGraphicsArchive() {
         Report(kGraphicsArchiveName, error);
         return -1;
     }
-    summary.graphicsArchiveWritten = true;
-    summary.graphicsEntries = static_cast<int>(writer.EntryCount());
+    summary_.graphicsArchiveWritten = true;
+    summary_.graphicsEntries = static_cast<int>(writer.EntryCount());
     return 0;
 }
 
 int ConversionJob::RunMusicStage() {
-    AddToTotal(tree.Counters().musicSounds);
+    AddToTotal(tree_.Counters().musicSounds);
     int result = 0;
-    for (const SourceFileNode& node : tree.Nodes()) {
+    for (const SourceFileNode& node : tree_.Nodes()) {
         if (node.voice || ClassifySourceFile(node.fileName) != SourceKind::kSound) continue;
         CheckStop();
         std::string shown = DisplayName(node);
@@ -206,17 +206,17 @@ int ConversionJob::RunMusicStage() {
             Advance();
             continue;
         }
-        common::Mp3Encoder encoder(settings.musicBitrateIndex, settings.musicFrequencyIndex,
-                                   settings.musicStereo);
+        common::Mp3Encoder encoder(settings_.musicBitrateIndex, settings_.musicFrequencyIndex,
+                                   settings_.musicStereo);
         EncodedSound sound;
         if (!ConvertPcmSound(file, SoundStage::kMusic, &encoder, ConvertToPcm16, &sound)) {
             Report(shown, encoder.HasModule() ? "cannot decode or encode sound"
                                               : "encoder module not found");
         } else {
-            fs::path output = settings.outputFolder /
+            fs::path output = settings_.outputFolder /
                               ReplaceHostExtension(node.hostPath.filename().string(), ".mp3");
             if (common::WriteHostFileAtomically(output, {sound.bytes.get(), sound.size}, &why)) {
-                ++summary.musicFiles;
+                ++summary_.musicFiles;
             } else {
                 Report(output.filename().string(), why);
                 result = -1;
@@ -228,9 +228,9 @@ int ConversionJob::RunMusicStage() {
 }
 
 int ConversionJob::RunVoiceStage() {
-    fs::path indexPath = FindChildIgnoringCase(settings.sourceFolder, kVoiceIndexName);
+    fs::path indexPath = FindChildIgnoringCase(settings_.sourceFolder, kVoiceIndexName);
     if (indexPath.empty()) {
-        fs::path gameData = FindChildIgnoringCase(settings.sourceFolder, "GameData");
+        fs::path gameData = FindChildIgnoringCase(settings_.sourceFolder, "GameData");
         if (!gameData.empty()) indexPath = FindChildIgnoringCase(gameData, kVoiceIndexName);
     }
     // Without the index the voices are not converted at all.
@@ -247,7 +247,7 @@ int ConversionJob::RunVoiceStage() {
     for (const std::string& problem : index.problems) Report(kVoiceIndexName, problem);
 
     std::vector<const SourceFileNode*> voiceFiles;
-    for (const SourceFileNode& node : tree.Nodes()) {
+    for (const SourceFileNode& node : tree_.Nodes()) {
         if (node.voice && ClassifySourceFile(node.fileName) == SourceKind::kSound &&
             !formats::SjisEqualNoCase(node.fileName, kExcludedVoiceFile)) {
             voiceFiles.push_back(&node);
@@ -257,8 +257,8 @@ int ConversionJob::RunVoiceStage() {
     AddToTotal(static_cast<int>(entryCount));
 
     formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
-    if (!writer.Create(settings.outputFolder / kVoiceArchiveName, static_cast<uint32_t>(entryCount),
-                       &why)) {
+    if (!writer.Create(settings_.outputFolder / kVoiceArchiveName,
+                       static_cast<uint32_t>(entryCount), &why)) {
         Report(kVoiceArchiveName, why);
         return -1;
     }
@@ -266,7 +266,8 @@ int ConversionJob::RunVoiceStage() {
     // entry and the ones after it stay where they were.
     auto appendSound = [&](formats::ByteSpan data, SoundStage stage, const std::string& name,
                            const std::string& shown) {
-        common::Mp3Encoder encoder(settings.voiceBitrateIndex, settings.voiceFrequencyIndex, 1, 0);
+        common::Mp3Encoder encoder(settings_.voiceBitrateIndex, settings_.voiceFrequencyIndex, 1,
+                                   0);
         EncodedSound sound;
         std::string error;
         if (!ConvertPcmSound(data, stage, &encoder, ConvertToPcm16, &sound)) {
@@ -278,7 +279,7 @@ int ConversionJob::RunVoiceStage() {
         } else {
             Report(shown, error);
         }
-        ++summary.emptyVoiceEntries;
+        ++summary_.emptyVoiceEntries;
         writer.AppendEmpty(&error);
     };
 
@@ -287,7 +288,7 @@ int ConversionJob::RunVoiceStage() {
         std::string shown = std::string(kVoiceIndexName) + ": " + ToUtf8(record.name);
         SetCurrentName(ToUtf8(record.name));
         if (!HasExtension(record.name, ".pcm") || !record.valid) {
-            ++summary.emptyVoiceEntries;
+            ++summary_.emptyVoiceEntries;
             writer.AppendEmpty(&why);
         } else {
             appendSound(VoiceRecordData(indexFile, record), SoundStage::kVoiceRecord,
@@ -302,7 +303,7 @@ int ConversionJob::RunVoiceStage() {
         formats::ByteVector file;
         if (!common::ReadHostFile(node->hostPath, &file, &why)) {
             Report(shown, why);
-            ++summary.emptyVoiceEntries;
+            ++summary_.emptyVoiceEntries;
             writer.AppendEmpty(&why);
         } else {
             appendSound(file, SoundStage::kVoiceFile,
@@ -316,8 +317,8 @@ int ConversionJob::RunVoiceStage() {
         Report(kVoiceArchiveName, why);
         return -1;
     }
-    summary.voiceArchiveWritten = true;
-    summary.voiceEntries = static_cast<int>(writer.EntryCount());
+    summary_.voiceArchiveWritten = true;
+    summary_.voiceEntries = static_cast<int>(writer.EntryCount());
     return 0;
 }
 

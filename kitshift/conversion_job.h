@@ -65,17 +65,17 @@ public:
     void Run() override;
 
     // Progress, readable from any thread.
-    int EntriesDone() const { return entriesDone.load(std::memory_order_relaxed); }
-    int EntriesTotal() const { return entriesTotal.load(std::memory_order_relaxed); }
+    int EntriesDone() const { return entriesDone_.load(std::memory_order_relaxed); }
+    int EntriesTotal() const { return entriesTotal_.load(std::memory_order_relaxed); }
     // The file being converted (UTF-8), empty before the first.
     std::string CurrentName() const;
-    bool IsDone() const { return done.load(std::memory_order_acquire); }
+    bool IsDone() const { return done_.load(std::memory_order_acquire); }
 
     // Once IsDone.
-    const std::vector<JobProblem>& Problems() const { return problems; }
-    const JobSummary& Summary() const { return summary; }
-    const ConversionSettings& Settings() const { return settings; }
-    const SourceTree& Tree() const { return tree; }
+    const std::vector<JobProblem>& Problems() const { return problems_; }
+    const JobSummary& Summary() const { return summary_; }
+    const ConversionSettings& Settings() const { return settings_; }
+    const SourceTree& Tree() const { return tree_; }
 
     // The stages, in the order Run calls them; public so that tests can run
     // one at a time on the calling thread. Each returns 0, or -1 when its
@@ -87,20 +87,20 @@ public:
 private:
     void Report(const std::string& file, const std::string& reason);
     void SetCurrentName(const std::string& name);
-    void AddToTotal(int count) { entriesTotal.fetch_add(count, std::memory_order_relaxed); }
-    void Advance() { entriesDone.fetch_add(1, std::memory_order_relaxed); }
+    void AddToTotal(int count) { entriesTotal_.fetch_add(count, std::memory_order_relaxed); }
+    void Advance() { entriesDone_.fetch_add(1, std::memory_order_relaxed); }
 
-    ConversionSettings settings;
-    SourceTree tree;
-    bool packed = false;
-    std::vector<JobProblem> problems;
-    JobSummary summary;
+    ConversionSettings settings_;
+    SourceTree tree_;
+    bool packed_ = false;
+    std::vector<JobProblem> problems_;
+    JobSummary summary_;
 
-    std::atomic<int> entriesDone{0};
-    std::atomic<int> entriesTotal{0};
-    std::atomic<bool> done{false};
-    mutable std::mutex nameLock;
-    std::string currentName;
+    std::atomic<int> entriesDone_{0};
+    std::atomic<int> entriesTotal_{0};
+    std::atomic<bool> done_{false};
+    mutable std::mutex nameLock_;
+    std::string currentName_;
 };
 
 }  // namespace kitshift

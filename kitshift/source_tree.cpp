@@ -44,9 +44,9 @@ SourceKind ClassifySourceFile(const std::string& sjisFileName) {
 }
 
 void SourceTree::Clear() {
-    nodes.clear();
-    counters = SourceCounters{};
-    unlisted.clear();
+    nodes_.clear();
+    counters_ = SourceCounters{};
+    unlisted_.clear();
 }
 
 int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
@@ -59,7 +59,7 @@ int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
     };
     std::vector<Item> items;
     std::error_code code;
-    std::filesystem::path folder = relativeHostFolder.empty() ? root : root / relativeHostFolder;
+    std::filesystem::path folder = relativeHostFolder.empty() ? root_ : root_ / relativeHostFolder;
     std::filesystem::directory_iterator it(folder, code);
     if (code) {
         if (error) *error = folder.string() + ": " + code.message();
@@ -95,23 +95,23 @@ int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
             node.relativeFolder = relativeFolder;
             node.destinationFolder = destinationFolder;
             node.fileName = name;
-            node.hostPath = root / hostRelative;
+            node.hostPath = root_ / hostRelative;
             node.voice = voice;
             switch (ClassifySourceFile(name)) {
                 case SourceKind::kPicture:
                 case SourceKind::kMap:
-                    ++counters.pictures;
+                    ++counters_.pictures;
                     break;
                 case SourceKind::kScript:
-                    ++counters.scripts;
+                    ++counters_.scripts;
                     break;
                 case SourceKind::kSound:
-                    ++(voice ? counters.voiceSounds : counters.musicSounds);
+                    ++(voice ? counters_.voiceSounds : counters_.musicSounds);
                     break;
                 case SourceKind::kOther:
                     break;
             }
-            nodes.push_back(std::move(node));
+            nodes_.push_back(std::move(node));
             ++found;
             continue;
         }
@@ -126,7 +126,7 @@ int SourceTree::Scan(const std::filesystem::path& relativeHostFolder,
         }
         // A subfolder that cannot be listed is left out; the walk goes on.
         if (count > 0) found += count;
-        if (count < 0 && error) unlisted.push_back(*error);
+        if (count < 0 && error) unlisted_.push_back(*error);
     }
     return found;
 }

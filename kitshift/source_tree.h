@@ -44,7 +44,7 @@ enum class Subtree { kOrdinary, kVoice };
 
 class SourceTree {
 public:
-    explicit SourceTree(std::filesystem::path root = {}) : root(std::move(root)) {}
+    explicit SourceTree(std::filesystem::path root = {}) : root_(std::move(root)) {}
 
     // Walks the folder below the root named by relativeHostFolder (empty for
     // the root itself; relativeFolder is the same path in Shift-JIS with '\'
@@ -60,17 +60,17 @@ public:
 
     void Clear();
 
-    const std::vector<SourceFileNode>& Nodes() const { return nodes; }
-    const SourceCounters& Counters() const { return counters; }
-    const std::filesystem::path& Root() const { return root; }
+    const std::vector<SourceFileNode>& Nodes() const { return nodes_; }
+    const SourceCounters& Counters() const { return counters_; }
+    const std::filesystem::path& Root() const { return root_; }
     // Subfolders that could not be listed, with the reason (UTF-8).
-    const std::vector<std::string>& UnlistedFolders() const { return unlisted; }
+    const std::vector<std::string>& UnlistedFolders() const { return unlisted_; }
 
 private:
-    std::filesystem::path root;
-    std::vector<SourceFileNode> nodes;
-    SourceCounters counters;
-    std::vector<std::string> unlisted;
+    std::filesystem::path root_;
+    std::vector<SourceFileNode> nodes_;
+    SourceCounters counters_;
+    std::vector<std::string> unlisted_;
 };
 
 }  // namespace kitshift

@@ -5,38 +5,38 @@
 namespace platform {
 
 ThreadObject::~ThreadObject() {
-    if (!thread.joinable()) return;
+    if (!thread_.joinable()) return;
     Stop();
     {
-        std::lock_guard<std::mutex> guard(lock);
-        resumeGiven = true;
+        std::lock_guard<std::mutex> guard(lock_);
+        resumeGiven_ = true;
     }
-    resumed.notify_one();
-    if (thread.get_id() == std::this_thread::get_id()) {
-        thread.detach();
+    resumed_.notify_one();
+    if (thread_.get_id() == std::this_thread::get_id()) {
+        thread_.detach();
     } else {
-        thread.join();
+        thread_.join();
     }
 }
 
 void ThreadObject::Create() {
-    if (thread.joinable()) throw CCtrlFailed("thread already created");
-    resumeGiven = false;
-    stopRequested.store(false, std::memory_order_release);
-    killed.store(0, std::memory_order_release);
-    failure = nullptr;
+    if (thread_.joinable()) throw CCtrlFailed("thread already created");
+    resumeGiven_ = false;
+    stopRequested_.store(false, std::memory_order_release);
+    killed_.store(0, std::memory_order_release);
+    failure_ = nullptr;
     try {
-        thread = std::thread(&ThreadObject::Entry, this);
+        thread_ = std::thread(&ThreadObject::Entry, this);
     } catch (const std::system_error&) {
         throw CCtrlFailed("thread creation failed");
     }
 }
 
 void ThreadObject::Resume() {
-    std::lock_guard<std::mutex> guard(lock);
-    if (!thread.joinable() || resumeGiven) throw CCtrlFailed("no suspended thread");
-    resumeGiven = true;
-    resumed.notify_one();
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!thread_.joinable() || resumeGiven_) throw CCtrlFailed("no suspended thread");
+    resumeGiven_ = true;
+    resumed_.notify_one();
 }
 
 void ThreadObject::CheckStop() const {
@@ -44,42 +44,42 @@ void ThreadObject::CheckStop() const {
 }
 
 void ThreadObject::Wait() {
-    if (!thread.joinable()) throw CCtrlFailed("no thread to wait for");
-    if (thread.get_id() == std::this_thread::get_id()) {
+    if (!thread_.joinable()) throw CCtrlFailed("no thread to wait for");
+    if (thread_.get_id() == std::this_thread::get_id()) {
         throw CCtrlFailed("a thread cannot wait for itself");
     }
     try {
-        thread.join();
+        thread_.join();
     } catch (const std::system_error&) {
         throw CCtrlFailed("waiting for the thread failed");
     }
-    if (failure) {
-        std::exception_ptr pending = failure;
-        failure = nullptr;
+    if (failure_) {
+        std::exception_ptr pending = failure_;
+        failure_ = nullptr;
         std::rethrow_exception(pending);
     }
 }
 
 void ThreadObject::Entry() {
     {
-        std::unique_lock<std::mutex> guard(lock);
-        resumed.wait(guard, [this] { return resumeGiven; });
+        std::unique_lock<std::mutex> guard(lock_);
+        resumed_.wait(guard, [this] { return resumeGiven_; });
     }
     // Stopped while still suspended: the body never runs.
     if (StopRequested()) {
-        killed.store(1, std::memory_order_release);
+        killed_.store(1, std::memory_order_release);
         return;
     }
-    running.store(1, std::memory_order_release);
+    running_.store(1, std::memory_order_release);
     try {
         Run();
     } catch (const CExKilledByCtrl&) {
-        killed.store(1, std::memory_order_release);
+        killed_.store(1, std::memory_order_release);
     } catch (...) {
         // An exception may not leave a thread; the owner sees it at Wait.
-        failure = std::current_exception();
+        failure_ = std::current_exception();
     }
-    running.store(0, std::memory_order_release);
+    running_.store(0, std::memory_order_release);
 }
 
 }  // namespace platform

@@ -47,8 +47,8 @@ public:
     void Create();
     // Raises CCtrlFailed without a suspended thread.
     void Resume();
-    void Stop() { stopRequested.store(true, std::memory_order_release); }
-    bool StopRequested() const { return stopRequested.load(std::memory_order_acquire); }
+    void Stop() { stopRequested_.store(true, std::memory_order_release); }
+    bool StopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
     // For the body: raises CExKilledByCtrl once Stop was called.
     void CheckStop() const;
     // Waits for the thread and releases it. Raises CCtrlFailed without a
@@ -58,21 +58,21 @@ public:
 
     // 1 when the last run ended by CExKilledByCtrl (or was stopped before it
     // began), else 0.
-    int WasKilled() const { return killed.load(std::memory_order_acquire); }
+    int WasKilled() const { return killed_.load(std::memory_order_acquire); }
     // 1 while a run has begun and not yet ended.
-    int IsRunning() const { return running.load(std::memory_order_acquire); }
+    int IsRunning() const { return running_.load(std::memory_order_acquire); }
 
 private:
     void Entry();
 
-    std::thread thread;
-    std::mutex lock;
-    std::condition_variable resumed;
-    bool resumeGiven = false;
-    std::atomic<bool> stopRequested{false};
-    std::atomic<int> killed{0};
-    std::atomic<int> running{0};
-    std::exception_ptr failure;
+    std::thread thread_;
+    std::mutex lock_;
+    std::condition_variable resumed_;
+    bool resumeGiven_ = false;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<int> killed_{0};
+    std::atomic<int> running_{0};
+    std::exception_ptr failure_;
 };
 
 }  // namespace platform

@@ -36,22 +36,22 @@ HeadlessEngine::HeadlessEngine(const std::string& hostFolder, bool withGlyphs) {
     options.programFolder = hostFolder;
     options.untilMs = 1000000;
     std::string error;
-    backend = platform::CreateHeadlessBackend(options, &error);
-    EXPECT_TRUE(backend.window) << error;
-    platform::SetGxDevice(backend.display.get());
+    backend_ = platform::CreateHeadlessBackend(options, &error);
+    EXPECT_TRUE(backend_.window) << error;
+    platform::SetGxDevice(backend_.display.get());
     EXPECT_EQ(platform::GXOpenDisplay(1, platform::kGxFullScreen), 1);
     std::unique_ptr<platform::GlyphRasterizer> glyphs;
     if (withGlyphs) {
         glyphs = platform::GlyphRasterizer::Create(&error);
         EXPECT_NE(glyphs, nullptr) << error;
     }
-    engine = std::make_unique<core::Engine>(backend, std::move(glyphs),
-                                            platform::HostToDevicePath(hostFolder));
-    engine->flow.gameState = core::kStateTitle;
+    engine_ = std::make_unique<core::Engine>(backend_, std::move(glyphs),
+                                             platform::HostToDevicePath(hostFolder));
+    engine_->flow.gameState = core::kStateTitle;
 }
 
 HeadlessEngine::~HeadlessEngine() {
-    engine.reset();
+    engine_.reset();
     platform::GXCloseDisplay();
     platform::SetGxDevice(nullptr);
 }

@@ -32,14 +32,14 @@ public:
     HeadlessEngine(const HeadlessEngine&) = delete;
     HeadlessEngine& operator=(const HeadlessEngine&) = delete;
 
-    core::Engine& operator*() { return *engine; }
-    core::Engine* operator->() { return engine.get(); }
+    core::Engine& operator*() { return *engine_; }
+    core::Engine* operator->() { return engine_.get(); }
     // Destroys the engine before the backend (tests that must end it early).
-    void Reset() { engine.reset(); }
+    void Reset() { engine_.reset(); }
 
 private:
-    platform::Backend backend;
-    std::unique_ptr<core::Engine> engine;
+    platform::Backend backend_;
+    std::unique_ptr<core::Engine> engine_;
 };
 
 }  // namespace engine_test

@@ -61,10 +61,10 @@ std::string MireloCommand() {
     return std::string("'") + MIRELO_PATH + "'";
 }
 
-EnvironmentVariable::EnvironmentVariable(const char* name, const char* value) : name(name) {
+EnvironmentVariable::EnvironmentVariable(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) {
-        hadValue = true;
-        saved = old;
+        hadValue_ = true;
+        saved_ = old;
     }
     if (value) {
         setenv(name, value, 1);
@@ -74,10 +74,10 @@ EnvironmentVariable::EnvironmentVariable(const char* name, const char* value) : 
 }
 
 EnvironmentVariable::~EnvironmentVariable() {
-    if (hadValue) {
-        setenv(name, saved.c_str(), 1);
+    if (hadValue_) {
+        setenv(name_, saved_.c_str(), 1);
     } else {
-        unsetenv(name);
+        unsetenv(name_);
     }
 }
 

@@ -52,9 +52,9 @@ public:
     EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
 
 private:
-    const char* name;
-    bool hadValue = false;
-    std::string saved;
+    const char* name_;
+    bool hadValue_ = false;
+    std::string saved_;
 };
 
 // Deterministic pseudo-random bytes for round-trip tests.

@@ -38,72 +38,72 @@ int PlateAt(int count, int32_t x, int32_t y) {
 }  // namespace
 
 void ChoicePlates::ShowHighlight() {
-    if (selection >= 0 && selection < count) {
-        game.slots.CreateSprite(kHighlightSprite, kPlateImage, 96, 256, kPlateWidth, kPlateHeight,
-                                kPlateX, kPlateY + kPlateStep * selection, 0, 0, 7);
+    if (selection_ >= 0 && selection_ < count_) {
+        game_.slots.CreateSprite(kHighlightSprite, kPlateImage, 96, 256, kPlateWidth, kPlateHeight,
+                                 kPlateX, kPlateY + kPlateStep * selection_, 0, 0, 7);
     } else {
-        game.slots.DeleteSprite(kHighlightSprite);
+        game_.slots.DeleteSprite(kHighlightSprite);
     }
 }
 
 int ChoicePlates::Run(const std::vector<std::string>& captions, bool firstRun) {
     if (firstRun) {
         Remove();
-        count = std::min(static_cast<int>(captions.size()), kMaxPlates);
-        game.slots.CreateBlank(kCaptionImage, 800, 256);
-        gfx::Image* canvas = game.slots.ImageAt(kCaptionImage);
-        for (int i = 0; i < count; ++i) {
-            if (canvas != nullptr && game.glyphs) {
+        count_ = std::min(static_cast<int>(captions.size()), kMaxPlates);
+        game_.slots.CreateBlank(kCaptionImage, 800, 256);
+        gfx::Image* canvas = game_.slots.ImageAt(kCaptionImage);
+        for (int i = 0; i < count_; ++i) {
+            if (canvas != nullptr && game_.glyphs) {
                 canvas->DrawText(captions[i], kCaptionSize, 0, kCaptionSize * i, kCaptionColour,
-                                 *game.glyphs);
+                                 *game_.glyphs);
             }
-            game.slots.CreateSprite(kFirstSprite + 2 * i, kPlateImage, 96, 216, kPlateWidth,
-                                    kPlateHeight, kPlateX, kPlateY + kPlateStep * i, 0, 0, 9);
+            game_.slots.CreateSprite(kFirstSprite + 2 * i, kPlateImage, 96, 216, kPlateWidth,
+                                     kPlateHeight, kPlateX, kPlateY + kPlateStep * i, 0, 0, 9);
             // The caption row, as wide as the plate leaves room for.
-            game.slots.CreateSprite(kFirstSprite + 2 * i + 1, kCaptionImage, 0, kCaptionSize * i,
-                                    kPlateWidth - 32, kCaptionSize, kPlateX + 32,
-                                    kPlateY + 4 + kPlateStep * i, 0, 0, 8);
+            game_.slots.CreateSprite(kFirstSprite + 2 * i + 1, kCaptionImage, 0, kCaptionSize * i,
+                                     kPlateWidth - 32, kCaptionSize, kPlateX + 32,
+                                     kPlateY + 4 + kPlateStep * i, 0, 0, 8);
         }
-        selection = kNone;
-        built = true;
+        selection_ = kNone;
+        built_ = true;
         return -1;
     }
-    if (!built || count == 0) return -1;
+    if (!built_ || count_ == 0) return -1;
 
-    core::InputState& input = game.input;
-    int chosen = selection;
+    core::InputState& input = game_.input;
+    int chosen = selection_;
     if (input.up == 1) {
         input.up = 0;
-        chosen = (chosen == kNone || chosen <= 0) ? count - 1 : chosen - 1;
+        chosen = (chosen == kNone || chosen <= 0) ? count_ - 1 : chosen - 1;
     } else if (input.down == 1) {
         input.down = 0;
-        chosen = (chosen == kNone || chosen >= count - 1) ? 0 : chosen + 1;
+        chosen = (chosen == kNone || chosen >= count_ - 1) ? 0 : chosen + 1;
     }
-    if (input.tap) chosen = PlateAt(count, input.stylusX, input.stylusY);
-    if (chosen != selection) {
-        selection = chosen;
+    if (input.tap) chosen = PlateAt(count_, input.stylusX, input.stylusY);
+    if (chosen != selection_) {
+        selection_ = chosen;
         ShowHighlight();
     }
-    if (!ConfirmLatched(game)) return -1;
-    ClearConfirm(game);
-    if (selection < 0 || selection >= count) return -1;
-    const int confirmed = selection;
+    if (!ConfirmLatched(game_)) return -1;
+    ClearConfirm(game_);
+    if (selection_ < 0 || selection_ >= count_) return -1;
+    const int confirmed = selection_;
     Remove();
-    game.composition.MarkScreenDirty();
+    game_.composition.MarkScreenDirty();
     return confirmed;
 }
 
 void ChoicePlates::Remove() {
-    if (!built) return;
-    for (int i = 0; i < count; ++i) {
-        game.slots.DeleteSprite(kFirstSprite + 2 * i);
-        game.slots.DeleteSprite(kFirstSprite + 2 * i + 1);
+    if (!built_) return;
+    for (int i = 0; i < count_; ++i) {
+        game_.slots.DeleteSprite(kFirstSprite + 2 * i);
+        game_.slots.DeleteSprite(kFirstSprite + 2 * i + 1);
     }
-    game.slots.DeleteSprite(kHighlightSprite);
-    game.slots.FreeImageSlot(kCaptionImage);
-    built = false;
-    count = 0;
-    selection = kNone;
+    game_.slots.DeleteSprite(kHighlightSprite);
+    game_.slots.FreeImageSlot(kCaptionImage);
+    built_ = false;
+    count_ = 0;
+    selection_ = kNone;
 }
 
 }  // namespace script

@@ -13,7 +13,7 @@ namespace script {
 
 class ChoicePlates {
 public:
-    explicit ChoicePlates(const core::EngineServices& game) : game(game) {}
+    explicit ChoicePlates(const core::EngineServices& game) : game_(game) {}
     ~ChoicePlates() { Remove(); }
     ChoicePlates(const ChoicePlates&) = delete;
     ChoicePlates& operator=(const ChoicePlates&) = delete;
@@ -23,15 +23,15 @@ public:
     int Run(const std::vector<std::string>& captions, bool firstRun);
     // Deletes the plates, the highlight and image 2 if they exist.
     void Remove();
-    int Selection() const { return selection; }
+    int Selection() const { return selection_; }
 
 private:
-    core::EngineServices game;
+    core::EngineServices game_;
     void ShowHighlight();
 
-    int selection = 100;  // none
-    int count = 0;
-    bool built = false;  // the plates and image 2 are ours
+    int selection_ = 100;  // none
+    int count_ = 0;
+    bool built_ = false;  // the plates and image 2 are ours
 };
 
 }  // namespace script

@@ -15,45 +15,45 @@ namespace script {
 using formats::MesOp;
 
 Interpreter::Interpreter(const core::EngineServices& engine, DataSetTables tables)
-    : tables(std::move(tables)), engine(engine), plates(engine) {}
+    : tables(std::move(tables)), engine_(engine), plates_(engine) {}
 
 Interpreter::~Interpreter() {
     StopParticles();
     RemoveCaption();
-    window.reset();
+    window_.reset();
 }
 
 uint32_t Interpreter::Now() const {
-    return engine.timers.Now();
+    return engine_.timers.Now();
 }
 
 bool Interpreter::Confirmed() const {
-    return ConfirmLatched(engine);
+    return ConfirmLatched(engine_);
 }
 
 int32_t Interpreter::Operand(size_t offset) const {
-    return formats::MesOperand(formats::ByteSpan(line_.data(), lineLength), offset);
+    return formats::MesOperand(formats::ByteSpan(line_.data(), lineLength_), offset);
 }
 
 std::string Interpreter::NameOperand(size_t offset) const {
-    if (offset >= lineLength) return {};
+    if (offset >= lineLength_) return {};
     const char* start = reinterpret_cast<const char*>(line_.data()) + offset;
-    return std::string(start, strnlen(start, lineLength - offset));
+    return std::string(start, strnlen(start, lineLength_ - offset));
 }
 
 std::string Interpreter::TextOperand() const {
-    if (lineLength <= 1) return {};
-    return formats::DecodeMesText(formats::ByteSpan(line_.data() + 1, lineLength - 1));
+    if (lineLength_ <= 1) return {};
+    return formats::DecodeMesText(formats::ByteSpan(line_.data() + 1, lineLength_ - 1));
 }
 
 formats::MesOp Interpreter::NextOperation() const {
-    if (nextPc >= state.script.size()) return MesOp::kHalt;
-    return formats::DecodeMesOpcode(dialect, state.script[nextPc]);
+    if (nextPc_ >= state.script.size()) return MesOp::kHalt;
+    return formats::DecodeMesOpcode(dialect_, state.script[nextPc_]);
 }
 
 Interpreter::Step Interpreter::Advance() {
-    state.pc = nextPc;
-    moved = true;
+    state.pc = nextPc_;
+    moved_ = true;
     return Step::kContinue;
 }
 
@@ -69,12 +69,12 @@ Interpreter::Step Interpreter::JumpTo(int32_t key) {
         return Step::kEndTick;
     }
     state.pc = static_cast<size_t>(offset);
-    moved = true;
+    moved_ = true;
     return Step::kContinue;
 }
 
 void Interpreter::RunScript() {
-    dialect = engine.flow.scriptDialect;
+    dialect_ = engine_.flow.scriptDialect;
     if (!state.loaded) {
         // Nothing to run: a scenario that could not be loaded ends the game.
         ReturnToTitle();
@@ -84,53 +84,53 @@ void Interpreter::RunScript() {
         formats::MesRecord record;
         if (!formats::NextMesRecord(state.script, state.pc, &record)) break;  // past the end
         if (record.length >= formats::kMesLineBufferSize) {
-            if (!reportedLongRecord) {
+            if (!reportedLongRecord_) {
                 std::fprintf(stderr,
                              "mirelo: %s: record at byte %zu is %zu bytes, longer than the line "
                              "buffer; the script stops there\n",
                              platform::SjisForDisplay(state.scenarioPath).c_str(), record.offset,
                              record.length);
-                reportedLongRecord = true;
+                reportedLongRecord_ = true;
             }
             break;
         }
         std::memcpy(line_.data(), state.script.data() + record.offset, record.length);
         line_[record.length] = 0;
-        lineLength = record.length;
-        nextPc = record.next;
-        moved = false;
-        MesOp op = formats::DecodeMesOpcode(dialect, line_[0]);
+        lineLength_ = record.length;
+        nextPc_ = record.next;
+        moved_ = false;
+        MesOp op = formats::DecodeMesOpcode(dialect_, line_[0]);
         Step step = Execute(op);
         if (!state.loaded) return;  // the record ended the game or its script
-        if (moved) {
+        if (moved_) {
             state.recordTicks = 0;
         } else {
             ++state.recordTicks;
         }
         if (step == Step::kEndTick) break;
     }
-    if (dialect <= 1 && state.particles.active && engine.settings.tilvaMode) StepParticles();
-    if (dialect == 0) StepCaption();
+    if (dialect_ <= 1 && state.particles.active && engine_.settings.tilvaMode) StepParticles();
+    if (dialect_ == 0) StepCaption();
 }
 
 bool Interpreter::LoadScenarioFile(std::string_view path) {
-    dialect = engine.flow.scriptDialect;
+    dialect_ = engine_.flow.scriptDialect;
     size_t slash = formats::SjisFindLastBackslash(path);
     std::string file(slash == formats::kSjisNotFound ? path : path.substr(slash + 1));
     bool seen = false;
     for (const std::string& name : state.seenScenarios) seen = seen || name == file;
     if (!seen) state.seenScenarios.push_back(file);
 
-    if (engine.sound.Mixer()) engine.sound.Mixer()->HaltEffect(kEffectChannel);
+    if (engine_.sound.Mixer()) engine_.sound.Mixer()->HaltEffect(kEffectChannel);
     RemoveCaption();
     StopParticles();
 
     state.scenarioPath = std::string(path);
     state.script.clear();
     state.loaded = false;
-    const std::string& archive = engine.data.DataFolders()[core::kLocationScenario0 + dialect];
+    const std::string& archive = engine_.data.DataFolders()[core::kLocationScenario0 + dialect_];
     formats::ByteVector bytes;
-    if (!engine.data.Archives().ReadEntry(archive, path, &bytes)) {
+    if (!engine_.data.Archives().ReadEntry(archive, path, &bytes)) {
         std::fprintf(stderr, "mirelo: cannot load scenario %s from %s\n",
                      platform::SjisForDisplay(path).c_str(),
                      platform::SjisForDisplay(archive).c_str());
@@ -141,29 +141,29 @@ bool Interpreter::LoadScenarioFile(std::string_view path) {
 }
 
 void Interpreter::UseScript(formats::ByteVector bytes) {
-    dialect = engine.flow.scriptDialect;
+    dialect_ = engine_.flow.scriptDialect;
     state.script = std::move(bytes);
     state.loaded = true;
     state.pc = 0;
     state.recordTicks = 0;
-    moved = true;
-    state.labels = formats::ScanMesLabels(state.script, dialect);
+    moved_ = true;
+    state.labels = formats::ScanMesLabels(state.script, dialect_);
     state.choices.collecting = false;
     state.messageNumber = 0;
-    engine.composition.SetShakeOffset(0, 0);
+    engine_.composition.SetShakeOffset(0, 0);
     state.pictureChanged = false;
     state.particles.active = false;
     vars.ClearGlobalBit(kScenarioLocalBit);
-    reportedLongRecord = false;
+    reportedLongRecord_ = false;
 }
 
 void Interpreter::NewGame() {
     state.choices.collecting = false;
-    engine.flow.gameState = core::kStateScript;
-    engine.flow.subState = 0;
+    engine_.flow.gameState = core::kStateScript;
+    engine_.flow.subState = 0;
     state.chainIndex = 0;
-    engine.flow.scriptDialect = 1;
-    dialect = 1;
+    engine_.flow.scriptDialect = 1;
+    dialect_ = 1;
     vars.variables.fill(0);
     vars.flags.fill(0);
     for (int ending = 0; ending < kEndingBitCount; ++ending) {
@@ -175,21 +175,21 @@ void Interpreter::NewGame() {
 
 void Interpreter::ReturnToTitle() {
     RemoveMessageWindow();
-    engine.flow.scriptDialect = 0;
-    dialect = 0;
-    engine.composition.SetBrightness(256);
-    engine.sound.Music().Stop();
-    if (engine.sound.Mixer()) engine.sound.Mixer()->StopAll();
+    engine_.flow.scriptDialect = 0;
+    dialect_ = 0;
+    engine_.composition.SetBrightness(256);
+    engine_.sound.Music().Stop();
+    if (engine_.sound.Mixer()) engine_.sound.Mixer()->StopAll();
     StopParticles();
     RemoveCaption();
-    plates.Remove();
-    engine.slots.DeleteAllSprites();
-    engine.slots.FreeAllImages();
+    plates_.Remove();
+    engine_.slots.DeleteAllSprites();
+    engine_.slots.FreeAllImages();
     state.shownPaths = {};
-    engine.flow.gameState = core::kStateLogo;
-    engine.flow.subState = 0;
+    engine_.flow.gameState = core::kStateLogo;
+    engine_.flow.subState = 0;
     state.chainIndex = 0;
-    engine.composition.MarkScreenDirty();
+    engine_.composition.MarkScreenDirty();
     state.scenarioPath.clear();
     state.script.clear();
     state.loaded = false;
@@ -197,20 +197,20 @@ void Interpreter::ReturnToTitle() {
 
 bool Interpreter::StartScenario(int startDialect, std::string_view name) {
     NewGame();
-    engine.flow.scriptDialect = startDialect;
-    dialect = startDialect;
+    engine_.flow.scriptDialect = startDialect;
+    dialect_ = startDialect;
     BuildMessageWindow();
     std::string path = "GameData\\sinario\\" + std::string(name) + ".MES";
     return LoadScenarioFile(path);
 }
 
 void Interpreter::BuildMessageWindow() {
-    window.reset();
-    window = std::make_unique<MessageWindow>(engine, engine.flow.scriptDialect, tables);
+    window_.reset();
+    window_ = std::make_unique<MessageWindow>(engine_, engine_.flow.scriptDialect, tables);
 }
 
 void Interpreter::RemoveMessageWindow() {
-    window.reset();
+    window_.reset();
 }
 
 std::string Interpreter::CharacterPath(std::string_view name) const {
@@ -235,62 +235,63 @@ int ShownIndex(int slot) {
 }  // namespace
 
 void Interpreter::RemovePicture(int slot) {
-    engine.slots.DeleteSprite(slot);
-    engine.slots.FreeImageSlot(slot);
+    engine_.slots.DeleteSprite(slot);
+    engine_.slots.FreeImageSlot(slot);
     if (slot >= kCharacterSlot && slot <= kScrollSlot) state.shownPaths[ShownIndex(slot)].clear();
 }
 
 bool Interpreter::ShowCharacter(int slot, const std::string& path, bool withMask) {
-    if (!engine.slots.LoadImageSlot(slot, ImageLocation(), path, gfx::Keying::kKeyed)) return false;
-    if (withMask) engine.slots.LoadMaskSlot(slot, ImageLocation(), MaskPath(path));
-    gfx::Image* image = engine.slots.ImageAt(slot);
+    if (!engine_.slots.LoadImageSlot(slot, ImageLocation(), path, gfx::Keying::kKeyed))
+        return false;
+    if (withMask) engine_.slots.LoadMaskSlot(slot, ImageLocation(), MaskPath(path));
+    gfx::Image* image = engine_.slots.ImageAt(slot);
     int32_t width = image ? image->designWidth : 0;
-    engine.slots.CreateSprite(slot, slot, 0, 0, -1, -1, 400 - width / 2, 0, 0, 0,
-                              slot == kCharacterSlot ? 28 : 30);
+    engine_.slots.CreateSprite(slot, slot, 0, 0, -1, -1, 400 - width / 2, 0, 0, 0,
+                               slot == kCharacterSlot ? 28 : 30);
     state.shownPaths[ShownIndex(slot)] = path;
     return true;
 }
 
 bool Interpreter::ShowBackground(const std::string& path) {
-    if (!engine.slots.LoadImageSlot(kBackgroundSlot, ImageLocation(), path, gfx::Keying::kUnkeyed))
+    if (!engine_.slots.LoadImageSlot(kBackgroundSlot, ImageLocation(), path, gfx::Keying::kUnkeyed))
         return false;
-    engine.slots.CreateSprite(kBackgroundSlot, kBackgroundSlot, 0, 0, 800, 600, 0, 0, 0, 0, 32);
+    engine_.slots.CreateSprite(kBackgroundSlot, kBackgroundSlot, 0, 0, 800, 600, 0, 0, 0, 0, 32);
     state.shownPaths[ShownIndex(kBackgroundSlot)] = path;
     return true;
 }
 
 void Interpreter::PlayMusic(int32_t id, int32_t loop) {
-    const auto& row = tables.music[dialect];
-    int64_t index = dialect == 0 ? int64_t{id} - 1 : kMusicRowLength - int64_t{id};
+    const auto& row = tables.music[dialect_];
+    int64_t index = dialect_ == 0 ? int64_t{id} - 1 : kMusicRowLength - int64_t{id};
     if (index < 0 || index >= kMusicRowLength || row[index].empty()) return;
     std::string_view name = row[index];
     size_t slash = formats::SjisFindLastBackslash(name);
     if (slash != formats::kSjisNotFound) name = name.substr(slash + 1);
-    if (engine.sound.Music().Playing() &&
-        formats::SjisEqualNoCase(engine.sound.Music().Name(), name))
+    if (engine_.sound.Music().Playing() &&
+        formats::SjisEqualNoCase(engine_.sound.Music().Name(), name))
         return;
-    engine.sound.Music().Play(name, engine.data.DataFolders()[core::kLocationMusic0 + dialect],
-                              ScaledVolume(engine, engine.settings.musicVolume), 0, loop);
+    engine_.sound.Music().Play(name, engine_.data.DataFolders()[core::kLocationMusic0 + dialect_],
+                               ScaledVolume(engine_, engine_.settings.musicVolume), 0, loop);
 }
 
 void Interpreter::PlayEffect(int32_t id, int32_t repeat) {
-    if (!engine.sound.Mixer() || Skipping(engine)) return;
-    const std::string& folder = engine.data.DataFolders()[core::kLocationEffects0 + dialect];
-    if (dialect == 0) {
-        if (engine.settings.sePlay <= 1 || id < 0 || id >= kEffectRowLength) return;
+    if (!engine_.sound.Mixer() || Skipping(engine_)) return;
+    const std::string& folder = engine_.data.DataFolders()[core::kLocationEffects0 + dialect_];
+    if (dialect_ == 0) {
+        if (engine_.settings.sePlay <= 1 || id < 0 || id >= kEffectRowLength) return;
         const std::string& name = tables.effects[0][id];
         if (name.empty()) return;
-        if (engine.sound.Mixer()->LoadEffect(kEffectChannel, name, folder,
-                                             ScaledVolume(engine, engine.settings.seVolume)))
-            engine.sound.Mixer()->PlayEffect(kEffectChannel, repeat);
+        if (engine_.sound.Mixer()->LoadEffect(kEffectChannel, name, folder,
+                                              ScaledVolume(engine_, engine_.settings.seVolume)))
+            engine_.sound.Mixer()->PlayEffect(kEffectChannel, repeat);
     } else {
         int64_t index = int64_t{id} - 1;
         if (index < 0 || index >= kEffectRowLength) return;
-        const std::string& name = tables.effects[dialect][index];
+        const std::string& name = tables.effects[dialect_][index];
         if (name.empty()) return;
-        if (engine.sound.Mixer()->LoadEffect(kSecondVoiceChannel, name, folder,
-                                             ScaledVolume(engine, engine.settings.voiceVolume)))
-            engine.sound.Mixer()->PlayEffect(kSecondVoiceChannel, repeat);
+        if (engine_.sound.Mixer()->LoadEffect(kSecondVoiceChannel, name, folder,
+                                              ScaledVolume(engine_, engine_.settings.voiceVolume)))
+            engine_.sound.Mixer()->PlayEffect(kSecondVoiceChannel, repeat);
     }
 }
 
@@ -312,23 +313,24 @@ std::string VoicePath(std::string_view name) {
 }  // namespace
 
 void Interpreter::PlayVoice(std::string_view name, int slot, VoiceReplay replay) {
-    const std::string& archive = engine.data.DataFolders()[core::kLocationVoice0 + dialect];
-    int volume = ScaledVolume(engine, engine.settings.voiceVolume);
-    if (dialect == 0) {
+    const std::string& archive = engine_.data.DataFolders()[core::kLocationVoice0 + dialect_];
+    int volume = ScaledVolume(engine_, engine_.settings.voiceVolume);
+    if (dialect_ == 0) {
         std::string path = VoicePath(name);
-        if (replay == VoiceReplay::kFromBacklog && window) window->SetVoicePath(path);
+        if (replay == VoiceReplay::kFromBacklog && window_) window_->SetVoicePath(path);
         bool unread = !readFlags.IsRead(state.scenarioPath, state.messageNumber);
-        if (engine.settings.voicePlay > 1 &&
-            (!Skipping(engine) || (engine.settings.readSkip && unread)) && engine.sound.Mixer()) {
-            if (engine.sound.Mixer()->LoadEffect(slot, path, archive, volume))
-                engine.sound.Mixer()->PlayEffect(slot, 0);
+        if (engine_.settings.voicePlay > 1 &&
+            (!Skipping(engine_) || (engine_.settings.readSkip && unread)) &&
+            engine_.sound.Mixer()) {
+            if (engine_.sound.Mixer()->LoadEffect(slot, path, archive, volume))
+                engine_.sound.Mixer()->PlayEffect(slot, 0);
         }
         return;
     }
     std::string path = formats::SjisReplaceExtension(name, ".mp3");
-    if (!Skipping(engine) && engine.sound.Mixer()) {
-        if (engine.sound.Mixer()->LoadEffect(slot, path, archive, volume))
-            engine.sound.Mixer()->PlayEffect(slot, 0);
+    if (!Skipping(engine_) && engine_.sound.Mixer()) {
+        if (engine_.sound.Mixer()->LoadEffect(slot, path, archive, volume))
+            engine_.sound.Mixer()->PlayEffect(slot, 0);
     }
 }
 

@@ -76,7 +76,7 @@ public:
 
     void BuildMessageWindow();
     void RemoveMessageWindow();
-    MessageWindow* Window() { return window.get(); }
+    MessageWindow* Window() { return window_.get(); }
 
     // Scene effects: called on every run of the record that uses them; first
     // is true on the effect's first run. True when done.
@@ -132,41 +132,41 @@ private:
     Step AdvanceAndEnd();
     Step JumpTo(int32_t key);
     // The record after the current one, and its operation.
-    size_t NextPosition() const { return nextPc; }
+    size_t NextPosition() const { return nextPc_; }
     formats::MesOp NextOperation() const;
 
     // Dialect 0 shifts the variables and flag rows by 2 and the global bits
     // by 1024; the others use them as written.
     // (Widened, so that any operand a damaged script holds stays defined.)
-    int64_t VariableIndex(int64_t index) const { return dialect == 0 ? index + 2 : index; }
-    int64_t FlagRow(int64_t row) const { return dialect == 0 ? row + 2 : row; }
-    int64_t GlobalBitIndex(int64_t bit) const { return dialect == 0 ? bit + 1024 : bit; }
+    int64_t VariableIndex(int64_t index) const { return dialect_ == 0 ? index + 2 : index; }
+    int64_t FlagRow(int64_t row) const { return dialect_ == 0 ? row + 2 : row; }
+    int64_t GlobalBitIndex(int64_t bit) const { return dialect_ == 0 ? bit + 1024 : bit; }
 
     // Pictures of the story: characters and backgrounds by name.
     std::string CharacterPath(std::string_view name) const;
     bool ShowCharacter(int slot, const std::string& path, bool withMask);
     bool ShowBackground(const std::string& path);
     void RemovePicture(int slot);
-    int ImageLocation() const { return dialect; }
+    int ImageLocation() const { return dialect_; }
 
     int32_t Operand(size_t offset) const;
     std::string NameOperand(size_t offset) const;
     std::string TextOperand() const;
     bool Confirmed() const;
     uint32_t Now() const;
-    uint32_t Random() { return random(); }
+    uint32_t Random() { return random_(); }
 
-    core::EngineServices engine;
+    core::EngineServices engine_;
     // The record being run, zero-terminated.
     std::vector<uint8_t> line_ = std::vector<uint8_t>(formats::kMesLineBufferSize);
-    int dialect = 0;
-    std::unique_ptr<MessageWindow> window;
-    ChoicePlates plates;
-    size_t lineLength = 0;
-    size_t nextPc = 0;
-    bool moved = false;
-    bool reportedLongRecord = false;
-    std::minstd_rand random{20261208u};
+    int dialect_ = 0;
+    std::unique_ptr<MessageWindow> window_;
+    ChoicePlates plates_;
+    size_t lineLength_ = 0;
+    size_t nextPc_ = 0;
+    bool moved_ = false;
+    bool reportedLongRecord_ = false;
+    std::minstd_rand random_{20261208u};
 };
 
 }  // namespace script

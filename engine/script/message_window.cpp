@@ -78,16 +78,16 @@ bool Contains(const gfx::Rect& rect, int32_t x, int32_t y) {
 
 MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
                              const DataSetTables& tables)
-    : game(game), dialect(dialect), tables(tables) {
+    : game_(game), dialect_(dialect), tables_(tables) {
     if (dialect == 2) {
-        windowX = 0;
-        windowY = 0;
-        windowWidth = 800;
-        windowHeight = 600;
-        originX = 24;
-        originY = 32;
-        linesPerPage = 24;
-        lastPiece = 1;
+        windowX_ = 0;
+        windowY_ = 0;
+        windowWidth_ = 800;
+        windowHeight_ = 600;
+        originX_ = 24;
+        originY_ = 32;
+        linesPerPage_ = 24;
+        lastPiece_ = 1;
         game.slots.LoadImageSlot(kWindowImage, dialect, "GameData\\char\\back\\black.rbp",
                                  gfx::Keying::kUnkeyed);
         game.slots.CreateSprite(1, kWindowImage, 0, 0, 800, 600, 0, 0, 0, 0, 3);
@@ -95,14 +95,14 @@ MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
             page->SetAlpha(NovelAlpha(game.settings.messageWindowTrans));
         }
     } else {
-        windowX = 20;
-        windowY = 384;
-        windowWidth = 760;
-        windowHeight = 214;
-        originX = 10;
-        originY = 58;
-        linesPerPage = 4;
-        lastPiece = 6;
+        windowX_ = 20;
+        windowY_ = 384;
+        windowWidth_ = 760;
+        windowHeight_ = 214;
+        originX_ = 10;
+        originY_ = 58;
+        linesPerPage_ = 4;
+        lastPiece_ = 6;
         if (game.slots.LoadImageSlot(kWindowImage, dialect, "GameData\\system\\MESSWIN3.rbp",
                                      gfx::Keying::kKeyed)) {
             gfx::Image* image = game.slots.ImageAt(kWindowImage);
@@ -117,130 +117,130 @@ MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
         game.slots.CreateSprite(5, kWindowImage, 256, 296, 88, 24, 704, 536, 0, 0, 1);
         game.slots.CreateSprite(6, kWindowImage, 344, 296, 88, 24, 664, 568, 0, 0, 1);
     }
-    characterSize = 32;
-    charactersPerLine = 24;
-    delayBase = 20;
+    characterSize_ = 32;
+    charactersPerLine_ = 24;
+    delayBase_ = 20;
     SetPiecesVisible(false);
-    visible = false;
-    text.shown = false;
+    visible_ = false;
+    text_.shown = false;
     PenToOrigin();
-    game.composition.SetTextLayer(&text);
+    game.composition.SetTextLayer(&text_);
 }
 
 MessageWindow::~MessageWindow() {
-    game.composition.RemoveTextLayer(&text);
-    text.shown = false;
-    text.backlogShown = false;
-    text.backlogPage = nullptr;
-    for (int sprite = 1; sprite <= 6; ++sprite) game.slots.DeleteSprite(sprite);
-    game.slots.DeleteSprite(kWaitIconSprite);
+    game_.composition.RemoveTextLayer(&text_);
+    text_.shown = false;
+    text_.backlogShown = false;
+    text_.backlogPage = nullptr;
+    for (int sprite = 1; sprite <= 6; ++sprite) game_.slots.DeleteSprite(sprite);
+    game_.slots.DeleteSprite(kWaitIconSprite);
     for (int sprite = kFirstChoiceSprite; sprite <= kLastChoiceSprite; ++sprite) {
-        game.slots.DeleteSprite(sprite);
+        game_.slots.DeleteSprite(sprite);
     }
-    game.slots.FreeImageSlot(kWindowImage);
-    game.composition.MarkScreenDirty();
+    game_.slots.FreeImageSlot(kWindowImage);
+    game_.composition.MarkScreenDirty();
 }
 
 // --- visibility
 
 void MessageWindow::SetPiecesVisible(bool shown) {
-    for (int sprite = 1; sprite <= lastPiece; ++sprite) {
-        if (core::Sprite* piece = game.slots.SpriteAt(sprite)) piece->SetVisible(shown);
+    for (int sprite = 1; sprite <= lastPiece_; ++sprite) {
+        if (core::Sprite* piece = game_.slots.SpriteAt(sprite)) piece->SetVisible(shown);
     }
 }
 
 void MessageWindow::Show(bool shown) {
-    game.composition.MarkScreenDirty();
-    if (shown == visible) return;
-    visible = shown;
+    game_.composition.MarkScreenDirty();
+    if (shown == visible_) return;
+    visible_ = shown;
     SetPiecesVisible(shown);
-    text.shown = shown;
-    hiddenByReader = false;
+    text_.shown = shown;
+    hiddenByReader_ = false;
 }
 
 void MessageWindow::HideByReader() {
-    hiddenByReader = true;
+    hiddenByReader_ = true;
     SetPiecesVisible(false);
-    if (core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite)) icon->SetVisible(false);
-    text.shown = false;
-    game.composition.MarkScreenDirty();
+    if (core::Sprite* icon = game_.slots.SpriteAt(kWaitIconSprite)) icon->SetVisible(false);
+    text_.shown = false;
+    game_.composition.MarkScreenDirty();
 }
 
 void MessageWindow::ShowAfterReader() {
-    hiddenByReader = false;
-    SetPiecesVisible(visible);
-    if (core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite)) icon->SetVisible(true);
-    text.shown = visible;
-    game.composition.MarkScreenDirty();
+    hiddenByReader_ = false;
+    SetPiecesVisible(visible_);
+    if (core::Sprite* icon = game_.slots.SpriteAt(kWaitIconSprite)) icon->SetVisible(true);
+    text_.shown = visible_;
+    game_.composition.MarkScreenDirty();
 }
 
 void MessageWindow::MarkWindowDirty() {
-    game.composition.MarkDirty(windowX, windowY, windowWidth, windowHeight);
+    game_.composition.MarkDirty(windowX_, windowY_, windowWidth_, windowHeight_);
 }
 
 void MessageWindow::MarkCellsDirty(size_t first, size_t last) {
-    if (first >= last || last > text.cells.size()) return;
-    gfx::Rect box = {text.cells[first].left, text.cells[first].top, text.cells[first].right,
-                     text.cells[first].bottom};
+    if (first >= last || last > text_.cells.size()) return;
+    gfx::Rect box = {text_.cells[first].left, text_.cells[first].top, text_.cells[first].right,
+                     text_.cells[first].bottom};
     for (size_t i = first + 1; i < last; ++i) {
-        const gfx::GlyphCell& cell = text.cells[i];
+        const gfx::GlyphCell& cell = text_.cells[i];
         box = {std::min(box.left, cell.left), std::min(box.top, cell.top),
                std::max(box.right, cell.right), std::max(box.bottom, cell.bottom)};
     }
-    game.composition.MarkScreenRectDirty(box);
+    game_.composition.MarkScreenRectDirty(box);
 }
 
 // --- typing
 
 void MessageWindow::PenToOrigin() {
-    pen.x = gfx::DesignToScreenX(windowX) + gfx::DesignToScreenX(originX);
-    pen.y = gfx::DesignToScreenY(windowY) + gfx::DesignToScreenY(originY);
-    pen.column = 0;
-    pen.line = 0;
+    pen_.x = gfx::DesignToScreenX(windowX_) + gfx::DesignToScreenX(originX_);
+    pen_.y = gfx::DesignToScreenY(windowY_) + gfx::DesignToScreenY(originY_);
+    pen_.column = 0;
+    pen_.line = 0;
 }
 
 void MessageWindow::NewLine() {
-    pen.x = gfx::DesignToScreenX(windowX) + gfx::DesignToScreenX(originX);
-    pen.y += CharacterScreenSize() + lineSpacing;
-    pen.column = 0;
-    ++pen.line;
+    pen_.x = gfx::DesignToScreenX(windowX_) + gfx::DesignToScreenX(originX_);
+    pen_.y += CharacterScreenSize() + lineSpacing_;
+    pen_.column = 0;
+    ++pen_.line;
 }
 
 void MessageWindow::PlaceCharacter(uint16_t character, uint32_t colour) {
-    if (pen.column >= charactersPerLine && !Hangs(character)) NewLine();
+    if (pen_.column >= charactersPerLine_ && !Hangs(character)) NewLine();
     const int32_t size = CharacterScreenSize();
-    if (text.cells.size() < static_cast<size_t>(kMaxCells)) {
+    if (text_.cells.size() < static_cast<size_t>(kMaxCells)) {
         gfx::GlyphCell cell;
         cell.state = 1;
         cell.character = character;
         cell.size = size;
         cell.colour = colour;
-        cell.left = pen.x;
-        cell.top = pen.y;
-        cell.right = pen.x + size;
-        cell.bottom = pen.y + size;
-        text.cells.push_back(cell);
-        game.composition.MarkScreenRectDirty(
+        cell.left = pen_.x;
+        cell.top = pen_.y;
+        cell.right = pen_.x + size;
+        cell.bottom = pen_.y + size;
+        text_.cells.push_back(cell);
+        game_.composition.MarkScreenRectDirty(
             gfx::Rect{cell.left, cell.top, cell.right, cell.bottom});
     }
-    pen.x += size + characterSpacing;
-    ++pen.column;
+    pen_.x += size + characterSpacing_;
+    ++pen_.column;
 }
 
 void MessageWindow::TypePlayerName() {
     const std::string& name =
-        game.settings.playerName.empty() ? tables.defaultPlayerName : game.settings.playerName;
+        game_.settings.playerName.empty() ? tables_.defaultPlayerName : game_.settings.playerName;
     size_t position = 0;
     uint16_t character = 0;
     bool twoByte = false;
     while (gfx::NextSjisCharacter(name, &position, &character, &twoByte)) {
-        PlaceCharacter(character, textColour);
+        PlaceCharacter(character, textColour_);
     }
 }
 
 bool MessageWindow::TypeText(std::string_view message, size_t* position, uint32_t delay,
                              uint32_t now) {
-    const std::string& token = tables.nameToken;
+    const std::string& token = tables_.nameToken;
     for (;;) {
         if (*position >= message.size() || message[*position] == 0) return true;
         const uint8_t byte = static_cast<uint8_t>(message[*position]);
@@ -266,71 +266,71 @@ bool MessageWindow::TypeText(std::string_view message, size_t* position, uint32_
             *position += token.size();
             continue;
         }
-        if (now - lastCharacterTime < delay) return false;
+        if (now - lastCharacterTime_ < delay) return false;
         uint16_t character = 0;
         bool twoByte = false;
         if (!gfx::NextSjisCharacter(message, position, &character, &twoByte)) return true;
-        PlaceCharacter(character, textColour);
-        lastCharacterTime += delay;
+        PlaceCharacter(character, textColour_);
+        lastCharacterTime_ += delay;
     }
 }
 
 bool MessageWindow::ShowMessage(std::string_view message, bool firstRun) {
-    const uint32_t now = game.timers.Now();
+    const uint32_t now = game_.timers.Now();
     if (firstRun) {
-        textColour = kTextWhite;
-        typed = 0;
-        lastCharacterTime = now;
-    } else if (hiddenByReader || backlogMode) {
+        textColour_ = kTextWhite;
+        typed_ = 0;
+        lastCharacterTime_ = now;
+    } else if (hiddenByReader_ || backlogMode_) {
         return false;
     }
-    uint32_t delay = delayBase * static_cast<uint32_t>(std::max(game.settings.messageSpeed, 0));
-    if (namePlateMode || Skipping(game)) delay = 0;
-    if (ConfirmLatched(game)) {
+    uint32_t delay = delayBase_ * static_cast<uint32_t>(std::max(game_.settings.messageSpeed, 0));
+    if (namePlateMode_ || Skipping(game_)) delay = 0;
+    if (ConfirmLatched(game_)) {
         // The rest of the page at once; the press must not also end the page.
         delay = 0;
-        ClearConfirm(game);
+        ClearConfirm(game_);
     }
-    typed = std::min(typed, message.size());
-    return TypeText(message, &typed, delay, now) ? 1 : 0;
+    typed_ = std::min(typed_, message.size());
+    return TypeText(message, &typed_, delay, now) ? 1 : 0;
 }
 
 void MessageWindow::ShowNamePlate(std::string_view plate) {
-    const int32_t savedOriginX = originX;
-    const int32_t savedOriginY = originY;
-    const Pen savedPen = pen;
-    originX = 24;
-    originY = 12;
+    const int32_t savedOriginX = originX_;
+    const int32_t savedOriginY = originY_;
+    const Pen savedPen = pen_;
+    originX_ = 24;
+    originY_ = 12;
     PenToOrigin();
-    namePlateMode = true;
+    namePlateMode_ = true;
     size_t position = 0;
-    TypeText(plate, &position, 0, game.timers.Now());
-    namePlateMode = false;
-    originX = savedOriginX;
-    originY = savedOriginY;
-    pen = savedPen;
+    TypeText(plate, &position, 0, game_.timers.Now());
+    namePlateMode_ = false;
+    originX_ = savedOriginX;
+    originY_ = savedOriginY;
+    pen_ = savedPen;
 }
 
 void MessageWindow::ClearPage() {
-    MarkCellsDirty(0, text.cells.size());
-    text.cells.clear();
+    MarkCellsDirty(0, text_.cells.size());
+    text_.cells.clear();
     PenToOrigin();
 }
 
 // --- page wait
 
 bool MessageWindow::VoicePlaying() const {
-    return game.sound.Mixer() && game.sound.Mixer()->EffectPositionMs(kVoiceChannel) >= 0;
+    return game_.sound.Mixer() && game_.sound.Mixer()->EffectPositionMs(kVoiceChannel) >= 0;
 }
 
 void MessageWindow::ShowWaitIcon(bool novel, int clearFlag) {
-    const uint32_t now = game.timers.Now();
+    const uint32_t now = game_.timers.Now();
     if (novel) {
         const int32_t sourceX = kWaitIconCell * clearFlag;
-        game.slots.CreateSprite(kWaitIconSprite, kNovelWaitIconImage, sourceX, 0, kWaitIconCell,
-                                kWaitIconCell, ScreenToDesignX(pen.x), ScreenToDesignY(pen.y), 0, 0,
-                                1);
-        core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite);
+        game_.slots.CreateSprite(kWaitIconSprite, kNovelWaitIconImage, sourceX, 0, kWaitIconCell,
+                                 kWaitIconCell, ScreenToDesignX(pen_.x), ScreenToDesignY(pen_.y), 0,
+                                 0, 1);
+        core::Sprite* icon = game_.slots.SpriteAt(kWaitIconSprite);
         if (icon == nullptr) return;
         // Blinks by standing 800 design pixels aside, off the screen, every other half second.
         icon->DefineCell(0, 1, kNovelBlinkMs, kNovelWaitIconImage, sourceX, 0, kWaitIconCell,
@@ -341,9 +341,9 @@ void MessageWindow::ShowWaitIcon(bool novel, int clearFlag) {
         icon->StartAnimation(0, now);
         return;
     }
-    game.slots.CreateSprite(kWaitIconSprite, kWaitIconImage, 0, 0, kWaitIconCell, kWaitIconCell,
-                            672, 544, 0, 0, 1);
-    core::Sprite* icon = game.slots.SpriteAt(kWaitIconSprite);
+    game_.slots.CreateSprite(kWaitIconSprite, kWaitIconImage, 0, 0, kWaitIconCell, kWaitIconCell,
+                             672, 544, 0, 0, 1);
+    core::Sprite* icon = game_.slots.SpriteAt(kWaitIconSprite);
     if (icon == nullptr) return;
     for (int cell = 0; cell < kWaitIconCells; ++cell) {
         icon->DefineCell(cell, (cell + 1) % kWaitIconCells, kWaitIconCellMs, kWaitIconImage,
@@ -355,58 +355,58 @@ void MessageWindow::ShowWaitIcon(bool novel, int clearFlag) {
 }
 
 void MessageWindow::ShowBacklogPage(size_t position) {
-    backlogPosition = position;
-    text.backlogShown = true;
-    text.backlogPage = &backlog[position].cells;
-    if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceChannel);
-    const std::string& voice = backlog[position].voicePath;
-    if (game.sound.Mixer() && !voice.empty() && game.settings.voicePlay > 1 &&
-        game.settings.messageVoiceReplay != 0) {
-        const std::string& folder = game.data.DataFolders()[core::kLocationVoice0 + dialect];
-        if (game.sound.Mixer()->LoadEffect(kVoiceChannel, voice, folder,
-                                           ScaledVolume(game, game.settings.voiceVolume))) {
-            game.sound.Mixer()->PlayEffect(kVoiceChannel, 0);
+    backlogPosition_ = position;
+    text_.backlogShown = true;
+    text_.backlogPage = &backlog_[position].cells;
+    if (game_.sound.Mixer()) game_.sound.Mixer()->StopEffect(kVoiceChannel);
+    const std::string& voice = backlog_[position].voicePath;
+    if (game_.sound.Mixer() && !voice.empty() && game_.settings.voicePlay > 1 &&
+        game_.settings.messageVoiceReplay != 0) {
+        const std::string& folder = game_.data.DataFolders()[core::kLocationVoice0 + dialect_];
+        if (game_.sound.Mixer()->LoadEffect(kVoiceChannel, voice, folder,
+                                            ScaledVolume(game_, game_.settings.voiceVolume))) {
+            game_.sound.Mixer()->PlayEffect(kVoiceChannel, 0);
         }
     }
     MarkWindowDirty();
 }
 
 void MessageWindow::EnterBacklog() {
-    backlogMode = true;
-    ShowBacklogPage(backlog.size() - 1);
+    backlogMode_ = true;
+    ShowBacklogPage(backlog_.size() - 1);
 }
 
 void MessageWindow::LeaveBacklog() {
-    backlogMode = false;
-    text.backlogShown = false;
-    text.backlogPage = nullptr;
+    backlogMode_ = false;
+    text_.backlogShown = false;
+    text_.backlogPage = nullptr;
     MarkWindowDirty();
 }
 
 void MessageWindow::EndPage(const PageWaitContext& context, bool novel, int clearFlag) {
     const bool store = !novel || context.record == 6;
-    if (store && game.settings.backlogRecording) {
-        backlog.push_back(BacklogPage{text.cells, voicePath});
-        if (backlog.size() > kMaxBacklogPages) backlog.erase(backlog.begin());
-        voicePath.clear();
+    if (store && game_.settings.backlogRecording) {
+        backlog_.push_back(BacklogPage{text_.cells, voicePath_});
+        if (backlog_.size() > kMaxBacklogPages) backlog_.erase(backlog_.begin());
+        voicePath_.clear();
     }
-    if (game.sound.Mixer()) {
-        game.sound.Mixer()->StopEffect(kVoiceChannel);
-        game.sound.Mixer()->StopEffect(kSecondVoiceChannel);
+    if (game_.sound.Mixer()) {
+        game_.sound.Mixer()->StopEffect(kVoiceChannel);
+        game_.sound.Mixer()->StopEffect(kSecondVoiceChannel);
     }
     if (!novel || clearFlag == 1) {
         ClearPage();
-        game.composition.MarkScreenDirty();
+        game_.composition.MarkScreenDirty();
     } else if (context.record == 4) {
         NewLine();
     }
     if (context.record == 8) Show(false);
-    game.slots.DeleteSprite(kWaitIconSprite);
+    game_.slots.DeleteSprite(kWaitIconSprite);
 }
 
 bool MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int clearFlag) {
-    core::InputState& input = game.input;
-    core::Settings& settings = game.settings;
+    core::InputState& input = game_.input;
+    core::Settings& settings = game_.settings;
 
     // Quick save and quick load on the centre key.
     if (input.centre == 1 && !context.firstRun &&
@@ -419,28 +419,28 @@ bool MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int 
     // An unread message stops skipping when only read ones may be skipped.
     if (settings.readSkip != 0 && !context.messageRead) settings.skipMode = false;
 
-    const uint32_t now = game.timers.Now();
+    const uint32_t now = game_.timers.Now();
     if (context.firstRun) {
         ShowWaitIcon(novel, clearFlag);
-        pageEndTime = now;
+        pageEndTime_ = now;
     }
 
-    if (backlogMode) {
+    if (backlogMode_) {
         if (input.up == 1) {
             input.up = 0;
-            if (backlogPosition > 0) ShowBacklogPage(backlogPosition - 1);
+            if (backlogPosition_ > 0) ShowBacklogPage(backlogPosition_ - 1);
         } else if (input.down == 1) {
             input.down = 0;
-            if (backlogPosition + 1 < backlog.size()) {
-                ShowBacklogPage(backlogPosition + 1);
+            if (backlogPosition_ + 1 < backlog_.size()) {
+                ShowBacklogPage(backlogPosition_ + 1);
             } else {
-                if (game.sound.Mixer()) game.sound.Mixer()->StopEffect(kVoiceChannel);
+                if (game_.sound.Mixer()) game_.sound.Mixer()->StopEffect(kVoiceChannel);
                 LeaveBacklog();
                 return false;
             }
         }
-        if (ConfirmLatched(game)) {
-            ClearConfirm(game);
+        if (ConfirmLatched(game_)) {
+            ClearConfirm(game_);
             LeaveBacklog();
         } else if (input.keyA == 1) {
             input.keyA = 0;
@@ -450,9 +450,9 @@ bool MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int 
         return false;
     }
 
-    if (hiddenByReader) {
-        if (ConfirmLatched(game) || input.keyA == 1) {
-            ClearConfirm(game);
+    if (hiddenByReader_) {
+        if (ConfirmLatched(game_) || input.keyA == 1) {
+            ClearConfirm(game_);
             input.keyA = 0;
             ShowAfterReader();
         }
@@ -460,16 +460,16 @@ bool MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int 
     }
 
     const bool mayAdvanceBySkip = context.messageRead || settings.readSkip == 0;
-    if (ConfirmLatched(game) || (mayAdvanceBySkip && Skipping(game))) {
-        ClearConfirm(game);
+    if (ConfirmLatched(game_) || (mayAdvanceBySkip && Skipping(game_))) {
+        ClearConfirm(game_);
         EndPage(context, novel, clearFlag);
         return true;
     }
 
     if (settings.messageAuto > 0) {
         if (VoicePlaying()) {
-            pageEndTime = now;  // the wait starts when the voice has finished
-        } else if (int64_t{now - pageEndTime} >= int64_t{settings.messageAuto} * 500 - 500) {
+            pageEndTime_ = now;  // the wait starts when the voice has finished
+        } else if (int64_t{now - pageEndTime_} >= int64_t{settings.messageAuto} * 500 - 500) {
             EndPage(context, novel, clearFlag);
             return true;
         }
@@ -479,12 +479,12 @@ bool MessageWindow::RunPageWait(const PageWaitContext& context, bool novel, int 
         input.centre = 0;
         if (settings.centreKeyControl == 2) {
             HideByReader();
-        } else if (settings.centreKeyControl == 3 && !backlog.empty()) {
+        } else if (settings.centreKeyControl == 3 && !backlog_.empty()) {
             EnterBacklog();
         }
     } else if (input.keyA == 1) {
         input.keyA = 0;
-        if (!backlog.empty()) {
+        if (!backlog_.empty()) {
             EnterBacklog();
         } else {
             HideByReader();
@@ -504,7 +504,7 @@ bool MessageWindow::PageWaitNovel(const PageWaitContext& context, int clearFlag)
 // --- dialect 2's choice list
 
 void MessageWindow::AddChoiceEntry(std::string_view caption, int32_t targetKey) {
-    if (choices.size() >= static_cast<size_t>(kMaxChoices)) return;
+    if (choices_.size() >= static_cast<size_t>(kMaxChoices)) return;
     // Cut to the caption field without splitting a double-byte character.
     size_t length = 0;
     size_t position = 0;
@@ -517,65 +517,65 @@ void MessageWindow::AddChoiceEntry(std::string_view caption, int32_t targetKey) 
     ChoiceEntry entry;
     entry.caption = std::string(caption.substr(0, length));
     entry.targetKey = targetKey;
-    choices.push_back(std::move(entry));
+    choices_.push_back(std::move(entry));
 }
 
 void MessageWindow::RemoveChoiceCells() {
-    if (!choicesLaidOut) return;
-    const size_t first = std::min(choices.empty() ? text.cells.size() : choices.front().firstCell,
-                                  text.cells.size());
-    MarkCellsDirty(first, text.cells.size());
-    for (const ChoiceEntry& entry : choices) game.composition.MarkScreenRectDirty(entry.rect);
-    text.cells.erase(text.cells.begin() + static_cast<ptrdiff_t>(first), text.cells.end());
-    pen = choicePen;
-    choicesLaidOut = false;
+    if (!choicesLaidOut_) return;
+    const size_t first = std::min(
+        choices_.empty() ? text_.cells.size() : choices_.front().firstCell, text_.cells.size());
+    MarkCellsDirty(first, text_.cells.size());
+    for (const ChoiceEntry& entry : choices_) game_.composition.MarkScreenRectDirty(entry.rect);
+    text_.cells.erase(text_.cells.begin() + static_cast<ptrdiff_t>(first), text_.cells.end());
+    pen_ = choicePen_;
+    choicesLaidOut_ = false;
 }
 
 void MessageWindow::ColourChoices() {
-    for (size_t i = 0; i < choices.size(); ++i) {
+    for (size_t i = 0; i < choices_.size(); ++i) {
         const uint32_t colour =
-            static_cast<int>(i) == choiceSelection ? kChoiceSelectedColour : kChoiceNormalColour;
-        ChoiceEntry& entry = choices[i];
-        for (size_t c = entry.firstCell; c < entry.lastCell && c < text.cells.size(); ++c) {
-            text.cells[c].colour = colour;
+            static_cast<int>(i) == choiceSelection_ ? kChoiceSelectedColour : kChoiceNormalColour;
+        ChoiceEntry& entry = choices_[i];
+        for (size_t c = entry.firstCell; c < entry.lastCell && c < text_.cells.size(); ++c) {
+            text_.cells[c].colour = colour;
         }
         // The old ink must go before the new colour is drawn.
-        game.composition.MarkScreenRectDirty(entry.rect);
+        game_.composition.MarkScreenRectDirty(entry.rect);
     }
 }
 
 int MessageWindow::RunChoiceList(bool firstRun, int32_t* targetKey) {
     if (firstRun) {
         RemoveChoiceCells();
-        choicePen = pen;
-        if (pen.column != 0) NewLine();
-        for (ChoiceEntry& entry : choices) {
-            entry.firstCell = text.cells.size();
-            const Pen start = pen;
+        choicePen_ = pen_;
+        if (pen_.column != 0) NewLine();
+        for (ChoiceEntry& entry : choices_) {
+            entry.firstCell = text_.cells.size();
+            const Pen start = pen_;
             size_t position = 0;
             uint16_t character = 0;
             bool twoByte = false;
             while (gfx::NextSjisCharacter(entry.caption, &position, &character, &twoByte)) {
                 PlaceCharacter(character, kChoiceNormalColour);
             }
-            entry.lastCell = text.cells.size();
+            entry.lastCell = text_.cells.size();
             // The box of the entry's text; an entry that wrapped spans its lines.
             const int32_t size = CharacterScreenSize();
-            const int32_t right = pen.line == start.line
-                                      ? std::max(pen.x, start.x + size)
-                                      : start.x + charactersPerLine * (size + characterSpacing);
-            entry.rect = gfx::Rect{start.x, start.y, right, pen.y + size};
+            const int32_t right = pen_.line == start.line
+                                      ? std::max(pen_.x, start.x + size)
+                                      : start.x + charactersPerLine_ * (size + characterSpacing_);
+            entry.rect = gfx::Rect{start.x, start.y, right, pen_.y + size};
             NewLine();
         }
-        choicesLaidOut = true;
-        choiceSelection = -1;
+        choicesLaidOut_ = true;
+        choiceSelection_ = -1;
         return 0;
     }
-    if (hiddenByReader || backlogMode || choices.empty()) return 0;
+    if (hiddenByReader_ || backlogMode_ || choices_.empty()) return 0;
 
-    core::InputState& input = game.input;
-    const int count = static_cast<int>(choices.size());
-    int selection = choiceSelection;
+    core::InputState& input = game_.input;
+    const int count = static_cast<int>(choices_.size());
+    int selection = choiceSelection_;
     if (input.up == 1) {
         input.up = 0;
         selection = selection <= 0 ? count - 1 : selection - 1;
@@ -585,28 +585,28 @@ int MessageWindow::RunChoiceList(bool firstRun, int32_t* targetKey) {
     } else if (input.tap) {
         selection = -1;
         for (int i = 0; i < count; ++i) {
-            if (Contains(choices[i].rect, input.stylusX, input.stylusY)) selection = i;
+            if (Contains(choices_[i].rect, input.stylusX, input.stylusY)) selection = i;
         }
     }
-    if (selection != choiceSelection) {
-        choiceSelection = selection;
+    if (selection != choiceSelection_) {
+        choiceSelection_ = selection;
         ColourChoices();
     }
-    if (!ConfirmLatched(game)) return 0;
-    ClearConfirm(game);
-    if (choiceSelection < 0) return 0;
-    const int picked = choiceSelection;
-    if (targetKey != nullptr) *targetKey = choices[picked].targetKey;
+    if (!ConfirmLatched(game_)) return 0;
+    ClearConfirm(game_);
+    if (choiceSelection_ < 0) return 0;
+    const int picked = choiceSelection_;
+    if (targetKey != nullptr) *targetKey = choices_[picked].targetKey;
     RemoveChoiceCells();
-    choices.clear();
-    choiceSelection = -1;
+    choices_.clear();
+    choiceSelection_ = -1;
     return picked + 1;
 }
 
 void MessageWindow::ClearChoiceList() {
     RemoveChoiceCells();
-    choices.clear();
-    choiceSelection = -1;
+    choices_.clear();
+    choiceSelection_ = -1;
 }
 
 }  // namespace script

@@ -62,9 +62,9 @@ public:
     // Marks the whole screen dirty; when the visibility changes, shows or
     // hides the pieces and the cells, records it (Visible()) and clears hidden-by-reader.
     void Show(bool visible);
-    bool Visible() const { return visible; }
-    bool HiddenByReader() const { return hiddenByReader; }
-    bool InBacklog() const { return backlogMode; }
+    bool Visible() const { return visible_; }
+    bool HiddenByReader() const { return hiddenByReader_; }
+    bool InBacklog() const { return backlogMode_; }
 
     // Types the text (Shift-JIS, display order). firstRun starts it; later
     // calls go on typing. True when all of it is shown.
@@ -82,9 +82,9 @@ public:
     bool PageWaitNovel(const PageWaitContext& context, int clearFlag);
 
     // Dialect 0's voice for the current page, replayed from the backlog.
-    void SetVoicePath(std::string path) { voicePath = std::move(path); }
-    const std::string& VoicePath() const { return voicePath; }
-    const std::vector<BacklogPage>& Backlog() const { return backlog; }
+    void SetVoicePath(std::string path) { voicePath_ = std::move(path); }
+    const std::string& VoicePath() const { return voicePath_; }
+    const std::vector<BacklogPage>& Backlog() const { return backlog_; }
 
     // Dialect 2's choice list: entries are added while choices are collected.
     void AddChoiceEntry(std::string_view caption, int32_t targetKey);
@@ -94,18 +94,18 @@ public:
     void ClearChoiceList();
 
     // The cells the frame composition draws.
-    gfx::TextLayer& Text() { return text; }
+    gfx::TextLayer& Text() { return text_; }
 
 private:
-    core::EngineServices game;
-    int dialect;
-    const DataSetTables& tables;
-    gfx::TextLayer text;
-    bool visible = false;
-    bool hiddenByReader = false;
-    bool backlogMode = false;
-    std::string voicePath;
-    std::vector<BacklogPage> backlog;
+    core::EngineServices game_;
+    int dialect_;
+    const DataSetTables& tables_;
+    gfx::TextLayer text_;
+    bool visible_ = false;
+    bool hiddenByReader_ = false;
+    bool backlogMode_ = false;
+    std::string voicePath_;
+    std::vector<BacklogPage> backlog_;
 
     struct ChoiceEntry {
         std::string caption;  // Shift-JIS, at most 63 bytes
@@ -121,7 +121,7 @@ private:
         int32_t line = 0;
     };
 
-    int32_t CharacterScreenSize() const { return gfx::DesignToScreenX(characterSize); }
+    int32_t CharacterScreenSize() const { return gfx::DesignToScreenX(characterSize_); }
     void PenToOrigin();
     void NewLine();
     // Walks the text from *position: skips what is never shown, types the
@@ -146,32 +146,32 @@ private:
     void ColourChoices();
 
     // Geometry: design coordinates, the origin relative to the window.
-    int32_t windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
-    int32_t originX = 0, originY = 0;
-    int32_t characterSize = 32;
-    int32_t characterSpacing = 0;  // screen pixels
-    int32_t lineSpacing = 0;       // screen pixels
-    int32_t charactersPerLine = 24;
-    int32_t linesPerPage = 4;
-    uint32_t delayBase = 20;
-    int lastPiece = 6;  // sprites 1..lastPiece are the window's pieces
+    int32_t windowX_ = 0, windowY_ = 0, windowWidth_ = 0, windowHeight_ = 0;
+    int32_t originX_ = 0, originY_ = 0;
+    int32_t characterSize_ = 32;
+    int32_t characterSpacing_ = 0;  // screen pixels
+    int32_t lineSpacing_ = 0;       // screen pixels
+    int32_t charactersPerLine_ = 24;
+    int32_t linesPerPage_ = 4;
+    uint32_t delayBase_ = 20;
+    int lastPiece_ = 6;  // sprites 1..lastPiece are the window's pieces
 
     // Typing.
-    Pen pen;
-    size_t typed = 0;
-    uint32_t lastCharacterTime = 0;
-    uint32_t textColour = kTextWhite;
-    bool namePlateMode = false;
+    Pen pen_;
+    size_t typed_ = 0;
+    uint32_t lastCharacterTime_ = 0;
+    uint32_t textColour_ = kTextWhite;
+    bool namePlateMode_ = false;
 
     // Page wait.
-    uint32_t pageEndTime = 0;
-    size_t backlogPosition = 0;
+    uint32_t pageEndTime_ = 0;
+    size_t backlogPosition_ = 0;
 
     // Dialect 2's choice list.
-    std::vector<ChoiceEntry> choices;
-    int choiceSelection = -1;
-    bool choicesLaidOut = false;
-    Pen choicePen;  // where the pen was before the entries were laid out
+    std::vector<ChoiceEntry> choices_;
+    int choiceSelection_ = -1;
+    bool choicesLaidOut_ = false;
+    Pen choicePen_;  // where the pen was before the entries were laid out
 };
 
 }  // namespace script

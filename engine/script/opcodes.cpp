@@ -39,13 +39,13 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kJump:
             return JumpTo(Operand(kA));
         case MesOp::kPageWait:
-            return RunPageWait(line_[0] == formats::EncodeMesOpcode(dialect, op) ? 4 : 8);
+            return RunPageWait(line_[0] == formats::EncodeMesOpcode(dialect_, op) ? 4 : 8);
         case MesOp::kPageWaitClear:
             return RunPageWait(6);
         case MesOp::kWaitClick: {
-            bool pressed = Confirmed() || (dialect == 2 && Skipping(engine));
+            bool pressed = Confirmed() || (dialect_ == 2 && Skipping(engine_));
             if (!pressed) return Step::kEndTick;
-            ClearConfirm(engine);
+            ClearConfirm(engine_);
             return AdvanceAndEnd();
         }
         case MesOp::kMessageNumber:
@@ -53,7 +53,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             state.messageNumber = Operand(kA);
             return Advance();
         case MesOp::kParticlesOn:
-            if (engine.settings.tilvaMode) {
+            if (engine_.settings.tilvaMode) {
                 StartParticles(32, 180, 256, 4);
             } else {
                 state.particles.active = true;
@@ -65,7 +65,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kLoadScenario:
             return RunLoadScenario();
         case MesOp::kNamePlate:
-            if (!state.choices.collecting && window) window->ShowNamePlate(TextOperand());
+            if (!state.choices.collecting && window_) window_->ShowNamePlate(TextOperand());
             return Advance();
         case MesOp::kQuake:
             return Quake(0, first) ? AdvanceAndEnd() : Step::kEndTick;
@@ -101,7 +101,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         }
         case MesOp::kCommit:
             if (state.pictureChanged) {
-                engine.composition.MarkScreenDirty();
+                engine_.composition.MarkScreenDirty();
                 return AdvanceAndEnd();
             }
             return Advance();
@@ -109,15 +109,15 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             PlayMusic(Operand(kA), Operand(kB));
             return Advance();
         case MesOp::kMusicStop:
-            engine.sound.Music().Stop();
+            engine_.sound.Music().Stop();
             return Advance();
         case MesOp::kEffectPlay:
             PlayEffect(Operand(kA), Operand(kB));
             return Advance();
         case MesOp::kEffectStop:
-            if (engine.sound.Mixer())
-                engine.sound.Mixer()->StopEffect(dialect == 0 ? kEffectChannel
-                                                              : kSecondVoiceChannel);
+            if (engine_.sound.Mixer())
+                engine_.sound.Mixer()->StopEffect(dialect_ == 0 ? kEffectChannel
+                                                                : kSecondVoiceChannel);
             return Advance();
         case MesOp::kVoicePlay:
             PlayVoice(NameOperand(kA), kVoiceChannel, VoiceReplay::kFromBacklog);
@@ -131,10 +131,10 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kScrollAbove: {
             std::string path = CharacterPath(NameOperand(kA));
             RemovePicture(kScrollSlot);
-            if (engine.slots.LoadImageSlot(kScrollSlot, ImageLocation(), path,
-                                           gfx::Keying::kUnkeyed)) {
-                engine.slots.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, 800, 600, 0,
-                                          op == MesOp::kScrollBelow ? 600 : -600, 0, 0, 32);
+            if (engine_.slots.LoadImageSlot(kScrollSlot, ImageLocation(), path,
+                                            gfx::Keying::kUnkeyed)) {
+                engine_.slots.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, 800, 600, 0,
+                                           op == MesOp::kScrollBelow ? 600 : -600, 0, 0, 32);
                 state.shownPaths[kScrollSlot - kCharacterSlot] = path;
             }
             return Advance();
@@ -146,7 +146,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
         case MesOp::kChoiceBegin:
             state.choices = ChoiceCollection{};
             state.choices.collecting = true;
-            if (window) window->ClearChoiceList();
+            if (window_) window_->ClearChoiceList();
             return Advance();
         case MesOp::kChoiceTarget:
             if (state.choices.index >= 0 && state.choices.index < 4) {
@@ -160,7 +160,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             vars.SetGlobalBit(GlobalBitIndex(Operand(kA)));
             return Advance();
         case MesOp::kTestBit:
-            if (Operand(kB) == 40 && engine.settings.textCutMode == 0) return Advance();
+            if (Operand(kB) == 40 && engine_.settings.textCutMode == 0) return Advance();
             if (vars.GlobalBit(GlobalBitIndex(Operand(kA)))) return JumpTo(Operand(kB));
             return Advance();
         case MesOp::kEyecatchNumbers:
@@ -168,7 +168,7 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             state.eyecatchNumbers[1] = Operand(kC);
             return Advance();
         case MesOp::kEyecatchShow: {
-            int done = dialect == 2 ? EyecatchAlt(first) : Eyecatch(first);
+            int done = dialect_ == 2 ? EyecatchAlt(first) : Eyecatch(first);
             return done ? AdvanceAndEnd() : Step::kEndTick;
         }
         case MesOp::kEyecatchChip:
@@ -206,10 +206,10 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
             state.panWidth = std::clamp(Operand(kA), -8000, 8000);
             std::string path = CharacterPath(NameOperand(kB));
             RemovePicture(kScrollSlot);
-            if (engine.slots.LoadImageSlot(kScrollSlot, ImageLocation(), path,
-                                           gfx::Keying::kUnkeyed)) {
-                engine.slots.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, state.panWidth, 600,
-                                          -state.panWidth, 0, 0, 0, 32);
+            if (engine_.slots.LoadImageSlot(kScrollSlot, ImageLocation(), path,
+                                            gfx::Keying::kUnkeyed)) {
+                engine_.slots.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, state.panWidth, 600,
+                                           -state.panWidth, 0, 0, 0, 32);
                 state.shownPaths[kScrollSlot - kCharacterSlot] = path;
             }
             return Advance();
@@ -225,9 +225,9 @@ Interpreter::Step Interpreter::Execute(MesOp op) {
 
 Interpreter::Step Interpreter::RunText() {
     const uint8_t* line = line_.data();
-    if (lineLength > 2 && line[2] == '#') return Advance();  // a comment
-    if (dialect == 0 && vars.variables[kRouteVariable] == 9) {
-        size_t length = strnlen(reinterpret_cast<const char*>(line + 1), lineLength - 1);
+    if (lineLength_ > 2 && line[2] == '#') return Advance();  // a comment
+    if (dialect_ == 0 && vars.variables[kRouteVariable] == 9) {
+        size_t length = strnlen(reinterpret_cast<const char*>(line + 1), lineLength_ - 1);
         // A marked line of the route-9 text is passed over. The bytes after
         // the record's zero are what the line buffer still holds.
         if (length >= 4 && length + 3 < formats::kMesLineBufferSize && line[length] == '>' &&
@@ -239,30 +239,30 @@ Interpreter::Step Interpreter::RunText() {
     ChoiceCollection& choices = state.choices;
     if (choices.collecting && choices.index >= 0 && choices.index < 4 &&
         choices.hasTarget[choices.index]) {
-        if (dialect == 2) {
-            if (window) window->AddChoiceEntry(text, choices.targets[choices.index]);
+        if (dialect_ == 2) {
+            if (window_) window_->AddChoiceEntry(text, choices.targets[choices.index]);
         }
         choices.captions[choices.index] = text.substr(0, 47);
         ++choices.index;
         return Advance();
     }
-    if (!window) return Step::kEndTick;
+    if (!window_) return Step::kEndTick;
     const bool first = state.recordTicks == 0;
     if (first) {
-        if (!window->Visible()) window->Show(true);
+        if (!window_->Visible()) window_->Show(true);
         if (!choices.collecting) TakeSaveSnapshot();
     }
-    return window->ShowMessage(text, first) ? AdvanceAndEnd() : Step::kEndTick;
+    return window_->ShowMessage(text, first) ? AdvanceAndEnd() : Step::kEndTick;
 }
 
 Interpreter::Step Interpreter::RunPageWait(int record) {
-    if (!window) return AdvanceAndEnd();
+    if (!window_) return AdvanceAndEnd();
     PageWaitContext context;
     context.record = record;
     context.firstRun = state.recordTicks == 0;
     context.messageRead = readFlags.IsRead(state.scenarioPath, state.messageNumber);
-    int ended = dialect == 2 ? window->PageWaitNovel(context, record == 6 ? 1 : 0)
-                             : window->PageWait(context);
+    int ended = dialect_ == 2 ? window_->PageWaitNovel(context, record == 6 ? 1 : 0)
+                              : window_->PageWait(context);
     return ended ? AdvanceAndEnd() : Step::kEndTick;
 }
 
@@ -270,21 +270,21 @@ Interpreter::Step Interpreter::RunChoiceSelect() {
     const bool first = state.recordTicks == 0;
     if (first) TakeSaveSnapshot();
     int32_t target = 0;
-    if (dialect == 2) {
-        if (!window) return Step::kEndTick;
-        int picked = window->RunChoiceList(first, &target);
+    if (dialect_ == 2) {
+        if (!window_) return Step::kEndTick;
+        int picked = window_->RunChoiceList(first, &target);
         if (picked <= 0) return Step::kEndTick;
     } else {
         int count = std::min(state.choices.index, 4);
         std::vector<std::string> captions(state.choices.captions.begin(),
                                           state.choices.captions.begin() + std::max(count, 0));
-        int picked = plates.Run(captions, first);
+        int picked = plates_.Run(captions, first);
         if (picked < 0 || picked >= count) return Step::kEndTick;
         target = state.choices.targets[picked];
     }
     state.choices.collecting = false;
-    if (window) window->ClearPage();
-    if (dialect == 2) engine.composition.MarkScreenDirty();
+    if (window_) window_->ClearPage();
+    if (dialect_ == 2) engine_.composition.MarkScreenDirty();
     Step step = JumpTo(target);
     // A target the script lacks leaves the record; the choice is made.
     return step == Step::kContinue ? step : AdvanceAndEnd();
@@ -293,7 +293,7 @@ Interpreter::Step Interpreter::RunChoiceSelect() {
 Interpreter::Step Interpreter::RunCharacterFade() {
     if (state.recordTicks == 0) {
         std::string path = CharacterPath(NameOperand(kB));
-        if (dialect == 0) {
+        if (dialect_ == 0) {
             // A different figure (told by two characters of its file name)
             // also takes the second character away.
             auto figure = [](const std::string& p) {
@@ -303,7 +303,7 @@ Interpreter::Step Interpreter::RunCharacterFade() {
                 return 10 * static_cast<uint8_t>(p[at + 1]) + static_cast<uint8_t>(p[at + 2]);
             };
             const std::string& shown = state.shownPaths[0];
-            if (!engine.slots.ImageAt(kCharacterSlot) || shown.empty() ||
+            if (!engine_.slots.ImageAt(kCharacterSlot) || shown.empty() ||
                 figure(path) != figure(shown))
                 RemovePicture(kSecondCharacterSlot);
         }
@@ -319,10 +319,10 @@ Interpreter::Step Interpreter::RunHideCharacter() {
     MesOp fade = MesOp::kBackgroundFade;
     if (NextOperation() == fade) return Advance();
     const bool first = state.recordTicks == 0;
-    if (!engine.slots.SpriteAt(kCharacterSlot) && first) return Advance();
+    if (!engine_.slots.SpriteAt(kCharacterSlot) && first) return Advance();
     if (first) {
         RemovePicture(kCharacterSlot);
-        if (dialect == 0) RemovePicture(kSecondCharacterSlot);
+        if (dialect_ == 0) RemovePicture(kSecondCharacterSlot);
     }
     return Transition(kCharacterFadeMs, WindowInTransition::kKept, first) ? AdvanceAndEnd()
                                                                           : Step::kEndTick;
@@ -349,32 +349,32 @@ Interpreter::Step Interpreter::RunCharacterPairFade() {
 
 Interpreter::Step Interpreter::RunBackgroundFade() {
     if (state.recordTicks == 0) {
-        if (window && window->Visible()) window->Show(false);
+        if (window_ && window_->Visible()) window_->Show(false);
         return Step::kEndTick;
     }
     std::string name = NameOperand(kA);
     std::string path = CharacterPath(name);
     if (state.recordTicks == 1) {
-        if (dialect == 0 && formats::SjisEqualNoCase(name, "back\\y10a")) return Advance();
+        if (dialect_ == 0 && formats::SjisEqualNoCase(name, "back\\y10a")) return Advance();
         RemovePicture(kCharacterSlot);
         RemovePicture(kBackgroundSlot);
-        if (dialect == 0) {
+        if (dialect_ == 0) {
             RemovePicture(kSecondCharacterSlot);
             RemovePicture(kScrollSlot);
         }
         ShowBackground(path);
-        if (dialect != 1) ShadeBackground();
+        if (dialect_ != 1) ShadeBackground();
     }
     if (!Transition(kBackgroundFadeMs, WindowInTransition::kHidden, state.recordTicks == 1))
         return Step::kEndTick;
-    if (dialect == 0) ShowPlaceName(path);
+    if (dialect_ == 0) ShowPlaceName(path);
     return AdvanceAndEnd();
 }
 
 Interpreter::Step Interpreter::RunLoadScenario() {
-    if (dialect == 0 && state.fromScenarioSelect) {
-        engine.flow.gameState = core::kStateScenarioSelect;
-        engine.flow.subState = 30;
+    if (dialect_ == 0 && state.fromScenarioSelect) {
+        engine_.flow.gameState = core::kStateScenarioSelect;
+        engine_.flow.subState = 30;
         return Step::kEndTick;
     }
     readFlags.MarkRead(state.scenarioPath, state.messageNumber);
@@ -384,28 +384,28 @@ Interpreter::Step Interpreter::RunLoadScenario() {
 }
 
 Interpreter::Step Interpreter::RunEndScenario() {
-    if (dialect == 0) return RunEndScenarioMain();
-    if (dialect == 1) {
+    if (dialect_ == 0) return RunEndScenarioMain();
+    if (dialect_ == 1) {
         if (formats::SjisEqualNoCase(state.scenarioPath, "GameData\\sinario\\gakuen_omake.MES")) {
             WriteSystemFile();
             ReturnToTitle();
             return Step::kEndTick;
         }
-        engine.flow.gameState = core::kStateTitle;
-        engine.flow.subState = 15;
-        engine.composition.SetBrightness(256);
+        engine_.flow.gameState = core::kStateTitle;
+        engine_.flow.subState = 15;
+        engine_.composition.SetBrightness(256);
         state.recordTicks = 0;
-        engine.sound.Music().Stop();
-        if (window) window->Show(false);
+        engine_.sound.Music().Stop();
+        if (window_) window_->Show(false);
         RemoveMessageWindow();
-        engine.slots.DeleteAllSprites();
-        engine.slots.FreeAllImages();
+        engine_.slots.DeleteAllSprites();
+        engine_.slots.FreeAllImages();
         state.shownPaths = {};
         return Step::kEndTick;
     }
     if (vars.Flag(2, 1) || vars.Flag(2, 2)) {
-        engine.flow.gameState = core::kStateEpilogue;
-        engine.flow.subState = 0;
+        engine_.flow.gameState = core::kStateEpilogue;
+        engine_.flow.subState = 0;
     } else {
         WriteSystemFile();
         ReturnToTitle();
@@ -417,8 +417,8 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
     RemoveCaption();
     readFlags.MarkRead(state.scenarioPath, state.messageNumber);
     if (state.fromScenarioSelect) {
-        engine.flow.gameState = core::kStateScenarioSelect;
-        engine.flow.subState = 30;
+        engine_.flow.gameState = core::kStateScenarioSelect;
+        engine_.flow.subState = 30;
         return Step::kEndTick;
     }
     const auto& numbers = state.eyecatchNumbers;
@@ -432,15 +432,15 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
             case 0:
             case 1:
                 TakeSaveSnapshot();
-                engine.flow.gameState = core::kStateMap;
-                engine.flow.subState = 0;
+                engine_.flow.gameState = core::kStateMap;
+                engine_.flow.subState = 0;
                 ++state.chainStep;
                 break;
             case 2:
                 if (!tables.dateChain[state.chainIndex].empty()) {
                     TakeSaveSnapshot();
-                    engine.flow.gameState = core::kStateDate;
-                    engine.flow.subState = 0;
+                    engine_.flow.gameState = core::kStateDate;
+                    engine_.flow.subState = 0;
                     state.chainStep = 3;
                     break;
                 }
@@ -448,8 +448,8 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
                 ++state.chainIndex;
                 [[fallthrough]];
             default:
-                engine.flow.subState = 0;
-                engine.flow.gameState = core::kStateScript;
+                engine_.flow.subState = 0;
+                engine_.flow.gameState = core::kStateScript;
                 loadChain(state.chainIndex);
                 ++state.chainIndex;
                 state.chainStep = 0;
@@ -462,14 +462,14 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
             for (int32_t row = 0; row <= 6; ++row) {
                 if (vars.Flag(FlagRow(row), 12)) vars.variables[kRouteVariable] = row + 1;
             }
-            engine.flow.gameState = core::kStateStaffRoll;
-            engine.flow.subState = 0;
+            engine_.flow.gameState = core::kStateStaffRoll;
+            engine_.flow.subState = 0;
             break;
         case 1:
             if (vars.Flag(FlagRow(0), 0)) {
                 vars.SetGlobalBit(kFirstEndingBit);
-                engine.flow.gameState = core::kStateEndingPictures;
-                engine.flow.subState = 0;
+                engine_.flow.gameState = core::kStateEndingPictures;
+                engine_.flow.subState = 0;
             } else {
                 WriteSystemFile();
                 ReturnToTitle();
@@ -480,15 +480,15 @@ Interpreter::Step Interpreter::RunEndScenarioMain() {
         case 4:
             // Routes 2..4 reach the second to fourth ending.
             vars.SetGlobalBit(kFirstEndingBit + 1 + vars.variables[kRouteVariable] - 2);
-            engine.flow.gameState = core::kStateEndingPictures;
-            engine.flow.subState = 0;
+            engine_.flow.gameState = core::kStateEndingPictures;
+            engine_.flow.subState = 0;
             break;
         case 5:
         case 6:
         case 7:
         case 8:
-            engine.flow.gameState = core::kStateEndingPictures;
-            engine.flow.subState = 0;
+            engine_.flow.gameState = core::kStateEndingPictures;
+            engine_.flow.subState = 0;
             break;
         default:  // 9 and anything else
             WriteSystemFile();

@@ -29,7 +29,7 @@ void Interpreter::StartParticles(int32_t maximum, int32_t direction, int32_t spe
     ParticleState& p = state.particles;
     if (p.active) return;
     p.maximum = std::min<int32_t>(maximum, static_cast<int32_t>(p.particles.size()));
-    engine.timers.NoteTimer(kParticleTimer);
+    engine_.timers.NoteTimer(kParticleTimer);
     p.active = true;
     p.particles = {};
     p.direction = direction;
@@ -38,18 +38,18 @@ void Interpreter::StartParticles(int32_t maximum, int32_t direction, int32_t spe
     if (p.interval <= 0) p.interval = 1;
     p.steps = 0;
     p.spawnTries = 0;
-    engine.slots.LoadImageSlot(3, ImageLocation(), "GameData\\system\\Tilva00.rbp",
-                               gfx::Keying::kKeyed);
-    engine.slots.LoadImageSlot(4, ImageLocation(), "GameData\\system\\Tilva01.rbp",
-                               gfx::Keying::kKeyed);
-    engine.slots.LoadImageSlot(5, ImageLocation(), "GameData\\system\\Tilva02.rbp",
-                               gfx::Keying::kKeyed);
+    engine_.slots.LoadImageSlot(3, ImageLocation(), "GameData\\system\\Tilva00.rbp",
+                                gfx::Keying::kKeyed);
+    engine_.slots.LoadImageSlot(4, ImageLocation(), "GameData\\system\\Tilva01.rbp",
+                                gfx::Keying::kKeyed);
+    engine_.slots.LoadImageSlot(5, ImageLocation(), "GameData\\system\\Tilva02.rbp",
+                                gfx::Keying::kKeyed);
 }
 
 void Interpreter::StepParticles() {
     ParticleState& p = state.particles;
     if (!p.active || p.maximum <= 0) return;
-    uint32_t steps = engine.timers.TimerElapsed(kParticleTimer) / kParticleStepMs + 1;
+    uint32_t steps = engine_.timers.TimerElapsed(kParticleTimer) / kParticleStepMs + 1;
     double angle = Radians((p.direction + 270) % 360);
     int32_t dx = static_cast<int32_t>(p.speed * std::cos(angle));
     int32_t dy = static_cast<int32_t>(p.speed * std::sin(angle));
@@ -79,10 +79,10 @@ void Interpreter::StepParticles() {
                     int32_t cellSize = kCells[particle.kind];
                     int sprite = kParticleSpriteBase + static_cast<int>(i);
                     int image = kParticleImageBase + particle.kind;
-                    engine.slots.CreateSprite(sprite, image, 0, 0, cellSize, cellSize,
-                                              particle.x / 1024, particle.y / 1024, cellSize / 2,
-                                              cellSize / 2, 6);
-                    if (core::Sprite* s = engine.slots.SpriteAt(sprite)) {
+                    engine_.slots.CreateSprite(sprite, image, 0, 0, cellSize, cellSize,
+                                               particle.x / 1024, particle.y / 1024, cellSize / 2,
+                                               cellSize / 2, 6);
+                    if (core::Sprite* s = engine_.slots.SpriteAt(sprite)) {
                         for (int cell = 0; cell < 4; ++cell) {
                             s->DefineCell(cell, (cell + 1) % 4, 200, image, cell * cellSize, 0,
                                           cellSize, cellSize, 0, 0, cell == 0 ? 0 : -1);
@@ -103,42 +103,42 @@ void Interpreter::StepParticles() {
             int32_t swing = static_cast<int32_t>(particle.swingRadius *
                                                  std::cos(Radians(particle.phase / 1024.0)));
             if (particle.y / 1024 >= 600 || particle.x / 1024 >= 832 || particle.x / 1024 < -31) {
-                engine.slots.DeleteSprite(sprite);
+                engine_.slots.DeleteSprite(sprite);
                 particle = Particle{};
-            } else if (core::Sprite* s = engine.slots.SpriteAt(sprite)) {
+            } else if (core::Sprite* s = engine_.slots.SpriteAt(sprite)) {
                 s->SetPosition((particle.x + swing) / 1024, particle.y / 1024);
             }
         }
     }
-    engine.timers.NoteTimer(kParticleTimer);
+    engine_.timers.NoteTimer(kParticleTimer);
 }
 
 void Interpreter::StopParticles() {
     ParticleState& p = state.particles;
     for (size_t i = 0; i < p.particles.size(); ++i) {
         if (p.particles[i].active)
-            engine.slots.DeleteSprite(kParticleSpriteBase + static_cast<int>(i));
+            engine_.slots.DeleteSprite(kParticleSpriteBase + static_cast<int>(i));
         p.particles[i] = Particle{};
     }
     bool hadImages = p.maximum > 0;
     p.active = false;
     p.maximum = 0;
     if (hadImages) {
-        for (int image = 3; image <= 5; ++image) engine.slots.FreeImageSlot(image);
+        for (int image = 3; image <= 5; ++image) engine_.slots.FreeImageSlot(image);
     }
 }
 
 void Interpreter::ShowPlaceName(std::string_view backgroundPath) {
-    engine.slots.DeleteSprite(kCaptionSprite);
+    engine_.slots.DeleteSprite(kCaptionSprite);
     state.caption.active = false;
-    if (!engine.settings.backgroundNameDisplay) return;
+    if (!engine_.settings.backgroundNameDisplay) return;
     for (const PlaceName& place : tables.placeNames) {
         if (place.index < 0) break;
         if (!formats::SjisEqualNoCase(place.backgroundPath, backgroundPath)) continue;
         if (place.index == state.caption.index) return;  // the same place: no new caption
-        engine.slots.CreateSprite(kCaptionSprite, kCaptionImage, (place.index % 4) * 192,
-                                  (place.index / 4) * 32, 192, 32, 576, 24, 0, 0, 8);
-        if (core::Sprite* caption = engine.slots.SpriteAt(kCaptionSprite)) caption->SetAlpha(0);
+        engine_.slots.CreateSprite(kCaptionSprite, kCaptionImage, (place.index % 4) * 192,
+                                   (place.index / 4) * 32, 192, 32, 576, 24, 0, 0, 8);
+        if (core::Sprite* caption = engine_.slots.SpriteAt(kCaptionSprite)) caption->SetAlpha(0);
         state.caption.stage = 0;
         state.caption.index = place.index;
         state.caption.active = true;
@@ -149,7 +149,7 @@ void Interpreter::ShowPlaceName(std::string_view backgroundPath) {
 
 void Interpreter::StepCaption() {
     CaptionState& c = state.caption;
-    core::Sprite* caption = engine.slots.SpriteAt(kCaptionSprite);
+    core::Sprite* caption = engine_.slots.SpriteAt(kCaptionSprite);
     if (!c.active || caption == nullptr) return;
     uint32_t t = Now() - c.start;
     switch (c.stage) {
@@ -169,7 +169,7 @@ void Interpreter::StepCaption() {
                 caption->SetAlpha(
                     256 - static_cast<int32_t>((t - kCaptionHoldEndMs) * 256 / kCaptionFadeMs));
             } else {
-                engine.slots.DeleteSprite(kCaptionSprite);
+                engine_.slots.DeleteSprite(kCaptionSprite);
                 c.active = false;
             }
             break;
@@ -177,15 +177,15 @@ void Interpreter::StepCaption() {
 }
 
 void Interpreter::RemoveCaption() {
-    engine.slots.DeleteSprite(kCaptionSprite);
+    engine_.slots.DeleteSprite(kCaptionSprite);
     state.caption.active = false;
     state.caption.index = -1;
 }
 
 void Interpreter::ShadeBackground() {
-    if (engine.flow.gameState != core::kStateScript) return;
-    int32_t mode = engine.settings.dispFreeMode;
-    core::Sprite* back = engine.slots.SpriteAt(kBackgroundSlot);
+    if (engine_.flow.gameState != core::kStateScript) return;
+    int32_t mode = engine_.settings.dispFreeMode;
+    core::Sprite* back = engine_.slots.SpriteAt(kBackgroundSlot);
     if (mode == 0 || back == nullptr) return;
     const std::string& path = state.shownPaths[kBackgroundSlot - kCharacterSlot];
     for (const std::string& listed : tables.shadedBackgrounds) {

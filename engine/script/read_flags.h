@@ -25,11 +25,11 @@ public:
     bool IsRead(std::string_view scenarioPath, int32_t messageNumber) const;
 
     // For the read-message file.
-    const std::vector<ReadFlagRecord>& Records() const { return records; }
-    std::vector<ReadFlagRecord>& Records() { return records; }
+    const std::vector<ReadFlagRecord>& Records() const { return records_; }
+    std::vector<ReadFlagRecord>& Records() { return records_; }
 
 private:
-    std::vector<ReadFlagRecord> records;
+    std::vector<ReadFlagRecord> records_;
 };
 
 }  // namespace script

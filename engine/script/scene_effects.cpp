@@ -23,30 +23,30 @@ constexpr uint32_t kEyecatchMs = 3000;
 
 bool Interpreter::Transition(uint32_t durationMs, WindowInTransition windowMode, bool first) {
     if (first) {
-        engine.slots.FreeImageSlot(kCaptureSlot);
-        if (!engine.settings.effectUse || Skipping(engine)) return true;
+        engine_.slots.FreeImageSlot(kCaptureSlot);
+        if (!engine_.settings.effectUse || Skipping(engine_)) return true;
         // The screen still shows the old picture: it fades away over the new.
-        engine.slots.CaptureScreen(kCaptureSlot);
-        engine.slots.CreateSprite(kCaptureSlot, kCaptureSlot, 0, 0, 800, 600, 0, 0, 0, 0, 0);
-        engine.slots.StartFadeOut(kCaptureSlot, durationMs);
-        state.windowWasVisible = window && window->Visible();
-        if (windowMode == WindowInTransition::kHidden && window && window->Visible())
-            window->Show(false);
+        engine_.slots.CaptureScreen(kCaptureSlot);
+        engine_.slots.CreateSprite(kCaptureSlot, kCaptureSlot, 0, 0, 800, 600, 0, 0, 0, 0, 0);
+        engine_.slots.StartFadeOut(kCaptureSlot, durationMs);
+        state.windowWasVisible = window_ && window_->Visible();
+        if (windowMode == WindowInTransition::kHidden && window_ && window_->Visible())
+            window_->Show(false);
         return false;
     }
-    if (core::Sprite* capture = engine.slots.SpriteAt(kCaptureSlot);
+    if (core::Sprite* capture = engine_.slots.SpriteAt(kCaptureSlot);
         capture && capture->IsFading()) {
-        if (engine.settings.effectUse && !Confirmed() && !SkipKeyHeld(engine)) return false;
-        ClearConfirm(engine);
+        if (engine_.settings.effectUse && !Confirmed() && !SkipKeyHeld(engine_)) return false;
+        ClearConfirm(engine_);
         capture->FinishFadeOut();
     }
-    engine.slots.DeleteSprite(kCaptureSlot);
-    engine.slots.FreeImageSlot(kCaptureSlot);
+    engine_.slots.DeleteSprite(kCaptureSlot);
+    engine_.slots.FreeImageSlot(kCaptureSlot);
     return true;
 }
 
 bool Interpreter::Quake(int axis, bool first) {
-    core::Composition& screen = engine.composition;
+    core::Composition& screen = engine_.composition;
     // The swinging axis' offset; the other one stays.
     auto swing = [&](int32_t offset) {
         if (axis == 0) {
@@ -79,29 +79,29 @@ bool Interpreter::Quake(int axis, bool first) {
 // at the end position's distance, arriving at 0,0.
 bool Interpreter::SlidePictures(bool first, uint32_t durationMs, int32_t endX, int32_t endY) {
     auto place = [&](int32_t backX, int32_t backY) {
-        if (core::Sprite* back = engine.slots.SpriteAt(kBackgroundSlot))
+        if (core::Sprite* back = engine_.slots.SpriteAt(kBackgroundSlot))
             back->SetPosition(backX, backY);
-        if (core::Sprite* scroll = engine.slots.SpriteAt(kScrollSlot))
+        if (core::Sprite* scroll = engine_.slots.SpriteAt(kScrollSlot))
             scroll->SetPosition(backX - endX, backY - endY);
     };
     auto finish = [&] {
-        if (state.windowWasVisible && window) window->Show(true);
+        if (state.windowWasVisible && window_) window_->Show(true);
         place(endX, endY);
         return true;
     };
     if (first) {
         state.effectStart = Now();
-        if (engine.settings.effectUse && !Skipping(engine)) {
-            state.windowWasVisible = window && window->Visible();
-            if (state.windowWasVisible) window->Show(false);
+        if (engine_.settings.effectUse && !Skipping(engine_)) {
+            state.windowWasVisible = window_ && window_->Visible();
+            if (state.windowWasVisible) window_->Show(false);
             return false;
         }
         state.windowWasVisible = false;
         return finish();
     }
     // Skipping counts as a press.
-    if (Confirmed() || Skipping(engine)) {
-        ClearConfirm(engine);
+    if (Confirmed() || Skipping(engine_)) {
+        ClearConfirm(engine_);
         return finish();
     }
     uint32_t elapsed = Now() - state.effectStart;
@@ -133,65 +133,65 @@ std::array<int32_t, 3> CellNumbers(const std::array<int32_t, 3>& numbers) {
 bool Interpreter::Eyecatch(bool first) {
     const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
-        if (window && window->Visible()) window->Show(false);
-        engine.slots.LoadImageSlot(10, ImageLocation(), "GameData\\system\\IcatchBack07.rbp",
-                                   gfx::Keying::kUnkeyed);
-        engine.slots.LoadImageSlot(11, ImageLocation(), "GameData\\system\\IcatchChip03.rbp",
-                                   gfx::Keying::kKeyed);
-        engine.slots.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
+        if (window_ && window_->Visible()) window_->Show(false);
+        engine_.slots.LoadImageSlot(10, ImageLocation(), "GameData\\system\\IcatchBack07.rbp",
+                                    gfx::Keying::kUnkeyed);
+        engine_.slots.LoadImageSlot(11, ImageLocation(), "GameData\\system\\IcatchChip03.rbp",
+                                    gfx::Keying::kKeyed);
+        engine_.slots.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
         auto digit = [&](int sprite, int32_t cell, int32_t x) {
-            engine.slots.CreateSprite(sprite, 11, 16 * cell, 0, 16, 24, x, 472, 0, 0, 20);
+            engine_.slots.CreateSprite(sprite, 11, 16 * cell, 0, 16, 24, x, 472, 0, 0, 20);
         };
         digit(11, n[0], 80);
         digit(12, 10, 96);
         if (n[1] > 9) digit(13, n[1] / 10, 112);
         digit(14, n[1] % 10, 128);
         digit(15, 11, 144);
-        engine.slots.CreateSprite(16, 11, 48 * n[2], 26, 48, 24, 160, 472, 0, 0, 20);
+        engine_.slots.CreateSprite(16, 11, 48 * n[2], 26, 48, 24, 160, 472, 0, 0, 20);
         state.effectStart = Now();
         return false;
     }
     if (Now() - state.effectStart < kEyecatchMs) {
         if (!Confirmed()) return false;
-        ClearConfirm(engine);
+        ClearConfirm(engine_);
     }
-    for (int sprite = 10; sprite <= 16; ++sprite) engine.slots.DeleteSprite(sprite);
-    engine.slots.FreeImageSlot(10);
-    engine.slots.FreeImageSlot(11);
-    engine.composition.MarkScreenDirty();
+    for (int sprite = 10; sprite <= 16; ++sprite) engine_.slots.DeleteSprite(sprite);
+    engine_.slots.FreeImageSlot(10);
+    engine_.slots.FreeImageSlot(11);
+    engine_.composition.MarkScreenDirty();
     return true;
 }
 
 bool Interpreter::EyecatchAlt(bool first) {
     const auto n = CellNumbers(state.eyecatchNumbers);
     if (first) {
-        if (window && window->Visible()) window->Show(false);
-        engine.slots.LoadImageSlot(10, 2, "GameData\\system\\sky_a.rbp", gfx::Keying::kUnkeyed);
-        engine.slots.LoadImageSlot(11, 2, "GameData\\system\\ICATCHBT.rbp", gfx::Keying::kKeyed);
-        engine.slots.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
+        if (window_ && window_->Visible()) window_->Show(false);
+        engine_.slots.LoadImageSlot(10, 2, "GameData\\system\\sky_a.rbp", gfx::Keying::kUnkeyed);
+        engine_.slots.LoadImageSlot(11, 2, "GameData\\system\\ICATCHBT.rbp", gfx::Keying::kKeyed);
+        engine_.slots.CreateSprite(10, 10, 0, 0, 800, 600, 0, 0, 0, 0, 24);
         auto cell = [&](int sprite, int32_t k, int32_t x, int32_t y) {
-            engine.slots.CreateSprite(sprite, 11, (k % 6) * 96, (k / 6) * 88, 96, 88, x, y, 0, 0,
-                                      20);
+            engine_.slots.CreateSprite(sprite, 11, (k % 6) * 96, (k / 6) * 88, 96, 88, x, y, 0, 0,
+                                       20);
         };
         cell(11, n[0], 240, 168);
-        engine.slots.CreateSprite(12, 11, 384, 88, 96, 88, 336, 168, 0, 0, 20);
+        engine_.slots.CreateSprite(12, 11, 384, 88, 96, 88, 336, 168, 0, 0, 20);
         cell(13, n[1], 432, 168);
         if (n[2] > 2) {
-            engine.slots.CreateSprite(14, 11, 128 * n[2] - 384, 240, 128, 96, 536, 192, 0, 0, 20);
+            engine_.slots.CreateSprite(14, 11, 128 * n[2] - 384, 240, 128, 96, 536, 192, 0, 0, 20);
         } else {
-            engine.slots.CreateSprite(14, 11, 128 * n[2], 176, 128, 64, 536, 192, 0, 0, 20);
+            engine_.slots.CreateSprite(14, 11, 128 * n[2], 176, 128, 64, 536, 192, 0, 0, 20);
         }
         state.effectStart = Now();
         return false;
     }
     if (Now() - state.effectStart < kEyecatchMs) {
         if (!Confirmed()) return false;
-        ClearConfirm(engine);
+        ClearConfirm(engine_);
     }
-    for (int sprite = 10; sprite <= 14; ++sprite) engine.slots.DeleteSprite(sprite);
-    engine.slots.FreeImageSlot(10);
-    engine.slots.FreeImageSlot(11);
-    engine.composition.MarkScreenDirty();
+    for (int sprite = 10; sprite <= 14; ++sprite) engine_.slots.DeleteSprite(sprite);
+    engine_.slots.FreeImageSlot(10);
+    engine_.slots.FreeImageSlot(11);
+    engine_.composition.MarkScreenDirty();
     return true;
 }
 

@@ -75,16 +75,16 @@ int TitleIndex(const std::string& value) {
 // every few seconds otherwise (logs).
 class ProgressLine {
 public:
-    ProgressLine() : terminal(::isatty(STDOUT_FILENO) != 0) {}
+    ProgressLine() : terminal_(::isatty(STDOUT_FILENO) != 0) {}
 
     void Show(const ConversionJob& job, bool force) {
         // Nothing to say until the walk has counted the files.
         if (!force && job.EntriesTotal() == 0) return;
         auto now = std::chrono::steady_clock::now();
-        if (!force && !terminal && now - lastPrint < std::chrono::seconds(5)) return;
-        lastPrint = now;
+        if (!force && !terminal_ && now - lastPrint_ < std::chrono::seconds(5)) return;
+        lastPrint_ = now;
         std::string text = FormatProgress(job.EntriesDone(), job.EntriesTotal(), job.CurrentName());
-        if (terminal) {
+        if (terminal_) {
             std::printf("\r%s\033[K", text.c_str());
         } else {
             std::printf("%s\n", text.c_str());
@@ -93,12 +93,12 @@ public:
     }
 
     void End() {
-        if (terminal) std::printf("\n");
+        if (terminal_) std::printf("\n");
     }
 
 private:
-    bool terminal;
-    std::chrono::steady_clock::time_point lastPrint{};
+    bool terminal_;
+    std::chrono::steady_clock::time_point lastPrint_{};
 };
 
 }  // namespace

@@ -134,78 +134,78 @@ void CWinEdit::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    dropped = true;
+    dropped_ = true;
     emit PathDropped(CutToBytes(path, kDroppedPathLimit));
 }
 
 KitshiftDialog::KitshiftDialog(std::filesystem::path outputFolder, QWidget* parent)
-    : QDialog(parent), outputFolder(std::move(outputFolder)) {
-    if (this->outputFolder.empty()) this->outputFolder = std::filesystem::current_path();
+    : QDialog(parent), outputFolder_(std::move(outputFolder)) {
+    if (this->outputFolder_.empty()) this->outputFolder_ = std::filesystem::current_path();
     setWindowTitle(Text(kProgramCaption));
 
-    pathBox = new CWinEdit;
-    pathBox->setObjectName("pathBox");
-    connect(pathBox, &CWinEdit::PathDropped, this, &KitshiftDialog::SetSourceFolder);
+    pathBox_ = new CWinEdit;
+    pathBox_->setObjectName("pathBox");
+    connect(pathBox_, &CWinEdit::PathDropped, this, &KitshiftDialog::SetSourceFolder);
     auto* browseButton = new QPushButton(Text("参照(&F)"));
     browseButton->setObjectName("browseButton");
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, &KitshiftDialog::Browse);
-    startButton = new QPushButton(Text("開始(&S)"));
-    startButton->setObjectName("startButton");
-    startButton->setAutoDefault(false);
-    connect(startButton, &QPushButton::clicked, this, &KitshiftDialog::Start);
+    startButton_ = new QPushButton(Text("開始(&S)"));
+    startButton_->setObjectName("startButton");
+    startButton_->setAutoDefault(false);
+    connect(startButton_, &QPushButton::clicked, this, &KitshiftDialog::Start);
     auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(pathBox, 1);
+    pathRow->addWidget(pathBox_, 1);
     pathRow->addWidget(browseButton);
-    pathRow->addWidget(startButton);
+    pathRow->addWidget(startButton_);
 
     const QStringList bitrates = BitrateNames();
     const QStringList frequencies = FrequencyNames();
     auto* musicGroup = new QGroupBox(Text("ＢＧＭ設定"));
     musicGroup->setObjectName("musicGroup");
     auto* musicGrid = new QGridLayout(musicGroup);
-    AddRow(musicGrid, 0, "BIT", MakeCombo("musicBitrate", bitrates, &settings.musicBitrateIndex));
+    AddRow(musicGrid, 0, "BIT", MakeCombo("musicBitrate", bitrates, &settings_.musicBitrateIndex));
     AddRow(musicGrid, 1, "RATE",
-           MakeCombo("musicFrequency", frequencies, &settings.musicFrequencyIndex));
+           MakeCombo("musicFrequency", frequencies, &settings_.musicFrequencyIndex));
     auto* stereoBox = new QCheckBox(Text("ｽﾃﾚｵ"));
     stereoBox->setObjectName("musicStereo");
-    stereoBox->setChecked(settings.musicStereo != 0);
+    stereoBox->setChecked(settings_.musicStereo != 0);
     // Each click flips the setting; the job reads it as 0 or 1.
-    connect(stereoBox, &QCheckBox::clicked, this, [this] { settings.musicStereo ^= 1; });
+    connect(stereoBox, &QCheckBox::clicked, this, [this] { settings_.musicStereo ^= 1; });
     musicGrid->addWidget(stereoBox, 2, 0, 1, 2);
 
     auto* voiceGroup = new QGroupBox(Text("音声設定"));
     voiceGroup->setObjectName("voiceGroup");
     auto* voiceGrid = new QGridLayout(voiceGroup);
-    AddRow(voiceGrid, 0, "BIT", MakeCombo("voiceBitrate", bitrates, &settings.voiceBitrateIndex));
+    AddRow(voiceGrid, 0, "BIT", MakeCombo("voiceBitrate", bitrates, &settings_.voiceBitrateIndex));
     AddRow(voiceGrid, 1, "RATE",
-           MakeCombo("voiceFrequency", frequencies, &settings.voiceFrequencyIndex));
+           MakeCombo("voiceFrequency", frequencies, &settings_.voiceFrequencyIndex));
     voiceGrid->setRowStretch(2, 1);
 
     auto* groupRow = new QHBoxLayout;
     groupRow->addWidget(musicGroup);
     groupRow->addWidget(voiceGroup);
 
-    QComboBox* formatBox = MakeCombo("outputFormat", {"MP3", "MOGG"}, &settings.outputFormatIndex);
+    QComboBox* formatBox = MakeCombo("outputFormat", {"MP3", "MOGG"}, &settings_.outputFormatIndex);
     formatBox->setEnabled(false);
     QStringList titles;
     for (const char* title : kTitleNames) titles << Text(title);
     auto* choiceRow = new QHBoxLayout;
     choiceRow->addWidget(formatBox);
-    choiceRow->addWidget(MakeCombo("title", titles, &settings.titleIndex), 1);
+    choiceRow->addWidget(MakeCombo("title", titles, &settings_.titleIndex), 1);
 
-    statusLabel = new QLabel;
-    statusLabel->setObjectName("status");
+    statusLabel_ = new QLabel;
+    statusLabel_->setObjectName("status");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(pathRow);
     layout->addLayout(groupRow);
     layout->addLayout(choiceRow);
-    layout->addWidget(statusLabel);
+    layout->addWidget(statusLabel_);
 
-    progressTimer = new QTimer(this);
-    connect(progressTimer, &QTimer::timeout, this, &KitshiftDialog::Tick);
-    progressTimer->start(kTimerMilliseconds);
+    progressTimer_ = new QTimer(this);
+    connect(progressTimer_, &QTimer::timeout, this, &KitshiftDialog::Tick);
+    progressTimer_->start(kTimerMilliseconds);
 }
 
 KitshiftDialog::~KitshiftDialog() {
@@ -213,26 +213,26 @@ KitshiftDialog::~KitshiftDialog() {
 }
 
 void KitshiftDialog::SetSourceFolder(const QString& path) {
-    pathBox->setText(path);
+    pathBox_->setText(path);
 }
 
 void KitshiftDialog::Start() {
-    if (job) return;
-    const QString folder = pathBox->text();
+    if (job_) return;
+    const QString folder = pathBox_->text();
     if (folder.isEmpty()) return;
     if (!EncoderModuleAvailable()) {
         ShowMessage(MessageKind::kWarning, Text(kModuleMissingCaption), Text(kModuleMissingText));
         return;
     }
-    settings.sourceFolder = HostPath(folder);
-    if (!HasTitleExecutable(settings.sourceFolder)) {
+    settings_.sourceFolder = HostPath(folder);
+    if (!HasTitleExecutable(settings_.sourceFolder)) {
         ShowMessage(MessageKind::kWarning, Text(kFolderWrongCaption), Text(kFolderWrongText));
         return;
     }
-    settings.pictureLists = LoadPictureLists(DefaultPictureListsPath());
-    settings.outputFolder = outputFolder;
+    settings_.pictureLists = LoadPictureLists(DefaultPictureListsPath());
+    settings_.outputFolder = outputFolder_;
 
-    auto started = std::make_unique<ConversionJob>(settings);
+    auto started = std::make_unique<ConversionJob>(settings_);
     try {
         started->Create();
         started->Resume();
@@ -241,8 +241,8 @@ void KitshiftDialog::Start() {
                     QString::fromUtf8(failure.what()));
         return;
     }
-    job = std::move(started);
-    startButton->setEnabled(false);
+    job_ = std::move(started);
+    startButton_->setEnabled(false);
 }
 
 void KitshiftDialog::done(int result) {
@@ -263,7 +263,7 @@ void KitshiftDialog::ShowMessage(MessageKind kind, const QString& caption, const
 }
 
 QString KitshiftDialog::ChooseFolder() {
-    return QFileDialog::getExistingDirectory(this, Text(kBrowseTitle), pathBox->text());
+    return QFileDialog::getExistingDirectory(this, Text(kBrowseTitle), pathBox_->text());
 }
 
 void KitshiftDialog::Browse() {
@@ -272,27 +272,27 @@ void KitshiftDialog::Browse() {
 }
 
 void KitshiftDialog::Tick() {
-    if (!job) return;
-    if (!job->IsDone()) {
-        statusLabel->setText(QString::fromStdString(
-            FormatProgress(job->EntriesDone(), job->EntriesTotal(), job->CurrentName())));
+    if (!job_) return;
+    if (!job_->IsDone()) {
+        statusLabel_->setText(QString::fromStdString(
+            FormatProgress(job_->EntriesDone(), job_->EntriesTotal(), job_->CurrentName())));
         return;
     }
-    statusLabel->clear();
+    statusLabel_->clear();
     FinishJob();
 }
 
 void KitshiftDialog::FinishJob() {
     QString failure;
     try {
-        job->Wait();
+        job_->Wait();
     } catch (const std::exception& error) {
         // Wait hands on what ended the run early; it is shown with the problems.
         failure = QString::fromUtf8(error.what());
     }
-    const std::vector<JobProblem> problems = job->Problems();
-    job.reset();
-    startButton->setEnabled(true);
+    const std::vector<JobProblem> problems = job_->Problems();
+    job_.reset();
+    startButton_->setEnabled(true);
     if (!problems.empty() || !failure.isEmpty()) {
         ShowMessage(MessageKind::kInformation, Text(kProgramCaption),
                     ProblemsText(problems, failure));
@@ -300,15 +300,15 @@ void KitshiftDialog::FinishJob() {
 }
 
 void KitshiftDialog::StopJob() {
-    if (!job) return;
-    job->Stop();
+    if (!job_) return;
+    job_->Stop();
     try {
-        job->Wait();
+        job_->Wait();
     } catch (const std::exception&) {
         // The dialog is going away; there is no one left to tell.
     }
-    job.reset();
-    startButton->setEnabled(true);
+    job_.reset();
+    startButton_->setEnabled(true);
 }
 
 }  // namespace kitshift

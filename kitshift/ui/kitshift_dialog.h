@@ -34,7 +34,7 @@ public:
     explicit CWinEdit(QWidget* parent = nullptr);
 
     // True once something was dropped onto the box.
-    bool WasDropped() const { return dropped; }
+    bool WasDropped() const { return dropped_; }
 
 signals:
     // The first dropped item's path, cut to kDroppedPathLimit bytes.
@@ -46,7 +46,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    bool dropped = false;
+    bool dropped_ = false;
 };
 
 class KitshiftDialog : public QDialog {
@@ -60,9 +60,9 @@ public:
     explicit KitshiftDialog(std::filesystem::path outputFolder = {}, QWidget* parent = nullptr);
     ~KitshiftDialog() override;
 
-    const ConversionSettings& Settings() const { return settings; }
-    const std::filesystem::path& OutputFolder() const { return outputFolder; }
-    bool JobRunning() const { return job != nullptr; }
+    const ConversionSettings& Settings() const { return settings_; }
+    const std::filesystem::path& OutputFolder() const { return outputFolder_; }
+    bool JobRunning() const { return job_ != nullptr; }
 
     // What the browse button and a drop do with the chosen path.
     void SetSourceFolder(const QString& path);
@@ -84,14 +84,14 @@ private:
     void FinishJob();
     void StopJob();
 
-    ConversionSettings settings;
-    std::filesystem::path outputFolder;
-    std::unique_ptr<ConversionJob> job;
+    ConversionSettings settings_;
+    std::filesystem::path outputFolder_;
+    std::unique_ptr<ConversionJob> job_;
 
-    CWinEdit* pathBox = nullptr;
-    QPushButton* startButton = nullptr;
-    QLabel* statusLabel = nullptr;
-    QTimer* progressTimer = nullptr;
+    CWinEdit* pathBox_ = nullptr;
+    QPushButton* startButton_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
 };
 
 }  // namespace kitshift

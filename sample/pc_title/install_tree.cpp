@@ -29,18 +29,18 @@ constexpr Colour kKey{255, 0, 255};
 class Canvas {
 public:
     Canvas(uint16_t width, uint16_t height, Colour fill) {
-        picture.width = width;
-        picture.height = height;
-        picture.pixels.resize(size_t{width} * height * 3);
+        picture_.width = width;
+        picture_.height = height;
+        picture_.pixels.resize(size_t{width} * height * 3);
         Box(0, 0, width, height, fill);
     }
 
-    int Width() const { return picture.width; }
-    int Height() const { return picture.height; }
+    int Width() const { return picture_.width; }
+    int Height() const { return picture_.height; }
 
     void Set(int x, int y, Colour c) {
-        if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) return;
-        uint8_t* p = &picture.pixels[(static_cast<size_t>(y) * picture.width + x) * 3];
+        if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) return;
+        uint8_t* p = &picture_.pixels[(static_cast<size_t>(y) * picture_.width + x) * 3];
         p[0] = static_cast<uint8_t>(std::clamp(c.b, 0, 255));
         p[1] = static_cast<uint8_t>(std::clamp(c.g, 0, 255));
         p[2] = static_cast<uint8_t>(std::clamp(c.r, 0, 255));
@@ -91,10 +91,10 @@ public:
         }
     }
 
-    DrawnPicture Take() { return std::move(picture); }
+    DrawnPicture Take() { return std::move(picture_); }
 
 private:
-    DrawnPicture picture;
+    DrawnPicture picture_;
 };
 
 Colour Mix(Colour a, Colour b, double t) {
@@ -107,15 +107,15 @@ Colour Mix(Colour a, Colour b, double t) {
 // A small deterministic generator for star positions and the like.
 class Lcg {
 public:
-    explicit Lcg(uint32_t seed) : state(seed) {}
+    explicit Lcg(uint32_t seed) : state_(seed) {}
     uint32_t Next() {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
+        state_ = state_ * 1664525u + 1013904223u;
+        return state_ >> 8;
     }
     int Below(int limit) { return static_cast<int>(Next() % static_cast<uint32_t>(limit)); }
 
 private:
-    uint32_t state;
+    uint32_t state_;
 };
 
 double FarHill(int x) {

@@ -13,24 +13,24 @@ namespace {
 class KeyStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) saved = old;
-        setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+        if (const char* old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
+        setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1);
     }
     void TearDown() override {
-        if (saved) {
-            setenv("XDG_CONFIG_HOME", saved->c_str(), 1);
+        if (saved_) {
+            setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
         } else {
             unsetenv("XDG_CONFIG_HOME");
         }
     }
-    testing_support::TempDir folder;
-    std::optional<std::string> saved;
+    testing_support::TempDir folder_;
+    std::optional<std::string> saved_;
 };
 
 constexpr const char kKey[] = "Software\\MarineCat\\GOGO_DLL";
 
 TEST_F(KeyStoreTest, LivesInTheConfigurationFolder) {
-    EXPECT_EQ(common::KeyStorePath(), folder.path() / "kitshift" / "registry.ini");
+    EXPECT_EQ(common::KeyStorePath(), folder_.path() / "kitshift" / "registry.ini");
 }
 
 TEST_F(KeyStoreTest, WrittenValuesReadBackAndReplace) {

@@ -70,9 +70,9 @@ using testing_support::EnvironmentVariable;
 // temporary folder, so that a user's own store cannot change the outcome.
 class Mp3EncoderTest : public ::testing::Test {
 protected:
-    testing_support::TempDir config;
-    EnvironmentVariable modulePath{"MIRELO_MODULE_PATH", MIRELO_MODULE_DIR};
-    EnvironmentVariable configHome{"XDG_CONFIG_HOME", config.path().c_str()};
+    testing_support::TempDir config_;
+    EnvironmentVariable modulePath_{"MIRELO_MODULE_PATH", MIRELO_MODULE_DIR};
+    EnvironmentVariable configHome_{"XDG_CONFIG_HOME", config_.path().c_str()};
 };
 
 // The converters' music settings: 64 kbit, 22.05 kHz, stereo, from a 44.1 kHz

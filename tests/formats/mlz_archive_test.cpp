@@ -30,11 +30,11 @@ ByteVector BuildArchive(const std::vector<std::pair<std::string, ByteVector>>& e
 class ArchiveReaderTest : public ::testing::Test {
 protected:
     std::string Write(const std::string& name, const ByteVector& bytes) {
-        testing_support::WriteHostFile(dir / name, bytes);
-        return platform::HostToDevicePath((dir / name).string());
+        testing_support::WriteHostFile(dir_ / name, bytes);
+        return platform::HostToDevicePath((dir_ / name).string());
     }
-    testing_support::TempDir dir;
-    formats::ArchiveReader reader{platform::DeviceFileOpener()};
+    testing_support::TempDir dir_;
+    formats::ArchiveReader reader_{platform::DeviceFileOpener()};
 };
 
 TEST_F(ArchiveReaderTest, ReadsStoredAndCompressedEntries) {
@@ -44,8 +44,8 @@ TEST_F(ArchiveReaderTest, ReadsStoredAndCompressedEntries) {
         BuildArchive({{"GameData\\char\\a.rbp", picture}, {"GameData\\sinario\\s.MES", script}});
     std::string path = Write("grpack.mlz", archive);
 
-    const formats::MlzDirectory* directory = reader.OpenDirectory(path);
-    ASSERT_NE(directory, nullptr) << reader.LastError();
+    const formats::MlzDirectory* directory = reader_.OpenDirectory(path);
+    ASSERT_NE(directory, nullptr) << reader_.LastError();
     ASSERT_EQ(directory->entries.size(), 2u);
     EXPECT_EQ(directory->declaredFileSize, archive.size());
     EXPECT_TRUE(directory->entries[1].IsCompressed());
@@ -53,11 +53,11 @@ TEST_F(ArchiveReaderTest, ReadsStoredAndCompressedEntries) {
     EXPECT_EQ(directory->entries[1].dataOffset, directory->entries[0].storedSize);
 
     ByteVector bytes;
-    ASSERT_TRUE(reader.ReadEntry(path, "gamedata\\CHAR\\A.RBP", &bytes));
+    ASSERT_TRUE(reader_.ReadEntry(path, "gamedata\\CHAR\\A.RBP", &bytes));
     EXPECT_EQ(bytes, picture);
-    ASSERT_TRUE(reader.ReadEntry(path, "GameData\\sinario\\s.MES", &bytes));
+    ASSERT_TRUE(reader_.ReadEntry(path, "GameData\\sinario\\s.MES", &bytes));
     EXPECT_EQ(bytes, script);
-    EXPECT_FALSE(reader.ReadEntry(path, "GameData\\char\\missing.rbp", &bytes));
+    EXPECT_FALSE(reader_.ReadEntry(path, "GameData\\char\\missing.rbp", &bytes));
     EXPECT_TRUE(bytes.empty());
 }
 
@@ -69,31 +69,31 @@ TEST_F(ArchiveReaderTest, FirstOfEqualNamesWinsAndDoubleByteCharactersCompareExa
                                        {"\x82\x41.txt", Text("other")}});
     std::string path = Write("voice.mlz", archive);
     ByteVector bytes;
-    ASSERT_TRUE(reader.ReadEntry(path, "Voice\\a.mp3", &bytes));
+    ASSERT_TRUE(reader_.ReadEntry(path, "Voice\\a.mp3", &bytes));
     EXPECT_EQ(bytes, Text("first"));
-    ASSERT_TRUE(reader.ReadEntry(path, "\x82\x41.TXT", &bytes));
+    ASSERT_TRUE(reader_.ReadEntry(path, "\x82\x41.TXT", &bytes));
     EXPECT_EQ(bytes, Text("other"));
 }
 
 TEST_F(ArchiveReaderTest, HeldDirectoryIsReusedForTheSamePathInAnyCase) {
     std::string first = Write("one.mlz", BuildArchive({{"a", Text("1")}}));
     std::string second = Write("two.mlz", BuildArchive({{"a", Text("2")}}));
-    const formats::MlzDirectory* held = reader.OpenDirectory(first);
+    const formats::MlzDirectory* held = reader_.OpenDirectory(first);
     ASSERT_NE(held, nullptr);
 
     // Replace the file on disk: a reader that reuses its directory does not notice.
     Write("one.mlz", BuildArchive({{"b", Text("x")}, {"c", Text("y")}}));
     std::string upper = first;
     for (char& c : upper) c = formats::FoldAsciiUpper(c);
-    EXPECT_EQ(reader.OpenDirectory(upper), held);
+    EXPECT_EQ(reader_.OpenDirectory(upper), held);
     EXPECT_EQ(held->entries.size(), 1u);
 
     // Another archive reloads; asking for a reload re-reads even the same one.
     ByteVector bytes;
-    ASSERT_TRUE(reader.ReadEntry(second, "A", &bytes));
+    ASSERT_TRUE(reader_.ReadEntry(second, "A", &bytes));
     EXPECT_EQ(bytes, Text("2"));
     const formats::MlzDirectory* reloaded =
-        reader.OpenDirectory(first, formats::ArchiveReader::Reload::kAlways);
+        reader_.OpenDirectory(first, formats::ArchiveReader::Reload::kAlways);
     ASSERT_NE(reloaded, nullptr);
     EXPECT_EQ(reloaded->entries.size(), 2u);
 }
@@ -101,11 +101,11 @@ TEST_F(ArchiveReaderTest, HeldDirectoryIsReusedForTheSamePathInAnyCase) {
 TEST_F(ArchiveReaderTest, FailedOpenKeepsWhatWasHeld) {
     std::string good = Write("good.mlz", BuildArchive({{"a", Text("1")}}));
     std::string bad = Write("bad.mlz", Text("NOPE and some more bytes here"));
-    ASSERT_NE(reader.OpenDirectory(good), nullptr);
-    EXPECT_EQ(reader.OpenDirectory(bad), nullptr);
-    EXPECT_NE(reader.LastError().find("RLZ2"), std::string::npos);
-    EXPECT_EQ(reader.HeldPath(), good);
-    EXPECT_EQ(reader.OpenDirectory(Write("empty.mlz", {})), nullptr);
+    ASSERT_NE(reader_.OpenDirectory(good), nullptr);
+    EXPECT_EQ(reader_.OpenDirectory(bad), nullptr);
+    EXPECT_NE(reader_.LastError().find("RLZ2"), std::string::npos);
+    EXPECT_EQ(reader_.HeldPath(), good);
+    EXPECT_EQ(reader_.OpenDirectory(Write("empty.mlz", {})), nullptr);
 }
 
 TEST_F(ArchiveReaderTest, LocateEntryOnlyForStoredEntries) {
@@ -113,7 +113,7 @@ TEST_F(ArchiveReaderTest, LocateEntryOnlyForStoredEntries) {
     std::string path = Write("stored.mlz", stored);
     uint64_t offset = 0;
     uint32_t size = 0;
-    auto file = reader.LocateEntry(path, "BGM01.MP3", &offset, &size);
+    auto file = reader_.LocateEntry(path, "BGM01.MP3", &offset, &size);
     ASSERT_TRUE(file);
     ASSERT_EQ(size, 16u);
     ByteVector bytes(size);
@@ -121,8 +121,8 @@ TEST_F(ArchiveReaderTest, LocateEntryOnlyForStoredEntries) {
     EXPECT_EQ(bytes, Text("ID3 stored bytes"));
 
     std::string packed = Write("packed.mlz", BuildArchive({{"bgm01.mp3", ByteVector(100, 1)}}));
-    EXPECT_FALSE(reader.LocateEntry(packed, "bgm01.mp3", &offset, &size));
-    EXPECT_FALSE(reader.LocateEntry(path, "bgm02.mp3", &offset, &size));
+    EXPECT_FALSE(reader_.LocateEntry(packed, "bgm01.mp3", &offset, &size));
+    EXPECT_FALSE(reader_.LocateEntry(path, "bgm02.mp3", &offset, &size));
 }
 
 // Hostile directories: every size and offset is checked against the file.

@@ -72,21 +72,21 @@ class ConversionJobTest : public ::testing::Test {
 protected:
     ConversionSettings Settings() {
         ConversionSettings settings;
-        settings.sourceFolder = source.path();
-        settings.outputFolder = output.path();
+        settings.sourceFolder = source_.path();
+        settings.outputFolder = output_.path();
         return settings;
     }
 
-    TempDir source;
-    TempDir output;
-    EnvironmentVariable modulePath{"MIRELO_MODULE_PATH", MIRELO_MODULE_DIR};
+    TempDir source_;
+    TempDir output_;
+    EnvironmentVariable modulePath_{"MIRELO_MODULE_PATH", MIRELO_MODULE_DIR};
 };
 
 // The whole run on its worker thread, output checked entry by entry.
 TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
-    kitshift_test::TitleTree tree = kitshift_test::WriteTitleTree(source.path());
+    kitshift_test::TitleTree tree = kitshift_test::WriteTitleTree(source_.path());
     // A voice cut inside its header cannot be converted.
-    fs::path voiceFolder = source.path() / "GameData" / "Voice" / "chara1";
+    fs::path voiceFolder = source_.path() / "GameData" / "Voice" / "chara1";
     ByteVector voice = testing_support::ReadHostFile(voiceFolder / "v001.pcm");
     testing_support::WriteHostFile(voiceFolder / "v002.pcm",
                                    ByteVector(voice.begin(), voice.begin() + 10));
@@ -101,7 +101,7 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     // Pictures, map files and scripts in walk order (names ignoring case),
     // chip first; the hidden folder, STARTUP.crx and the undecodable picture
     // are left out and the directory holds exactly what was packed.
-    Archive graphics = ReadArchive(output / "grpack.mlz");
+    Archive graphics = ReadArchive(output_ / "grpack.mlz");
     EXPECT_EQ(graphics.Names(),
               (std::vector<std::string>{"chip.rbp", "GameData\\sinario\\S01.mes",
                                         "GameData\\system\\A.rbp", "GameData\\system\\B.MAP",
@@ -116,7 +116,7 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     EXPECT_EQ(header.height, 128u);
     EXPECT_EQ(formats::ReadLe16(chip, 32), 0xF81F);  // the top-left corner is transparent
 
-    fs::path system = source.path() / "GameData" / "system";
+    fs::path system = source_.path() / "GameData" / "system";
     EXPECT_EQ(graphics.Entry(1), (ByteVector{1, 2, 3, 4, 5, 0, 0, 0}));
     EXPECT_EQ(graphics.Entry(2), ExpectedRbp(testing_support::ReadHostFile(system / "A.crx"),
                                              kitshift::RbpConversion::Opaque));
@@ -128,19 +128,19 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     // earlier; the short 8-bit effect widened to 16 bits in the short
     // container; the coded sounds as MP3 of their length.
     testing_support::Decoded bgm =
-        testing_support::DecodeMp3(testing_support::ReadHostFile(output / "bgm01.mp3").data(),
-                                   fs::file_size(output / "bgm01.mp3"));
+        testing_support::DecodeMp3(testing_support::ReadHostFile(output_ / "bgm01.mp3").data(),
+                                   fs::file_size(output_ / "bgm01.mp3"));
     EXPECT_EQ(bgm.rate, 22050);
     EXPECT_EQ(bgm.channels, 2);
     EXPECT_GE(bgm.Frames(), tree.laterBgmFrames);
     EXPECT_LE(bgm.Frames(), tree.laterBgmFrames + 2 * 1152);
     for (const char* name : {"delta.mp3", "tf.mp3"}) {
-        ByteVector mp3 = testing_support::ReadHostFile(output / name);
+        ByteVector mp3 = testing_support::ReadHostFile(output_ / name);
         testing_support::Decoded decoded = testing_support::DecodeMp3(mp3.data(), mp3.size());
         EXPECT_GE(decoded.Frames(), 22050u) << name;
         EXPECT_LE(decoded.Frames(), 22050u + 2 * 1152) << name;
     }
-    ByteVector effect = testing_support::ReadHostFile(output / "se01.mp3");
+    ByteVector effect = testing_support::ReadHostFile(output_ / "se01.mp3");
     ASSERT_EQ(effect.size(), 64 + 2 * tree.shortSoundBytes);
     EXPECT_EQ(std::memcmp(effect.data(), "MWF0", 4), 0);
     EXPECT_EQ(formats::ReadLe16(effect, 40 + 14), 16);  // bits per sample
@@ -149,7 +149,7 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     // without the excluded one. A non-sound record and the voice that fails
     // to convert keep their places as empty entries, so the voices after
     // them stay at their positions.
-    Archive voices = ReadArchive(output / "voice.mlz");
+    Archive voices = ReadArchive(output_ / "voice.mlz");
     EXPECT_EQ(voices.Names(),
               (std::vector<std::string>{"VOICE\\a001.mp3", "", "VOICE\\a002.mp3",
                                         "voice\\chara1\\v001.mp3", "", "voice\\v000.mp3"}));
@@ -185,9 +185,9 @@ TEST_F(ConversionJobTest, EmptyTreeGivesTheChipPictureAlone) {
     ConversionJob job(Settings());
     job.Run();
     EXPECT_TRUE(job.IsDone());
-    EXPECT_EQ(ReadArchive(output / "grpack.mlz").Names(), std::vector<std::string>{"chip.rbp"});
-    EXPECT_FALSE(fs::exists(output / "voice.mlz"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(output.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(ReadArchive(output_ / "grpack.mlz").Names(), std::vector<std::string>{"chip.rbp"});
+    EXPECT_FALSE(fs::exists(output_ / "voice.mlz"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(output_.path()), fs::directory_iterator()), 1);
     EXPECT_TRUE(job.Problems().empty());
 }
 
@@ -195,7 +195,7 @@ TEST_F(ConversionJobTest, EmptyTreeGivesTheChipPictureAlone) {
 // picture cannot be blended and is reported and left out; an unlisted
 // picture is shrunk opaque.
 TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
-    fs::path folder = source.path() / "sys";
+    fs::path folder = source_.path() / "sys";
     fs::create_directories(folder);
     testing_support::WriteHostFile(folder / "sheet.crx",
                                    kitshift_test::MakeCrxPicture(30, 30, false, false));
@@ -220,7 +220,7 @@ TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
     settings.pictureLists.blended = {"sheet.crx", "pal.crx"};
     ConversionJob job(settings);
     ASSERT_EQ(job.PackGraphicsArchive(), 0);
-    Archive graphics = ReadArchive(output / "grpack.mlz");
+    Archive graphics = ReadArchive(output_ / "grpack.mlz");
     EXPECT_EQ(graphics.Names(),
               (std::vector<std::string>{"chip.rbp", "sys\\sheet.rbp", "sys\\two.rbp"}));
     EXPECT_EQ(graphics.Entry(1), ExpectedRbp(testing_support::ReadHostFile(folder / "sheet.crx"),
@@ -245,15 +245,15 @@ TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
     ASSERT_EQ(job.Problems().size(), 1u);
     EXPECT_EQ(job.Problems()[0].file, "sys/pal.crx");
     // A second pack of the same job does nothing.
-    fs::remove(output / "grpack.mlz");
+    fs::remove(output_ / "grpack.mlz");
     EXPECT_EQ(job.PackGraphicsArchive(), 0);
-    EXPECT_FALSE(fs::exists(output / "grpack.mlz"));
+    EXPECT_FALSE(fs::exists(output_ / "grpack.mlz"));
 }
 
 // An output folder that cannot be written is reported; the job still ends.
 TEST_F(ConversionJobTest, UnwritableOutputIsReported) {
     ConversionSettings settings = Settings();
-    settings.outputFolder = output / "missing" / "deeper";
+    settings.outputFolder = output_ / "missing" / "deeper";
     ConversionJob job(settings);
     job.Run();
     EXPECT_TRUE(job.IsDone());
@@ -270,7 +270,7 @@ TEST_F(ConversionJobTest, UnstartedJobsAreDestroyedCleanly) {
         suspended.Create();
     }
     { ConversionJob never(Settings()); }
-    EXPECT_FALSE(fs::exists(output / "grpack.mlz"));
+    EXPECT_FALSE(fs::exists(output_ / "grpack.mlz"));
 }
 
 }  // namespace

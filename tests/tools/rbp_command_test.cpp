@@ -89,22 +89,22 @@ protected:
     testing_support::CommandResult Run(const std::string& arguments) {
         return RunCommand(MirtoolCommand() + " rbp " + arguments);
     }
-    std::string At(const std::string& name) { return "'" + (dir / name).string() + "'"; }
+    std::string At(const std::string& name) { return "'" + (dir_ / name).string() + "'"; }
 
-    TempDir dir;
+    TempDir dir_;
 };
 
 // Transparent PNG pixels become the key; opaque magenta must stay visible,
 // and a picture that went out as PNG comes back as the same file.
 TEST_F(RbpCommandTest, KeyedPictureRoundTripsThroughPng) {
-    WriteHostFile(dir / "in.png", MakePng(3, 2, 8, 6,
-                                          {
-                                              {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255},
-                                              {9, 9, 9, 0, 255, 0, 255, 255, 255, 255, 255, 200},
-                                          }));
+    WriteHostFile(dir_ / "in.png", MakePng(3, 2, 8, 6,
+                                           {
+                                               {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255},
+                                               {9, 9, 9, 0, 255, 0, 255, 255, 255, 255, 255, 200},
+                                           }));
     auto result = Run("frompng " + At("in.png") + " " + At("a.rbp"));
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    ByteVector rbp = ReadHostFile(dir / "a.rbp");
+    ByteVector rbp = ReadHostFile(dir_ / "a.rbp");
     formats::RbpHeader header;
     ASSERT_TRUE(formats::ParseRbpHeader(rbp, &header, nullptr));
     EXPECT_EQ(std::string(rbp.begin(), rbp.begin() + 4), "MBP1");
@@ -120,16 +120,16 @@ TEST_F(RbpCommandTest, KeyedPictureRoundTripsThroughPng) {
     ASSERT_EQ(result.exitCode, 0) << result.output;
     result = Run("frompng " + At("a.png") + " " + At("b.rbp"));
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(ReadHostFile(dir / "b.rbp"), rbp);
+    EXPECT_EQ(ReadHostFile(dir_ / "b.rbp"), rbp);
 }
 
 // A PNG without any alpha marks its see-through pixels by painting them
 // magenta; with alpha present, the alpha alone decides (see above).
 TEST_F(RbpCommandTest, PaintedMagentaIsTheKeyOfAPictureWithoutAlpha) {
-    WriteHostFile(dir / "rgb.png", MakePng(3, 1, 8, 2, {{255, 0, 255, 254, 0, 255, 10, 20, 30}}));
+    WriteHostFile(dir_ / "rgb.png", MakePng(3, 1, 8, 2, {{255, 0, 255, 254, 0, 255, 10, 20, 30}}));
     auto result = Run("frompng " + At("rgb.png") + " " + At("rgb.rbp"));
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    ByteVector rbp = ReadHostFile(dir / "rgb.rbp");
+    ByteVector rbp = ReadHostFile(dir_ / "rgb.rbp");
     // Exactly (255, 0, 255) is the key; a near-magenta that packs to the key
     // colour is nudged so that it stays visible.
     EXPECT_EQ(PixelWords(rbp, 3), (std::vector<uint16_t>{0xF81F, 0xF81E, 0x08A3}));
@@ -137,11 +137,11 @@ TEST_F(RbpCommandTest, PaintedMagentaIsTheKeyOfAPictureWithoutAlpha) {
 
 TEST_F(RbpCommandTest, AlphaPictureRoundTripsThroughPng) {
     WriteHostFile(
-        dir / "in.png",
+        dir_ / "in.png",
         MakePng(2, 2, 8, 6, {{8, 16, 24, 0, 255, 255, 255, 1}, {0, 0, 0, 128, 40, 80, 120, 255}}));
     auto result = Run("frompng " + At("in.png") + " " + At("a.rbp") + " --alpha --design 100x50");
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    ByteVector rbp = ReadHostFile(dir / "a.rbp");
+    ByteVector rbp = ReadHostFile(dir_ / "a.rbp");
     formats::RbpHeader header;
     ASSERT_TRUE(formats::ParseRbpHeader(rbp, &header, nullptr));
     EXPECT_EQ(std::string(rbp.begin(), rbp.begin() + 4), "MBP2");
@@ -156,33 +156,33 @@ TEST_F(RbpCommandTest, AlphaPictureRoundTripsThroughPng) {
     ASSERT_EQ(result.exitCode, 0) << result.output;
     result = Run("frompng --alpha " + At("a.png") + " --design 100x50 " + At("b.rbp"));
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(ReadHostFile(dir / "b.rbp"), rbp);
+    EXPECT_EQ(ReadHostFile(dir_ / "b.rbp"), rbp);
 }
 
 // Palette, grey and 16-bit PNGs are widened to 8-bit RGBA before encoding.
 TEST_F(RbpCommandTest, OtherPngLayoutsAreReadAsRgba) {
     WriteHostFile(
-        dir / "palette.png",
+        dir_ / "palette.png",
         MakePng(4, 1, 2, 3, {{0b00011011}},
                 {{"PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}}, {"tRNS", {255, 0}}}));
     auto result = Run("frompng " + At("palette.png") + " " + At("palette.rbp"));
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(PixelWords(ReadHostFile(dir / "palette.rbp"), 4),
+    EXPECT_EQ(PixelWords(ReadHostFile(dir_ / "palette.rbp"), 4),
               (std::vector<uint16_t>{0xF800, 0xF81F, 0x001F, 0xFFFF}));
 
     // The tRNS grey level marks the third pixel transparent.
-    WriteHostFile(dir / "grey16.png", MakePng(3, 1, 16, 0, {{0xFF, 0xFF, 0x80, 0x00, 0x12, 0x34}},
-                                              {{"tRNS", {0x12, 0x34}}}));
+    WriteHostFile(dir_ / "grey16.png", MakePng(3, 1, 16, 0, {{0xFF, 0xFF, 0x80, 0x00, 0x12, 0x34}},
+                                               {{"tRNS", {0x12, 0x34}}}));
     result = Run("frompng " + At("grey16.png") + " " + At("grey16.rbp"));
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(PixelWords(ReadHostFile(dir / "grey16.rbp"), 3),
+    EXPECT_EQ(PixelWords(ReadHostFile(dir_ / "grey16.rbp"), 3),
               (std::vector<uint16_t>{0xFFFF, 0x8410, 0xF81F}));
 }
 
 TEST_F(RbpCommandTest, InfoListsTheHeader) {
     ByteVector rbp;
     ASSERT_TRUE(formats::EncodeRbpType11(ByteVector(5 * 3 * 4), 5, 3, 12, -7, &rbp, nullptr));
-    WriteHostFile(dir / "p.rbp", rbp);
+    WriteHostFile(dir_ / "p.rbp", rbp);
     auto result = Run("info " + At("p.rbp"));
     ASSERT_EQ(result.exitCode, 0) << result.output;
     for (const char* line : {"magic: MBP2\n", "pixel type: 11 ", "width: 5\n", "height: 3\n",
@@ -194,34 +194,34 @@ TEST_F(RbpCommandTest, BrokenInputsFailWithTheFileNameAndWriteNothing) {
     ByteVector rbp;
     ASSERT_TRUE(formats::EncodeRbpType13(ByteVector(4 * 4 * 4), 4, 4, 10, 10, &rbp, nullptr));
     rbp.resize(rbp.size() - 1);
-    WriteHostFile(dir / "short.rbp", rbp);
+    WriteHostFile(dir_ / "short.rbp", rbp);
     for (const std::string& command :
          {"info " + At("short.rbp"), "topng " + At("short.rbp") + " " + At("out.png")}) {
         auto result = Run(command);
         EXPECT_EQ(result.exitCode, 1) << command;
-        EXPECT_NE(result.output.find((dir / "short.rbp").string() + ": pixel data runs past"),
+        EXPECT_NE(result.output.find((dir_ / "short.rbp").string() + ": pixel data runs past"),
                   std::string::npos)
             << result.output;
     }
 
     ByteVector png = MakePng(2, 2, 8, 2, {ByteVector(6), ByteVector(6)});
     png.resize(png.size() - 30);  // into the IDAT chunk
-    WriteHostFile(dir / "short.png", png);
+    WriteHostFile(dir_ / "short.png", png);
     auto result = Run("frompng " + At("short.png") + " " + At("out.rbp"));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("short.png: "), std::string::npos) << result.output;
 
     // A target that cannot be replaced (a folder) must not leave the
     // temporary file behind either.
-    std::filesystem::create_directory(dir / "folder.rbp");
-    WriteHostFile(dir / "ok.png", MakePng(1, 1, 8, 2, {ByteVector(3)}));
+    std::filesystem::create_directory(dir_ / "folder.rbp");
+    WriteHostFile(dir_ / "ok.png", MakePng(1, 1, 8, 2, {ByteVector(3)}));
     result = Run("frompng " + At("ok.png") + " " + At("folder.rbp"));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("folder.rbp: "), std::string::npos) << result.output;
-    std::filesystem::remove(dir / "ok.png");
-    std::filesystem::remove(dir / "folder.rbp");
+    std::filesystem::remove(dir_ / "ok.png");
+    std::filesystem::remove(dir_ / "folder.rbp");
 
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
         EXPECT_TRUE(entry.path().filename() == "short.rbp" ||
                     entry.path().filename() == "short.png")
             << "left behind: " << entry.path();

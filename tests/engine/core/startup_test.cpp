@@ -49,21 +49,21 @@ private:
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        testdata::BuildDataFolder(dir.path());
-        options.programFolder = dir.path().string() + "/";
-        options.untilMs = 3000;
+        testdata::BuildDataFolder(dir_.path());
+        options_.programFolder = dir_.path().string() + "/";
+        options_.untilMs = 3000;
         std::string error;
-        backend = platform::CreateHeadlessBackend(options, &error);
-        ASSERT_TRUE(backend.window) << error;
+        backend_ = platform::CreateHeadlessBackend(options_, &error);
+        ASSERT_TRUE(backend_.window) << error;
         auto recording = std::make_unique<RecordingSystem>();
-        system = recording.get();
-        backend.system = std::move(recording);
+        system_ = recording.get();
+        backend_.system = std::move(recording);
     }
 
-    testing_support::TempDir dir;
-    platform::BackendOptions options;
-    platform::Backend backend;
-    RecordingSystem* system = nullptr;
+    testing_support::TempDir dir_;
+    platform::BackendOptions options_;
+    platform::Backend backend_;
+    RecordingSystem* system_ = nullptr;
 };
 
 class FrameCounter : public core::EngineObserver {
@@ -77,19 +77,19 @@ public:
 };
 
 TEST_F(StartupTest, DisplayThatCannotOpenShowsTheMessageAndEndsWithZero) {
-    backend.display = std::make_unique<FailingDisplay>(std::move(backend.display));
+    backend_.display = std::make_unique<FailingDisplay>(std::move(backend_.display));
     FrameCounter counter;
-    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter), 0);
-    ASSERT_EQ(system->boxes.size(), 1u);
-    EXPECT_EQ(system->boxes[0], "Error: GAPIライブラリのロードに失敗しました");
+    EXPECT_EQ(core::RunEngine(backend_, options_.programFolder, &counter), 0);
+    ASSERT_EQ(system_->boxes.size(), 1u);
+    EXPECT_EQ(system_->boxes[0], "Error: GAPIライブラリのロードに失敗しました");
     EXPECT_EQ(counter.passes, 0);
 }
 
 TEST_F(StartupTest, SecondCopyEndsQuietlyWithZero) {
-    system->anotherCopyRuns = true;
+    system_->anotherCopyRuns = true;
     FrameCounter counter;
-    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter), 0);
-    EXPECT_TRUE(system->boxes.empty());
+    EXPECT_EQ(core::RunEngine(backend_, options_.programFolder, &counter), 0);
+    EXPECT_TRUE(system_->boxes.empty());
     EXPECT_EQ(counter.passes, 0);
 }
 
@@ -115,13 +115,13 @@ TEST_F(StartupTest, NormalStartDispatchesTheRegisteredStates) {
     int made = 0;
     bool destroyed = false;
     FrameCounter counter;
-    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter,
+    EXPECT_EQ(core::RunEngine(backend_, options_.programFolder, &counter,
                               [&](core::Engine& engine, std::string*) {
                                   ++made;
                                   return std::make_unique<Counting>(engine, &runs, &destroyed);
                               }),
               0);
-    EXPECT_TRUE(system->boxes.empty());
+    EXPECT_TRUE(system_->boxes.empty());
     EXPECT_EQ(made, 1);
     EXPECT_TRUE(destroyed);
     // 3 s of 16 ms frames.
@@ -133,30 +133,30 @@ TEST_F(StartupTest, NormalStartDispatchesTheRegisteredStates) {
 // A game that cannot start shows why and ends with 1.
 TEST_F(StartupTest, GameThatCannotStartShowsTheReason) {
     FrameCounter counter;
-    EXPECT_EQ(core::RunEngine(backend, options.programFolder, &counter,
+    EXPECT_EQ(core::RunEngine(backend_, options_.programFolder, &counter,
                               [](core::Engine&, std::string* error) {
                                   *error = "dataset.txt:3: bad line";
                                   return std::unique_ptr<core::GameModules>();
                               }),
               1);
-    ASSERT_EQ(system->boxes.size(), 1u);
-    EXPECT_EQ(system->boxes[0], "Error: dataset.txt:3: bad line");
+    ASSERT_EQ(system_->boxes.size(), 1u);
+    EXPECT_EQ(system_->boxes[0], "Error: dataset.txt:3: bad line");
     EXPECT_EQ(counter.passes, 0);
 }
 
 // A closed window goes through destroy to the quit message and ends with 0.
 TEST_F(StartupTest, ClosingTheWindowEndsTheProgram) {
-    testing_support::WriteHostFile(dir / "close.txt", std::string("400 close\n"));
-    options.inputScriptPath = (dir / "close.txt").string();
+    testing_support::WriteHostFile(dir_ / "close.txt", std::string("400 close\n"));
+    options_.inputScriptPath = (dir_ / "close.txt").string();
     std::string error;
-    platform::Backend closing = platform::CreateHeadlessBackend(options, &error);
+    platform::Backend closing = platform::CreateHeadlessBackend(options_, &error);
     ASSERT_TRUE(closing.window) << error;
     class LastTime : public core::EngineObserver {
     public:
         void AfterPass(core::Engine& engine) override { time = engine.backend.clock->TickCount(); }
         uint32_t time = 0;
     } last;
-    EXPECT_EQ(core::RunEngine(closing, options.programFolder, &last), 0);
+    EXPECT_EQ(core::RunEngine(closing, options_.programFolder, &last), 0);
     EXPECT_GE(last.time, 400u);
     EXPECT_LT(last.time, 450u);
 }

@@ -90,12 +90,12 @@ uint16_t Rgb565(const Bgr& c) {
 class FrameComposerTest : public ::testing::Test {
 protected:
     void Compose() {
-        composer.ComposeFrame(screen, dirty, images, nullptr, nullptr, gfx::TextDrawSettings{});
+        composer_.ComposeFrame(screen_, dirty_, images_, nullptr, nullptr, gfx::TextDrawSettings{});
     }
-    FrameComposer composer;
-    ScreenBuffer screen;
-    DirtyRectList dirty;
-    ImageTable images;
+    FrameComposer composer_;
+    ScreenBuffer screen_;
+    DirtyRectList dirty_;
+    ImageTable images_;
 };
 
 // Levels are walked 127 first; within a level the object inserted last comes
@@ -105,36 +105,36 @@ TEST_F(FrameComposerTest, DrawOrderFollowsLevelsAndInsertion) {
     DrawObject a = Picture(0, 5, 1, 1), b = Picture(0, 5, 1, 1), c = Picture(0, 6, 1, 1);
     DrawObject d = Picture(0, 4, 1, 1), parent = Picture(0, 4, 1, 1);
     parent.children.push_back(std::make_unique<DrawObject>(Picture(0, 4, 1, 1)));
-    for (DrawObject* o : {&a, &b, &c, &d, &parent}) composer.Insert(o);
+    for (DrawObject* o : {&a, &b, &c, &d, &parent}) composer_.Insert(o);
     std::vector<const DrawObject*> order;
-    composer.ForEachInDrawOrder([&order](const DrawObject& o) { order.push_back(&o); });
+    composer_.ForEachInDrawOrder([&order](const DrawObject& o) { order.push_back(&o); });
     EXPECT_EQ(order, (std::vector<const DrawObject*>{&c, &b, &a, parent.children[0].get(), &d}));
 
-    composer.ResetLevels();
+    composer_.ResetLevels();
     int visited = 0;
-    composer.ForEachInDrawOrder([&visited](const DrawObject&) { ++visited; });
+    composer_.ForEachInDrawOrder([&visited](const DrawObject&) { ++visited; });
     EXPECT_EQ(visited, 0);
 }
 
 TEST_F(FrameComposerTest, FrontObjectsCoverBackOnes) {
-    images[1] = MakeSolid(40, 40, {0, 0, 255});  // red
-    images[2] = MakeSolid(40, 40, {0, 255, 0});  // green
-    images[3] = MakeSolid(40, 40, {255, 0, 0});  // blue
+    images_[1] = MakeSolid(40, 40, {0, 0, 255});  // red
+    images_[2] = MakeSolid(40, 40, {0, 255, 0});  // green
+    images_[3] = MakeSolid(40, 40, {255, 0, 0});  // blue
     DrawObject first = Picture(1, 10, 40, 40), second = Picture(2, 10, 40, 40);
     DrawObject front = Picture(3, 9, 20, 20, 20, 20), back = Picture(3, 11, 40, 40);
-    for (DrawObject* o : {&front, &first, &second, &back}) composer.Insert(o);
-    dirty.Add({0, 0, 320, 240}, true);
+    for (DrawObject* o : {&front, &first, &second, &back}) composer_.Insert(o);
+    dirty_.Add({0, 0, 320, 240}, true);
     Compose();
-    EXPECT_EQ(Pixel(screen, 5, 5), (Bgr{0, 0, 255}));    // first inserted wins its level
-    EXPECT_EQ(Pixel(screen, 25, 25), (Bgr{255, 0, 0}));  // level 9 over level 10
-    EXPECT_EQ(Pixel(screen, 100, 100), (Bgr{0, 0, 0}));  // cleared to black
+    EXPECT_EQ(Pixel(screen_, 5, 5), (Bgr{0, 0, 255}));    // first inserted wins its level
+    EXPECT_EQ(Pixel(screen_, 25, 25), (Bgr{255, 0, 0}));  // level 9 over level 10
+    EXPECT_EQ(Pixel(screen_, 100, 100), (Bgr{0, 0, 0}));  // cleared to black
 }
 
 // Only the dirty rectangles are redrawn; a picture placed partly off screen
 // and cut by a rectangle shows exactly the right source pixels; source areas
 // beyond the picture are not read.
 TEST_F(FrameComposerTest, DrawsOnlyInsideDirtyRectanglesWithTheRightSourcePixels) {
-    images[4] = MakeImage(200, 150, [](int32_t x, int32_t y) {
+    images_[4] = MakeImage(200, 150, [](int32_t x, int32_t y) {
         return Bgr{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7};
     });
     DrawObject o = Picture(4, 20, 0, 0, -10, 40);
@@ -142,10 +142,10 @@ TEST_F(FrameComposerTest, DrawsOnlyInsideDirtyRectanglesWithTheRightSourcePixels
     o.sourceTop = 20;
     o.sourceRight = 180;
     o.sourceBottom = 170;  // 20 rows past the picture's bottom
-    composer.Insert(&o);
-    FillScreen(screen, 0x55);
-    dirty.Add({0, 50, 100, 200}, true);
-    dirty.Add({150, 0, 320, 30}, true);
+    composer_.Insert(&o);
+    FillScreen(screen_, 0x55);
+    dirty_.Add({0, 50, 100, 200}, true);
+    dirty_.Add({150, 0, 320, 30}, true);
     Compose();
     for (int32_t x = 0; x < 320; ++x) {
         for (int32_t y = 0; y < 240; ++y) {
@@ -155,7 +155,7 @@ TEST_F(FrameComposerTest, DrawsOnlyInsideDirtyRectanglesWithTheRightSourcePixels
             if (inDirty) expected = Bgr{0, 0, 0};
             if (inDirty && inPicture)
                 expected = Bgr{static_cast<uint8_t>(x + 40), static_cast<uint8_t>(y - 20), 7};
-            ASSERT_EQ(Pixel(screen, x, y), expected) << x << "," << y;
+            ASSERT_EQ(Pixel(screen_, x, y), expected) << x << "," << y;
         }
     }
 }
@@ -164,7 +164,7 @@ TEST_F(FrameComposerTest, DrawsOnlyInsideDirtyRectanglesWithTheRightSourcePixels
 // own 512 under 128 comes out unchanged; what comes before it is untouched in
 // every dirty rectangle, and the value stays for the next frame.
 TEST_F(FrameComposerTest, BrightnessSettingAppliesToLaterObjects) {
-    images[1] = MakeSolid(10, 10, {200, 100, 255});
+    images_[1] = MakeSolid(10, 10, {200, 100, 255});
     DrawObject before = Picture(1, 60, 10, 10, 40, 0);
     DrawObject setting;
     setting.kind = gfx::kDrawBrightness;
@@ -175,35 +175,35 @@ TEST_F(FrameComposerTest, BrightnessSettingAppliesToLaterObjects) {
     own512.brightness = 512;
     DrawObject ignoring = Picture(1, 40, 10, 10, 30, 0);
     ignoring.flags = gfx::kDrawIgnoreBrightness;
-    for (DrawObject* o : {&before, &setting, &plain, &own512, &ignoring}) composer.Insert(o);
-    dirty.Add({0, 0, 20, 10}, true);
-    dirty.Add({25, 0, 45, 10}, true);
+    for (DrawObject* o : {&before, &setting, &plain, &own512, &ignoring}) composer_.Insert(o);
+    dirty_.Add({0, 0, 20, 10}, true);
+    dirty_.Add({25, 0, 45, 10}, true);
     Compose();
-    EXPECT_EQ(Pixel(screen, 42, 5), (Bgr{200, 100, 255}));
-    EXPECT_EQ(Pixel(screen, 15, 5), (Bgr{100, 50, 127}));
-    EXPECT_EQ(Pixel(screen, 25, 5), (Bgr{200, 100, 255}));
-    EXPECT_EQ(Pixel(screen, 35, 5), (Bgr{200, 100, 255}));
-    EXPECT_EQ(composer.globalBrightness, 128);
+    EXPECT_EQ(Pixel(screen_, 42, 5), (Bgr{200, 100, 255}));
+    EXPECT_EQ(Pixel(screen_, 15, 5), (Bgr{100, 50, 127}));
+    EXPECT_EQ(Pixel(screen_, 25, 5), (Bgr{200, 100, 255}));
+    EXPECT_EQ(Pixel(screen_, 35, 5), (Bgr{200, 100, 255}));
+    EXPECT_EQ(composer_.globalBrightness, 128);
 }
 
 // Opacity 0 hides a picture, unless it cross-fades: ratio 0 shows the second
 // picture alone.
 TEST_F(FrameComposerTest, OpacityZeroCrossFadeShowsTheSecondPicture) {
-    images[1] = MakeSolid(10, 10, {0, 0, 255});
-    images[2] = MakeSolid(10, 10, {255, 0, 0});
+    images_[1] = MakeSolid(10, 10, {0, 0, 255});
+    images_[2] = MakeSolid(10, 10, {255, 0, 0});
     DrawObject fading = Picture(1, 10, 10, 10, 0, 0);
     fading.opacity = 0;
     fading.secondImageSlot = 2;
     DrawObject hidden = Picture(1, 10, 10, 10, 20, 0);
     hidden.opacity = 0;
-    composer.Insert(&fading);
-    composer.Insert(&hidden);
-    dirty.Add({0, 0, 40, 10}, true);
+    composer_.Insert(&fading);
+    composer_.Insert(&hidden);
+    dirty_.Add({0, 0, 40, 10}, true);
     Compose();
-    const Bgr shown = Pixel(screen, 5, 5);
+    const Bgr shown = Pixel(screen_, 5, 5);
     EXPECT_GE(shown[0], 0xF8);
     EXPECT_EQ(shown[2], 0);
-    EXPECT_EQ(Pixel(screen, 25, 5), (Bgr{0, 0, 0}));
+    EXPECT_EQ(Pixel(screen_, 25, 5), (Bgr{0, 0, 0}));
 }
 
 TEST_F(FrameComposerTest, ColourRectanglesAndClearing) {
@@ -217,40 +217,40 @@ TEST_F(FrameComposerTest, ColourRectanglesAndClearing) {
     DrawObject fill = colourRect(0, 3, gfx::kModeBlend);
     DrawObject glow = colourRect(30, 2, gfx::kModeAdditive);
     glow.flags = gfx::kDrawIgnoreBrightness;
-    composer.Insert(&fill);
-    composer.Insert(&glow);
-    composer.globalBrightness = 128;
-    composer.clearToGrey = true;
-    FillScreen(screen, 0x33);
-    dirty.Add({0, 0, 40, 20}, true);
+    composer_.Insert(&fill);
+    composer_.Insert(&glow);
+    composer_.globalBrightness = 128;
+    composer_.clearToGrey = true;
+    FillScreen(screen_, 0x33);
+    dirty_.Add({0, 0, 40, 20}, true);
     Compose();
-    EXPECT_EQ(Pixel(screen, 10, 10), (Bgr{0x18, 0x10, 0x08}));  // at the global 128
-    EXPECT_EQ(Pixel(screen, 35, 10), (Bgr{127 + 0x30, 127 + 0x20, 127 + 0x10}));  // on grey
-    EXPECT_EQ(Pixel(screen, 45, 10), (Bgr{0x33, 0x33, 0x33}));  // outside the dirty rectangle
-    EXPECT_EQ(Pixel(screen, 10, 25), (Bgr{0x33, 0x33, 0x33}));
+    EXPECT_EQ(Pixel(screen_, 10, 10), (Bgr{0x18, 0x10, 0x08}));  // at the global 128
+    EXPECT_EQ(Pixel(screen_, 35, 10), (Bgr{127 + 0x30, 127 + 0x20, 127 + 0x10}));  // on grey
+    EXPECT_EQ(Pixel(screen_, 45, 10), (Bgr{0x33, 0x33, 0x33}));  // outside the dirty rectangle
+    EXPECT_EQ(Pixel(screen_, 10, 25), (Bgr{0x33, 0x33, 0x33}));
 
-    composer.clearFlag = false;
-    composer.ResetLevels();
-    FillScreen(screen, 0x33);
+    composer_.clearFlag = false;
+    composer_.ResetLevels();
+    FillScreen(screen_, 0x33);
     Compose();
-    EXPECT_EQ(Pixel(screen, 35, 10), (Bgr{0x33, 0x33, 0x33}));  // no clearing
+    EXPECT_EQ(Pixel(screen_, 35, 10), (Bgr{0x33, 0x33, 0x33}));  // no clearing
 }
 
 // Copy-only rectangles reach the device but are not redrawn; nothing outside
 // the list is presented; an empty list does not even begin drawing.
 TEST_F(FrameComposerTest, PresentCopiesEveryListedRectangleOnly) {
     MemoryDevice device;
-    composer.PresentFrame(screen, dirty, 0, 0, device);
+    composer_.PresentFrame(screen_, dirty_, 0, 0, device);
     EXPECT_EQ(device.begins, 0);
 
-    images[1] = MakeSolid(320, 240, {0, 255, 0});
+    images_[1] = MakeSolid(320, 240, {0, 255, 0});
     DrawObject back = Picture(1, 100, 320, 240);
-    composer.Insert(&back);
-    FillScreen(screen, 0xFF);
-    dirty.Add({100, 100, 110, 110}, true);
-    dirty.Add({10, 10, 22, 22}, false);
+    composer_.Insert(&back);
+    FillScreen(screen_, 0xFF);
+    dirty_.Add({100, 100, 110, 110}, true);
+    dirty_.Add({10, 10, 22, 22}, false);
     Compose();
-    composer.PresentFrame(screen, dirty, 0, 0, device);
+    composer_.PresentFrame(screen_, dirty_, 0, 0, device);
     EXPECT_EQ(device.begins, 1);
     EXPECT_EQ(device.ends, 1);
     EXPECT_EQ(device.At(105, 105), Rgb565({0, 255, 0}));
@@ -263,7 +263,7 @@ TEST_F(FrameComposerTest, PresentCopiesEveryListedRectangleOnly) {
 TEST_F(FrameComposerTest, ShakeMovesTheWholePicture) {
     for (int32_t x = 0; x < 320; ++x) {
         for (int32_t y = 0; y < 240; ++y) {
-            uint8_t* p = screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
+            uint8_t* p = screen_.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
             p[0] = static_cast<uint8_t>(y);
             p[1] = static_cast<uint8_t>(x);
             p[2] = static_cast<uint8_t>(x >> 8 << 3);
@@ -272,14 +272,14 @@ TEST_F(FrameComposerTest, ShakeMovesTheWholePicture) {
     const std::array<std::array<int32_t, 2>, 3> offsets{{{5, -3}, {-4, 6}, {0, 2}}};
     for (const auto& [dx, dy] : offsets) {
         MemoryDevice device;
-        composer.PresentFrame(screen, dirty, dx, dy, device);
+        composer_.PresentFrame(screen_, dirty_, dx, dy, device);
         EXPECT_EQ(device.begins, 1);
         EXPECT_EQ(device.ends, 1);
         for (int32_t x = 0; x < 320; ++x) {
             for (int32_t y = 0; y < 240; ++y) {
                 const int32_t sx = x - dx, sy = y - dy;
                 const uint16_t expected = sx >= 0 && sx < 320 && sy >= 0 && sy < 240
-                                              ? Rgb565(Pixel(screen, sx, sy))
+                                              ? Rgb565(Pixel(screen_, sx, sy))
                                               : 0xAAAA;
                 ASSERT_EQ(device.At(x, y), expected) << dx << "," << dy << " at " << x << "," << y;
             }
@@ -289,7 +289,7 @@ TEST_F(FrameComposerTest, ShakeMovesTheWholePicture) {
 
 // The reported rectangle covers every pixel the transformed drawing touches.
 TEST_F(FrameComposerTest, ScreenRectCoversTransformedDrawing) {
-    images[1] = MakeSolid(60, 30, {255, 255, 255});
+    images_[1] = MakeSolid(60, 30, {255, 255, 255});
     DrawObject plain = Picture(1, 0, 60, 30, 7, 9);
     EXPECT_EQ(plain.ScreenRect(), (Rect{7, 9, 67, 39}));
     DrawObject setting;
@@ -309,16 +309,16 @@ TEST_F(FrameComposerTest, ScreenRectCoversTransformedDrawing) {
         o.pivotX = c.pivotX;
         o.pivotY = c.pivotY;
         const Rect box = o.ScreenRect();
-        composer.ResetLevels();
-        composer.Insert(&o);
-        FillScreen(screen, 0);
-        dirty.Clear();
-        dirty.Add({0, 0, 320, 240}, true);
+        composer_.ResetLevels();
+        composer_.Insert(&o);
+        FillScreen(screen_, 0);
+        dirty_.Clear();
+        dirty_.Add({0, 0, 320, 240}, true);
         Compose();
         int touched = 0;
         for (int32_t x = 0; x < 320; ++x) {
             for (int32_t y = 0; y < 240; ++y) {
-                if (Pixel(screen, x, y)[0] == 0) continue;
+                if (Pixel(screen_, x, y)[0] == 0) continue;
                 ++touched;
                 ASSERT_TRUE(x >= box.left && x < box.right && y >= box.top && y < box.bottom)
                     << "angle " << c.angle << " scale " << c.scaleX << " at " << x << "," << y;
@@ -338,21 +338,21 @@ TEST_F(FrameComposerTest, ChangedAndRemovedObjectsMarkTheirRectangles) {
     o.previousRect = o.currentRect = Rect{0, 0, 10, 10};
     o.x = 100;
     o.changed = true;
-    composer.AddChangedRects(o, dirty);
+    composer_.AddChangedRects(o, dirty_);
     EXPECT_FALSE(o.changed);
     EXPECT_EQ(o.currentRect, (Rect{100, 0, 110, 10}));
-    ASSERT_EQ(dirty.Count(), 2);
+    ASSERT_EQ(dirty_.Count(), 2);
     Rect first, second;
-    dirty.Get(0, &first);
-    dirty.Get(1, &second);
+    dirty_.Get(0, &first);
+    dirty_.Get(1, &second);
     EXPECT_EQ(first, (Rect{0, 0, 10, 10}));
     EXPECT_EQ(second, (Rect{100, 0, 110, 10}));
 
-    dirty.Clear();
+    dirty_.Clear();
     o.remove = true;
-    composer.AddChangedRects(o, dirty);
-    ASSERT_EQ(dirty.Count(), 1);
-    dirty.Get(0, &first);
+    composer_.AddChangedRects(o, dirty_);
+    ASSERT_EQ(dirty_.Count(), 1);
+    dirty_.Get(0, &first);
     EXPECT_EQ(first, (Rect{100, 0, 110, 10}));
 }
 
@@ -377,14 +377,14 @@ TEST_F(FrameComposerTest, TextLayerRedrawsCellsUnderRedrawnRectangles) {
         cell.bottom = 22;
         text.cells.push_back(cell);
     }
-    FillScreen(screen, 0x40);
-    dirty.Add({0, 0, 50, 50}, true);
-    dirty.Add({195, 0, 220, 30}, false);
-    composer.ComposeFrame(screen, dirty, images, &text, &font, gfx::TextDrawSettings{0, false});
+    FillScreen(screen_, 0x40);
+    dirty_.Add({0, 0, 50, 50}, true);
+    dirty_.Add({195, 0, 220, 30}, false);
+    composer_.ComposeFrame(screen_, dirty_, images_, &text, &font, gfx::TextDrawSettings{0, false});
     auto inked = [this](int32_t left) {
         int count = 0;
         for (int32_t x = left; x < left + 12; ++x) {
-            for (int32_t y = 10; y < 22; ++y) count += Pixel(screen, x, y)[0] == 0xFF;
+            for (int32_t y = 10; y < 22; ++y) count += Pixel(screen_, x, y)[0] == 0xFF;
         }
         return count;
     };

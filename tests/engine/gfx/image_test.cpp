@@ -41,23 +41,23 @@ class ImageLoadTest : public ::testing::Test {
 protected:
     // Writes a loose file under the folder location and returns that location.
     std::string WriteLoose(const std::string& relative, const ByteVector& bytes) {
-        testing_support::WriteHostFile(dir / relative, bytes);
+        testing_support::WriteHostFile(dir_ / relative, bytes);
         return Folder();
     }
-    std::string Folder() const { return platform::HostToDevicePath(dir.path().string()) + "\\"; }
+    std::string Folder() const { return platform::HostToDevicePath(dir_.path().string()) + "\\"; }
     std::string WriteArchive(const std::vector<std::pair<std::string, ByteVector>>& entries) {
         formats::MlzArchiveBuilder builder;
         for (const auto& [name, data] : entries) {
             std::string error;
             EXPECT_TRUE(builder.AddEntry(name, data, formats::MlzMethod::kLzss, &error)) << error;
         }
-        testing_support::WriteHostFile(dir / "grpack.mlz", builder.Finish());
-        return platform::HostToDevicePath((dir / "grpack.mlz").string());
+        testing_support::WriteHostFile(dir_ / "grpack.mlz", builder.Finish());
+        return platform::HostToDevicePath((dir_ / "grpack.mlz").string());
     }
 
-    testing_support::TempDir dir;
-    formats::ArchiveReader archives{platform::DeviceFileOpener()};
-    gfx::Image image;
+    testing_support::TempDir dir_;
+    formats::ArchiveReader archives_{platform::DeviceFileOpener()};
+    gfx::Image image_;
 };
 
 // A 320 x 240 picture turns into 320 stored rows of 240 pixels, its top-right
@@ -76,21 +76,22 @@ TEST_F(ImageLoadTest, FullScreenPictureInPortraitStorage) {
     ASSERT_TRUE(formats::EncodeRbpType11(bgra, w, h, 800, 600, &file, nullptr));
     std::string location = WriteLoose("GameData/char/back.rbp", file);
 
-    ASSERT_EQ(image.Load("GameData\\char\\back.rbp", location, gfx::Keying::kUnkeyed, archives), 1);
-    EXPECT_EQ(image.storedWidth, 240);
-    EXPECT_EQ(image.storedHeight, 320);
-    EXPECT_EQ(image.designWidth, 800);
-    EXPECT_EQ(image.designHeight, 600);
-    EXPECT_EQ(image.keyFlags, 0u);
-    ASSERT_EQ(image.pixels.size(), 320u * 240u * 4u);
-    EXPECT_EQ((Pixel{image.pixels[0], image.pixels[1], image.pixels[2], image.pixels[3]}),
+    ASSERT_EQ(image_.Load("GameData\\char\\back.rbp", location, gfx::Keying::kUnkeyed, archives_),
+              1);
+    EXPECT_EQ(image_.storedWidth, 240);
+    EXPECT_EQ(image_.storedHeight, 320);
+    EXPECT_EQ(image_.designWidth, 800);
+    EXPECT_EQ(image_.designHeight, 600);
+    EXPECT_EQ(image_.keyFlags, 0u);
+    ASSERT_EQ(image_.pixels.size(), 320u * 240u * 4u);
+    EXPECT_EQ((Pixel{image_.pixels[0], image_.pixels[1], image_.pixels[2], image_.pixels[3]}),
               (Pixel{8, 4, 248, 255}));
-    EXPECT_EQ((Pixel{image.pixels.end()[-4], image.pixels.end()[-3], image.pixels.end()[-2],
-                     image.pixels.end()[-1]}),
+    EXPECT_EQ((Pixel{image_.pixels.end()[-4], image_.pixels.end()[-3], image_.pixels.end()[-2],
+                     image_.pixels.end()[-1]}),
               (Pixel{248, 252, 0, 255}));
-    EXPECT_EQ(At(image, 5, 7), (Pixel{16, 32, 64, 255}));
+    EXPECT_EQ(At(image_, 5, 7), (Pixel{16, 32, 64, 255}));
     // Stored row 319 - 5 = 314, column 7.
-    EXPECT_EQ(image.pixels[(314 * 240 + 7) * 4 + 2], 64);
+    EXPECT_EQ(image_.pixels[(314 * 240 + 7) * 4 + 2], 64);
 }
 
 TEST_F(ImageLoadTest, KeyColourOnlyWhenKeyed) {
@@ -98,14 +99,14 @@ TEST_F(ImageLoadTest, KeyColourOnlyWhenKeyed) {
         WriteArchive({{"GameData\\char\\key.rbp",
                        RbpFile('1', 13, 3, 1, Words({0xF81F, 0xF81E, 0x07E0}), 100, 20)}});
     for (auto keying : {gfx::Keying::kUnkeyed, gfx::Keying::kKeyed}) {
-        ASSERT_EQ(image.Load("GameData\\char\\key.rbp", location, keying, archives), 1);
+        ASSERT_EQ(image_.Load("GameData\\char\\key.rbp", location, keying, archives_), 1);
         bool keyed = keying == gfx::Keying::kKeyed;
-        EXPECT_EQ(image.keyFlags, keyed ? 0x80000000u : 0u);
-        EXPECT_EQ(At(image, 0, 0), (Pixel{248, 0, 248, uint8_t(keyed ? 0 : 255)}));
-        EXPECT_EQ(At(image, 1, 0), (Pixel{240, 0, 248, 255}));
-        EXPECT_EQ(At(image, 2, 0), (Pixel{0, 252, 0, 255}));
-        EXPECT_EQ(image.designWidth, 100);
-        EXPECT_EQ(image.designHeight, 20);
+        EXPECT_EQ(image_.keyFlags, keyed ? 0x80000000u : 0u);
+        EXPECT_EQ(At(image_, 0, 0), (Pixel{248, 0, 248, uint8_t(keyed ? 0 : 255)}));
+        EXPECT_EQ(At(image_, 1, 0), (Pixel{240, 0, 248, 255}));
+        EXPECT_EQ(At(image_, 2, 0), (Pixel{0, 252, 0, 255}));
+        EXPECT_EQ(image_.designWidth, 100);
+        EXPECT_EQ(image_.designHeight, 20);
     }
 }
 
@@ -119,49 +120,49 @@ TEST_F(ImageLoadTest, AlphaVersionRule) {
     std::string location = WriteLoose("old.rbp", RbpFile('1', 11, 3, 1, data));
     WriteLoose("new.rbp", RbpFile('2', 11, 3, 1, data));
     WriteLoose("raw.rbp", RbpFile('1', 0, 1, 1, ByteVector{1, 2, 3, 63}));
-    ASSERT_EQ(image.Load("old.rbp", location, gfx::Keying::kUnkeyed, archives), 1);
-    EXPECT_EQ(At(image, 0, 0)[3], 255);
-    EXPECT_EQ(At(image, 1, 0)[3], 7);
-    EXPECT_EQ(At(image, 2, 0)[3], 0);
-    ASSERT_EQ(image.Load("new.rbp", location, gfx::Keying::kUnkeyed, archives), 1);
-    EXPECT_EQ(At(image, 0, 0)[3], 63);
-    ASSERT_EQ(image.Load("raw.rbp", location, gfx::Keying::kUnkeyed, archives), 1);
-    EXPECT_EQ(At(image, 0, 0), (Pixel{1, 2, 3, 255}));
+    ASSERT_EQ(image_.Load("old.rbp", location, gfx::Keying::kUnkeyed, archives_), 1);
+    EXPECT_EQ(At(image_, 0, 0)[3], 255);
+    EXPECT_EQ(At(image_, 1, 0)[3], 7);
+    EXPECT_EQ(At(image_, 2, 0)[3], 0);
+    ASSERT_EQ(image_.Load("new.rbp", location, gfx::Keying::kUnkeyed, archives_), 1);
+    EXPECT_EQ(At(image_, 0, 0)[3], 63);
+    ASSERT_EQ(image_.Load("raw.rbp", location, gfx::Keying::kUnkeyed, archives_), 1);
+    EXPECT_EQ(At(image_, 0, 0), (Pixel{1, 2, 3, 255}));
 }
 
 TEST_F(ImageLoadTest, NamesAndFailures) {
     ByteVector picture = RbpFile('1', 13, 1, 1, Words({0x001F}));
     std::string folder = WriteLoose("pic.rbp", picture);
     // Any other extension is read as ".rbp".
-    ASSERT_EQ(image.Load("pic.BMP", folder, gfx::Keying::kUnkeyed, archives), 1);
-    EXPECT_EQ(At(image, 0, 0), (Pixel{248, 0, 0, 255}));
-    ASSERT_EQ(image.Load("pic", folder, gfx::Keying::kUnkeyed, archives), 1);
+    ASSERT_EQ(image_.Load("pic.BMP", folder, gfx::Keying::kUnkeyed, archives_), 1);
+    EXPECT_EQ(At(image_, 0, 0), (Pixel{248, 0, 0, 255}));
+    ASSERT_EQ(image_.Load("pic", folder, gfx::Keying::kUnkeyed, archives_), 1);
 
     // 63 characters are allowed, 64 are not, even when the file is there.
     std::string name63 = std::string(59, 'n') + ".rbp";
     std::string name64 = std::string(60, 'n') + ".rbp";
     WriteLoose(name63, picture);
     WriteLoose(name64, picture);
-    EXPECT_EQ(image.Load(name63, folder, gfx::Keying::kUnkeyed, archives), 1);
-    EXPECT_EQ(image.Load(name64, folder, gfx::Keying::kUnkeyed, archives), 0);
-    EXPECT_FALSE(image.HasPixels());
+    EXPECT_EQ(image_.Load(name63, folder, gfx::Keying::kUnkeyed, archives_), 1);
+    EXPECT_EQ(image_.Load(name64, folder, gfx::Keying::kUnkeyed, archives_), 0);
+    EXPECT_FALSE(image_.HasPixels());
 
     std::string archive = WriteArchive({{"a\\pic.rbp", picture},
                                         {"a\\bad.rbp", ByteVector{'M', 'B', 'P', '3'}},
                                         {"a\\short.rbp", RbpFile('1', 13, 4, 4, Words({1, 2}))},
                                         {"a\\odd.rbp", RbpFile('1', 7, 1, 1, ByteVector(4))}});
-    EXPECT_EQ(image.Load("A\\PIC.png", archive, gfx::Keying::kKeyed, archives), 1);
+    EXPECT_EQ(image_.Load("A\\PIC.png", archive, gfx::Keying::kKeyed, archives_), 1);
     // A failed load leaves the image without pixels, whatever it held.
     for (const char* name : {"a\\missing.rbp", "a\\bad.rbp", "a\\short.rbp", "a\\odd.rbp"}) {
-        ASSERT_EQ(image.Load("a\\pic.rbp", archive, gfx::Keying::kKeyed, archives), 1);
-        EXPECT_EQ(image.Load(name, archive, gfx::Keying::kKeyed, archives), 0) << name;
-        EXPECT_FALSE(image.HasPixels()) << name;
-        EXPECT_EQ(image.storedWidth, 0) << name;
-        EXPECT_EQ(image.keyFlags, 0u) << name;
+        ASSERT_EQ(image_.Load("a\\pic.rbp", archive, gfx::Keying::kKeyed, archives_), 1);
+        EXPECT_EQ(image_.Load(name, archive, gfx::Keying::kKeyed, archives_), 0) << name;
+        EXPECT_FALSE(image_.HasPixels()) << name;
+        EXPECT_EQ(image_.storedWidth, 0) << name;
+        EXPECT_EQ(image_.keyFlags, 0u) << name;
     }
     // The folder form is only taken for a location ending in '\'.
     EXPECT_EQ(
-        image.Load("pic.rbp", folder.substr(0, folder.size() - 1), gfx::Keying::kKeyed, archives),
+        image_.Load("pic.rbp", folder.substr(0, folder.size() - 1), gfx::Keying::kKeyed, archives_),
         0);
 }
 
@@ -179,19 +180,19 @@ TEST_F(ImageLoadTest, MaskReplacesAlpha) {
     WriteLoose("wide.rbp", RbpFile('1', 13, 2, 3, Words({0, 0, 0, 0, 0, 0})));
     WriteLoose("typed.rbp", RbpFile('2', 11, 3, 2, ByteVector(18, 0)));
 
-    EXPECT_EQ(image.LoadMask("charam.rbp", folder, archives), 0);  // no picture yet
-    ASSERT_EQ(image.Load("chara.rbp", folder, gfx::Keying::kUnkeyed, archives), 1);
-    std::vector<uint8_t> before = image.pixels;
-    EXPECT_EQ(image.LoadMask("wide.rbp", folder, archives), 0);
-    EXPECT_EQ(image.LoadMask("typed.rbp", folder, archives), 0);
-    EXPECT_EQ(image.LoadMask("missing.rbp", folder, archives), 0);
-    EXPECT_EQ(image.pixels, before);
+    EXPECT_EQ(image_.LoadMask("charam.rbp", folder, archives_), 0);  // no picture yet
+    ASSERT_EQ(image_.Load("chara.rbp", folder, gfx::Keying::kUnkeyed, archives_), 1);
+    std::vector<uint8_t> before = image_.pixels;
+    EXPECT_EQ(image_.LoadMask("wide.rbp", folder, archives_), 0);
+    EXPECT_EQ(image_.LoadMask("typed.rbp", folder, archives_), 0);
+    EXPECT_EQ(image_.LoadMask("missing.rbp", folder, archives_), 0);
+    EXPECT_EQ(image_.pixels, before);
 
-    ASSERT_EQ(image.LoadMask("charam.bmp", folder, archives), 1);
+    ASSERT_EQ(image_.LoadMask("charam.bmp", folder, archives_), 1);
     const uint8_t expected[2][3] = {{0, 255, 120}, {255, 255, 0}};
     for (int32_t y = 0; y < 2; ++y)
         for (int32_t x = 0; x < 3; ++x)
-            EXPECT_EQ(At(image, x, y), (Pixel{0, 252, 0, expected[y][x]})) << x << "," << y;
+            EXPECT_EQ(At(image_, x, y), (Pixel{0, 252, 0, expected[y][x]})) << x << "," << y;
 }
 
 TEST(ImageTest, BlankCanvasCaptureAndAlphaRectangle) {

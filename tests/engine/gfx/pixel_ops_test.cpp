@@ -243,7 +243,7 @@ TEST(ScreenBufferTest, PresentConvertsToRgb565AtThePitches) {
 class TransformedDrawTest : public ::testing::Test {
 protected:
     Colour Screen(int32_t x, int32_t y) const {
-        const uint8_t* p = screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
+        const uint8_t* p = screen_.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
         return {p[0], p[1], p[2]};
     }
     // A 4 x 2 picture with a different colour in every pixel.
@@ -260,18 +260,18 @@ protected:
             for (int32_t x = 0; x < 320; ++x) {
                 if (x >= box.left && x < box.right && y >= box.top && y < box.bottom) continue;
                 size_t o = static_cast<size_t>(319 - x) * gfx::kScreenRowBytes + y * 3;
-                if (!std::equal(&background[o], &background[o] + 3, screen.Bits() + o))
+                if (!std::equal(&background_[o], &background_[o] + 3, screen_.Bits() + o))
                     return false;
             }
         return true;
     }
     void Paint() {
-        for (size_t i = 0; i < background.size(); ++i) background[i] = uint8_t(i * 7);
-        std::copy(background.begin(), background.end(), screen.Bits());
+        for (size_t i = 0; i < background_.size(); ++i) background_[i] = uint8_t(i * 7);
+        std::copy(background_.begin(), background_.end(), screen_.Bits());
     }
-    gfx::ScreenBuffer screen;
-    std::vector<uint8_t> background = std::vector<uint8_t>(gfx::kScreenRowBytes * 320);
-    const gfx::Rect whole{0, 0, 320, 240};
+    gfx::ScreenBuffer screen_;
+    std::vector<uint8_t> background_ = std::vector<uint8_t>(gfx::kScreenRowBytes * 320);
+    const gfx::Rect whole_{0, 0, 320, 240};
 };
 
 TEST_F(TransformedDrawTest, UnitScaleMatchesThePlainKernel) {
@@ -281,14 +281,14 @@ TEST_F(TransformedDrawTest, UnitScaleMatchesThePlainKernel) {
     for (auto [opacity, brightness] : {std::pair{256, 256}, {200, 256}, {256, 300}, {99, 40}}) {
         Paint();
         gfx::Transform t{{0, 0, 4, 2}, 50, 60, 2, 1, 1000, 1000, 0};
-        gfx::DrawImageTransformed(image, screen.Bits(), t, whole, opacity, brightness);
-        std::vector<uint8_t> transformed(screen.Bits(), screen.Bits() + background.size());
+        gfx::DrawImageTransformed(image, screen_.Bits(), t, whole_, opacity, brightness);
+        std::vector<uint8_t> transformed(screen_.Bits(), screen_.Bits() + background_.size());
         Paint();
         gfx::Rect stored = gfx::ToPortraitRect({0, 0, 4, 2}, 4);
         gfx::Rect target = gfx::ToPortraitRect({50, 60, 54, 62}, 320);
-        gfx::DrawImage(image, {screen.Bits(), 240, 320}, target.left, target.top, stored, opacity,
+        gfx::DrawImage(image, {screen_.Bits(), 240, 320}, target.left, target.top, stored, opacity,
                        brightness);
-        EXPECT_TRUE(std::equal(transformed.begin(), transformed.end(), screen.Bits()))
+        EXPECT_TRUE(std::equal(transformed.begin(), transformed.end(), screen_.Bits()))
             << opacity << " " << brightness;
     }
 }
@@ -296,8 +296,8 @@ TEST_F(TransformedDrawTest, UnitScaleMatchesThePlainKernel) {
 TEST_F(TransformedDrawTest, DoubleScaleRepeatsEachPixelTwice) {
     gfx::Image image = Asymmetric();
     Paint();
-    gfx::DrawImageTransformed(image, screen.Bits(), {{0, 0, 4, 2}, 100, 50, 0, 0, 2000, 2000, 0},
-                              whole, 256, 256);
+    gfx::DrawImageTransformed(image, screen_.Bits(), {{0, 0, 4, 2}, 100, 50, 0, 0, 2000, 2000, 0},
+                              whole_, 256, 256);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 8; ++x)
             ASSERT_EQ(Screen(100 + x, 50 + y),
@@ -310,8 +310,8 @@ TEST_F(TransformedDrawTest, QuarterTurnTurnsThePictureClockwise) {
     gfx::Image image = Asymmetric();
     Paint();
     // Pivot offset (2, 1): the picture turns about its centre's top-left pixel.
-    gfx::DrawImageTransformed(image, screen.Bits(), {{0, 0, 4, 2}, 100, 50, 2, 1, 1000, 1000, 90},
-                              whole, 256, 256);
+    gfx::DrawImageTransformed(image, screen_.Bits(), {{0, 0, 4, 2}, 100, 50, 2, 1, 1000, 1000, 90},
+                              whole_, 256, 256);
     // Turned a quarter clockwise, a 4 x 2 picture becomes 2 x 4: its column
     // i is the old row 1 - i read top to bottom. The box's top-left pixel
     // maps to the square's corner, which puts the result at (102, 49).
@@ -331,20 +331,20 @@ TEST_F(TransformedDrawTest, ClippingAdvancesTheStartByTheCutRowsAndColumns) {
     for (int32_t angle : {0, 33, 200}) {
         gfx::Transform t{{0, 0, 9, 7}, 40, 30, 4, 3, 1700, 1300, angle};
         Paint();
-        gfx::DrawImageTransformed(image, screen.Bits(), t, whole, 256, 256);
-        std::vector<uint8_t> full(screen.Bits(), screen.Bits() + background.size());
+        gfx::DrawImageTransformed(image, screen_.Bits(), t, whole_, 256, 256);
+        std::vector<uint8_t> full(screen_.Bits(), screen_.Bits() + background_.size());
         gfx::Rect clip{45, 34, 52, 39};
         Paint();
-        gfx::DrawImageTransformed(image, screen.Bits(), t, clip, 256, 256);
+        gfx::DrawImageTransformed(image, screen_.Bits(), t, clip, 256, 256);
         size_t inside = 0;
         for (int32_t y = 0; y < 240; ++y)
             for (int32_t x = 0; x < 320; ++x) {
                 bool in = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
                 size_t o = static_cast<size_t>(319 - x) * gfx::kScreenRowBytes + y * 3;
-                const uint8_t* expected = in ? &full[o] : &background[o];
-                ASSERT_TRUE(std::equal(expected, expected + 3, screen.Bits() + o))
+                const uint8_t* expected = in ? &full[o] : &background_[o];
+                ASSERT_TRUE(std::equal(expected, expected + 3, screen_.Bits() + o))
                     << angle << ": " << x << "," << y;
-                inside += in && !std::equal(expected, expected + 3, &background[o]);
+                inside += in && !std::equal(expected, expected + 3, &background_[o]);
             }
         EXPECT_GT(inside, 0u) << angle;  // the clip really crossed the picture
     }
@@ -353,14 +353,14 @@ TEST_F(TransformedDrawTest, ClippingAdvancesTheStartByTheCutRowsAndColumns) {
 TEST_F(TransformedDrawTest, StaleSourceRectangleReadsOnlyThePicture) {
     gfx::Image image = MakeImage(2, 2, {5, 6, 7, 255});
     Paint();
-    gfx::DrawImageTransformed(image, screen.Bits(), {{0, 0, 30, 30}, 10, 10, 0, 0, 1000, 1000, 0},
-                              whole, 256, 256);
+    gfx::DrawImageTransformed(image, screen_.Bits(), {{0, 0, 30, 30}, 10, 10, 0, 0, 1000, 1000, 0},
+                              whole_, 256, 256);
     EXPECT_EQ(Screen(11, 11), (Colour{5, 6, 7}));
     EXPECT_TRUE(OutsideUnchanged({10, 10, 12, 12}));
-    gfx::DrawImageTransformed(image, screen.Bits(), {{0, 0, 30, 30}, 10, 10, 0, 0, 1000, 1000, 45},
+    gfx::DrawImageTransformed(image, screen_.Bits(), {{0, 0, 30, 30}, 10, 10, 0, 0, 1000, 1000, 45},
                               {-50, -50, 999, 999}, 256, 256);
-    gfx::DrawImageTransformed(image, screen.Bits(), {{0, 0, 2, 2}, 318, 238, 0, 0, 3000, 3000, 0},
-                              whole, 256, 256);
+    gfx::DrawImageTransformed(image, screen_.Bits(), {{0, 0, 2, 2}, 318, 238, 0, 0, 3000, 3000, 0},
+                              whole_, 256, 256);
     EXPECT_EQ(Screen(319, 239), (Colour{5, 6, 7}));
 }
 

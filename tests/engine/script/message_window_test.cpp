@@ -110,38 +110,38 @@ constexpr int32_t kCharacter = 12;
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        BuildWindowData(dir.path());
-        rig = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/");
-        engine = &**rig;
-        const std::string folder = platform::HostToDevicePath(dir.path().string() + "/");
-        engine->dataFolders[core::kLocationVoice0] = folder + "voice\\";
-        engine->LoadImageSlot(64, 0, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
-        engine->LoadImageSlot(66, 1, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
-        ASSERT_EQ(engine->errorWord, 0u);
-        tables.nameToken = Sjis("主人公");
-        tables.defaultPlayerName = Sjis("ハル");
+        BuildWindowData(dir_.path());
+        rig_ = std::make_unique<engine_test::HeadlessEngine>(dir_.path().string() + "/");
+        engine_ = &**rig_;
+        const std::string folder = platform::HostToDevicePath(dir_.path().string() + "/");
+        engine_->dataFolders[core::kLocationVoice0] = folder + "voice\\";
+        engine_->LoadImageSlot(64, 0, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
+        engine_->LoadImageSlot(66, 1, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
+        ASSERT_EQ(engine_->errorWord, 0u);
+        tables_.nameToken = Sjis("主人公");
+        tables_.defaultPlayerName = Sjis("ハル");
     }
     void TearDown() override {
-        window.reset();
-        rig.reset();
+        window_.reset();
+        rig_.reset();
     }
 
     void Build(int dialect) {
-        window.reset();
-        this->dialect = dialect;
-        window = std::make_unique<script::MessageWindow>(engine->Services(), dialect, tables);
-        ASSERT_EQ(engine->errorWord, 0u);
-        window->Show(true);
+        window_.reset();
+        this->dialect_ = dialect;
+        window_ = std::make_unique<script::MessageWindow>(engine_->Services(), dialect, tables_);
+        ASSERT_EQ(engine_->errorWord, 0u);
+        window_->Show(true);
     }
-    void Tick(uint32_t ms = 16) { engine->clock.Sleep(ms); }
+    void Tick(uint32_t ms = 16) { engine_->clock.Sleep(ms); }
     // Types the whole text one 16 ms tick at a time; the ticks it took.
     int TypeAll(std::string_view text) {
         int ticks = 0;
-        int done = window->ShowMessage(text, true);
+        int done = window_->ShowMessage(text, true);
         while (!done && ticks < 10000) {
             Tick();
             ++ticks;
-            done = window->ShowMessage(text, false);
+            done = window_->ShowMessage(text, false);
         }
         EXPECT_EQ(done, 1);
         return ticks;
@@ -151,150 +151,150 @@ protected:
     int Wait(int record = 4) {
         script::PageWaitContext context;
         context.record = record;
-        context.firstRun = firstWait;
-        context.messageRead = messageRead;
-        context.quickSave = [this] { ++quickSaves; };
-        context.quickLoad = [this] { ++quickLoads; };
-        firstWait = false;
-        int ended = dialect == 2 ? window->PageWaitNovel(context, record == 6 ? 1 : 0)
-                                 : window->PageWait(context);
-        if (ended) firstWait = true;
-        engine->inputState = core::InputState{};
+        context.firstRun = firstWait_;
+        context.messageRead = messageRead_;
+        context.quickSave = [this] { ++quickSaves_; };
+        context.quickLoad = [this] { ++quickLoads_; };
+        firstWait_ = false;
+        int ended = dialect_ == 2 ? window_->PageWaitNovel(context, record == 6 ? 1 : 0)
+                                  : window_->PageWait(context);
+        if (ended) firstWait_ = true;
+        engine_->inputState = core::InputState{};
         return ended;
     }
     // A page typed and ended with C.
     void Page(const std::string& text, const std::string& voice = "") {
         TypeAll(text);
-        window->SetVoicePath(voice);
+        window_->SetVoicePath(voice);
         ASSERT_EQ(Wait(), 0);
-        engine->inputState.keyC = 1;
+        engine_->inputState.keyC = 1;
         ASSERT_EQ(Wait(), 1);
     }
     void TapAt(int32_t x, int32_t y) {
-        engine->inputState.tap = true;
-        engine->inputState.stylusX = x;
-        engine->inputState.stylusY = y;
+        engine_->inputState.tap = true;
+        engine_->inputState.stylusX = x;
+        engine_->inputState.stylusY = y;
     }
     std::array<int, 3> Pixel(int x, int y) {
-        const uint8_t* p = engine->screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
+        const uint8_t* p = engine_->screen.Bits() + (319 - x) * gfx::kScreenRowBytes + y * 3;
         return {p[2], p[1], p[0]};
     }
-    const std::vector<gfx::GlyphCell>& Cells() { return window->Text().cells; }
+    const std::vector<gfx::GlyphCell>& Cells() { return window_->Text().cells; }
     // Whether the sprite is drawn: its draw object learns it in the frame's sprite pass.
     bool Shown(int sprite) {
-        engine->RunFrame();
-        core::Sprite* s = engine->SpriteAt(sprite);
+        engine_->RunFrame();
+        core::Sprite* s = engine_->SpriteAt(sprite);
         return s != nullptr && s->Object().visible;
     }
 
-    testing_support::TempDir dir;
-    std::unique_ptr<engine_test::HeadlessEngine> rig;
-    core::Engine* engine = nullptr;
-    script::DataSetTables tables;
-    std::unique_ptr<script::MessageWindow> window;
-    int dialect = 0;
-    bool firstWait = true;
-    bool messageRead = false;
-    int quickSaves = 0;
-    int quickLoads = 0;
+    testing_support::TempDir dir_;
+    std::unique_ptr<engine_test::HeadlessEngine> rig_;
+    core::Engine* engine_ = nullptr;
+    script::DataSetTables tables_;
+    std::unique_ptr<script::MessageWindow> window_;
+    int dialect_ = 0;
+    bool firstWait_ = true;
+    bool messageRead_ = false;
+    int quickSaves_ = 0;
+    int quickLoads_ = 0;
 };
 
 TEST_F(WindowTest, FootWindowIsBuiltHiddenWithTheTransparencyOfTheSetting) {
-    engine->settings.messageWindowTrans = 0;
-    window = std::make_unique<script::MessageWindow>(engine->Services(), 0, tables);
-    gfx::Image* image = engine->ImageAt(1);
+    engine_->settings.messageWindowTrans = 0;
+    window_ = std::make_unique<script::MessageWindow>(engine_->Services(), 0, tables_);
+    gfx::Image* image = engine_->ImageAt(1);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->pixels[image->OffsetOf(100, 40) + 3], 16);    // the window
     EXPECT_EQ(image->pixels[image->OffsetOf(100, 90) + 3], 16);    // the plate row
     EXPECT_EQ(image->pixels[image->OffsetOf(100, 110) + 3], 255);  // the highlight stays
     for (int sprite = 1; sprite <= 6; ++sprite) {
-        ASSERT_NE(engine->SpriteAt(sprite), nullptr) << sprite;
+        ASSERT_NE(engine_->SpriteAt(sprite), nullptr) << sprite;
         EXPECT_FALSE(Shown(sprite)) << sprite;
     }
-    EXPECT_FALSE(window->Visible());
-    EXPECT_EQ(engine->SpriteAt(1)->Object().ScreenRect(), (gfx::Rect{8, 153, 312, 238}));
-    EXPECT_EQ(engine->SpriteAt(6)->Layer(), 1);
+    EXPECT_FALSE(window_->Visible());
+    EXPECT_EQ(engine_->SpriteAt(1)->Object().ScreenRect(), (gfx::Rect{8, 153, 312, 238}));
+    EXPECT_EQ(engine_->SpriteAt(6)->Layer(), 1);
 
-    window->Show(true);
-    EXPECT_TRUE(window->Visible());
-    EXPECT_TRUE(window->Text().shown);
+    window_->Show(true);
+    EXPECT_TRUE(window_->Visible());
+    EXPECT_TRUE(window_->Text().shown);
     for (int sprite = 1; sprite <= 6; ++sprite) {
         EXPECT_TRUE(Shown(sprite)) << sprite;
     }
-    window.reset();
-    for (int sprite = 1; sprite <= 6; ++sprite) EXPECT_EQ(engine->SpriteAt(sprite), nullptr);
-    EXPECT_EQ(engine->ImageAt(1), nullptr);
+    window_.reset();
+    for (int sprite = 1; sprite <= 6; ++sprite) EXPECT_EQ(engine_->SpriteAt(sprite), nullptr);
+    EXPECT_EQ(engine_->ImageAt(1), nullptr);
 
     // Setting 4 gives 192; setting 3 (and anything unknown) 128.
     for (auto [setting, alpha] : {std::pair{4, 192}, std::pair{3, 128}, std::pair{9, 128}}) {
-        engine->settings.messageWindowTrans = setting;
-        window.reset();  // one window at a time: the old one takes its slots with it
-        window = std::make_unique<script::MessageWindow>(engine->Services(), 1, tables);
-        EXPECT_EQ(engine->ImageAt(1)->pixels[engine->ImageAt(1)->OffsetOf(10, 10) + 3], alpha);
+        engine_->settings.messageWindowTrans = setting;
+        window_.reset();  // one window at a time: the old one takes its slots with it
+        window_ = std::make_unique<script::MessageWindow>(engine_->Services(), 1, tables_);
+        EXPECT_EQ(engine_->ImageAt(1)->pixels[engine_->ImageAt(1)->OffsetOf(10, 10) + 3], alpha);
     }
 }
 
 TEST_F(WindowTest, NovelPageIsOneFullScreenSpriteWithTheSettingsAlpha) {
     for (auto [setting, alpha] :
          {std::pair{0, 0}, std::pair{1, 64}, std::pair{3, 128}, std::pair{4, 192}}) {
-        engine->settings.messageWindowTrans = setting;
-        window.reset();
-        window = std::make_unique<script::MessageWindow>(engine->Services(), 2, tables);
-        ASSERT_NE(engine->SpriteAt(1), nullptr);
-        EXPECT_EQ(engine->SpriteAt(1)->Alpha(), alpha);
-        EXPECT_EQ(engine->SpriteAt(1)->Object().ScreenRect(), (gfx::Rect{0, 0, 320, 240}));
-        EXPECT_EQ(engine->SpriteAt(2), nullptr);
+        engine_->settings.messageWindowTrans = setting;
+        window_.reset();
+        window_ = std::make_unique<script::MessageWindow>(engine_->Services(), 2, tables_);
+        ASSERT_NE(engine_->SpriteAt(1), nullptr);
+        EXPECT_EQ(engine_->SpriteAt(1)->Alpha(), alpha);
+        EXPECT_EQ(engine_->SpriteAt(1)->Object().ScreenRect(), (gfx::Rect{0, 0, 320, 240}));
+        EXPECT_EQ(engine_->SpriteAt(2), nullptr);
     }
 }
 
 TEST_F(WindowTest, TypingTakesTheDelayOfTheMessageSpeedPerCharacter) {
     Build(0);
     const std::string text = Repeat("あ", 10);
-    EXPECT_EQ(window->ShowMessage(text, true), 0);
+    EXPECT_EQ(window_->ShowMessage(text, true), 0);
     EXPECT_TRUE(Cells().empty());  // the first character comes after one delay
     Tick(19);
-    EXPECT_EQ(window->ShowMessage(text, false), 0);
+    EXPECT_EQ(window_->ShowMessage(text, false), 0);
     EXPECT_TRUE(Cells().empty());
     Tick(1);
-    window->ShowMessage(text, false);
+    window_->ShowMessage(text, false);
     EXPECT_EQ(Cells().size(), 1u);
     Tick(100);  // several characters in one tick when the tick was long
-    window->ShowMessage(text, false);
+    window_->ShowMessage(text, false);
     EXPECT_EQ(Cells().size(), 6u);
 
     // Speed 2 doubles the delay.
-    window->ClearPage();
-    engine->settings.messageSpeed = 2;
-    window->ShowMessage(text, true);
+    window_->ClearPage();
+    engine_->settings.messageSpeed = 2;
+    window_->ShowMessage(text, true);
     Tick(100);
-    window->ShowMessage(text, false);
+    window_->ShowMessage(text, false);
     EXPECT_EQ(Cells().size(), 2u);
 }
 
 TEST_F(WindowTest, InstantTypingShowsTheWholePageInOneFrame) {
     Build(0);
     const std::string text = Repeat("い", 60);
-    engine->settings.messageSpeed = 0;
-    EXPECT_EQ(window->ShowMessage(text, true), 1);
+    engine_->settings.messageSpeed = 0;
+    EXPECT_EQ(window_->ShowMessage(text, true), 1);
     EXPECT_EQ(Cells().size(), 60u);
 
     // The held skip key types at once too, whatever the speed.
-    window->ClearPage();
-    engine->settings.messageSpeed = 3;
-    engine->inputState.left = 5;
-    EXPECT_EQ(window->ShowMessage(text, true), 1);
-    engine->inputState.left = 0;
-    window->ClearPage();
-    engine->settings.skipMode = true;
-    EXPECT_EQ(window->ShowMessage(text, true), 1);
+    window_->ClearPage();
+    engine_->settings.messageSpeed = 3;
+    engine_->inputState.left = 5;
+    EXPECT_EQ(window_->ShowMessage(text, true), 1);
+    engine_->inputState.left = 0;
+    window_->ClearPage();
+    engine_->settings.skipMode = true;
+    EXPECT_EQ(window_->ShowMessage(text, true), 1);
 }
 
 TEST_F(WindowTest, HangingCharactersStayOnTheLineTheNextCharacterWraps) {
     Build(0);
-    engine->settings.messageSpeed = 0;
+    engine_->settings.messageSpeed = 0;
     for (const char* hanging : {"。", "、", "」"}) {
-        window->ClearPage();
-        window->ShowMessage(Repeat("う", 24) + Sjis(hanging) + Sjis("え"), true);
+        window_->ClearPage();
+        window_->ShowMessage(Repeat("う", 24) + Sjis(hanging) + Sjis("え"), true);
         ASSERT_EQ(Cells().size(), 26u);
         EXPECT_EQ(Cells()[24].character, Cell(hanging));
         EXPECT_EQ(Cells()[24].top, kOriginY) << hanging;
@@ -303,8 +303,8 @@ TEST_F(WindowTest, HangingCharactersStayOnTheLineTheNextCharacterWraps) {
         EXPECT_EQ(Cells()[25].left, kOriginX) << hanging;
     }
     // Any other 25th character starts the next line.
-    window->ClearPage();
-    window->ShowMessage(Repeat("う", 24) + Sjis("！"), true);
+    window_->ClearPage();
+    window_->ShowMessage(Repeat("う", 24) + Sjis("！"), true);
     ASSERT_EQ(Cells().size(), 25u);
     EXPECT_EQ(Cells()[24].top, kOriginY + kCharacter);
     EXPECT_EQ(Cells()[24].left, kOriginX);
@@ -314,54 +314,54 @@ TEST_F(WindowTest, HangingCharactersStayOnTheLineTheNextCharacterWraps) {
 
 TEST_F(WindowTest, MarksSpacesAndGuillemetsAreNotShownTheNameTokenIsReplaced) {
     Build(0);
-    engine->settings.messageSpeed = 0;
-    window->ShowMessage(Sjis("a b@xc≪d≫") + Sjis("主人公") + "e", true);
+    engine_->settings.messageSpeed = 0;
+    window_->ShowMessage(Sjis("a b@xc≪d≫") + Sjis("主人公") + "e", true);
     std::vector<uint16_t> shown;
     for (const auto& cell : Cells()) shown.push_back(cell.character);
     EXPECT_EQ(shown, (std::vector<uint16_t>{'a', 'b', 'c', 'd', Cell("ハ"), Cell("ル"), 'e'}));
 
     // The player's own name wins over the default one.
-    engine->settings.playerName = Sjis("ミナト");
-    window->ClearPage();
-    window->ShowMessage(Sjis("主人公は"), true);
+    engine_->settings.playerName = Sjis("ミナト");
+    window_->ClearPage();
+    window_->ShowMessage(Sjis("主人公は"), true);
     shown.clear();
     for (const auto& cell : Cells()) shown.push_back(cell.character);
     EXPECT_EQ(shown, (std::vector<uint16_t>{Cell("ミ"), Cell("ナ"), Cell("ト"), Cell("は")}));
 
     // The name appears at once, before the delay of the character after it.
-    window->ClearPage();
-    engine->settings.messageSpeed = 1;
-    EXPECT_EQ(window->ShowMessage(Sjis("主人公だ"), true), 0);
+    window_->ClearPage();
+    engine_->settings.messageSpeed = 1;
+    EXPECT_EQ(window_->ShowMessage(Sjis("主人公だ"), true), 0);
     EXPECT_EQ(Cells().size(), 3u);
 
     // "@" at the very end does not swallow the text's end.
-    window->ClearPage();
-    engine->settings.messageSpeed = 0;
-    EXPECT_EQ(window->ShowMessage("ab@", true), 1);
+    window_->ClearPage();
+    engine_->settings.messageSpeed = 0;
+    EXPECT_EQ(window_->ShowMessage("ab@", true), 1);
     EXPECT_EQ(Cells().size(), 2u);
 }
 
 TEST_F(WindowTest, PageHoldsAtMostTheCellLimit) {
     Build(0);
-    engine->settings.messageSpeed = 0;
-    EXPECT_EQ(window->ShowMessage(Repeat("か", 300), true), 1);
+    engine_->settings.messageSpeed = 0;
+    EXPECT_EQ(window_->ShowMessage(Repeat("か", 300), true), 1);
     EXPECT_EQ(Cells().size(), static_cast<size_t>(script::kMaxCells));
-    window->ClearPage();
+    window_->ClearPage();
     EXPECT_TRUE(Cells().empty());
-    window->ShowMessage("x", true);
+    window_->ShowMessage("x", true);
     EXPECT_EQ(Cells()[0].left, kOriginX);
     EXPECT_EQ(Cells()[0].top, kOriginY);
 }
 
 TEST_F(WindowTest, NamePlateIsTypedAtOnceAtItsOwnOrigin) {
     Build(0);
-    window->ShowNamePlate(Sjis("ハル"));
+    window_->ShowNamePlate(Sjis("ハル"));
     ASSERT_EQ(Cells().size(), 2u);
     EXPECT_EQ(Cells()[0].left, 8 + 9);  // window 20 → 8, origin 24 → 9
     EXPECT_EQ(Cells()[0].top, 153 + 4);
     // The message still starts at the text origin.
-    engine->settings.messageSpeed = 0;
-    window->ShowMessage("x", true);
+    engine_->settings.messageSpeed = 0;
+    window_->ShowMessage("x", true);
     EXPECT_EQ(Cells()[2].left, kOriginX);
     EXPECT_EQ(Cells()[2].top, kOriginY);
 }
@@ -369,32 +369,32 @@ TEST_F(WindowTest, NamePlateIsTypedAtOnceAtItsOwnOrigin) {
 TEST_F(WindowTest, TapWhileTypingCompletesThePageASecondTapEndsIt) {
     Build(0);
     const std::string text = Repeat("さ", 40);
-    window->ShowMessage(text, true);
+    window_->ShowMessage(text, true);
     Tick();
     TapAt(100, 100);
-    EXPECT_EQ(window->ShowMessage(text, false), 1);
+    EXPECT_EQ(window_->ShowMessage(text, false), 1);
     EXPECT_EQ(Cells().size(), 40u);
-    EXPECT_FALSE(engine->inputState.tap);  // used up: it does not also end the page
+    EXPECT_FALSE(engine_->inputState.tap);  // used up: it does not also end the page
 
     EXPECT_EQ(Wait(), 0);
-    ASSERT_NE(engine->SpriteAt(256), nullptr);
+    ASSERT_NE(engine_->SpriteAt(256), nullptr);
     Tick();
     TapAt(100, 100);
     EXPECT_EQ(Wait(), 1);
     EXPECT_TRUE(Cells().empty());
-    EXPECT_EQ(engine->SpriteAt(256), nullptr);
-    ASSERT_EQ(window->Backlog().size(), 1u);
-    EXPECT_EQ(window->Backlog()[0].cells.size(), 40u);
-    EXPECT_TRUE(window->Visible());  // record 4 keeps the window
+    EXPECT_EQ(engine_->SpriteAt(256), nullptr);
+    ASSERT_EQ(window_->Backlog().size(), 1u);
+    EXPECT_EQ(window_->Backlog()[0].cells.size(), 40u);
+    EXPECT_TRUE(window_->Visible());  // record 4 keeps the window
 }
 
 TEST_F(WindowTest, RecordEightHidesTheWindowWhenThePageEnds) {
     Build(0);
     TypeAll("abc");
     Wait(8);
-    engine->inputState.right = 1;
+    engine_->inputState.right = 1;
     EXPECT_EQ(Wait(8), 1);
-    EXPECT_FALSE(window->Visible());
+    EXPECT_FALSE(window_->Visible());
     EXPECT_FALSE(Shown(1));
 }
 
@@ -402,21 +402,21 @@ TEST_F(WindowTest, WaitIconAnimatesInTheCornerRegardlessOfBrightness) {
     Build(0);
     TypeAll("abc");
     Wait();
-    core::Sprite* icon = engine->SpriteAt(256);
+    core::Sprite* icon = engine_->SpriteAt(256);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->Layer(), 1);
     EXPECT_TRUE(icon->Object().flags & gfx::kDrawIgnoreBrightness);
-    engine->SetBrightness(64);
-    engine->RunFrame();
+    engine_->SetBrightness(64);
+    engine_->RunFrame();
     EXPECT_EQ(icon->Object().ScreenRect(), (gfx::Rect{268, 217, 277, 226}));
     const auto first = Pixel(272, 221);
     EXPECT_EQ(first, (std::array<int, 3>{40, 248, 96}));  // cell 0, at full brightness
     Tick(100);
-    engine->RunFrame();
+    engine_->RunFrame();
     EXPECT_EQ(Pixel(272, 221), (std::array<int, 3>{64, 224, 96}));  // cell 1
     for (int cell = 2; cell <= 8; ++cell) {  // eight cells of 100 ms go round
         Tick(100);
-        engine->RunFrame();
+        engine_->RunFrame();
     }
     EXPECT_EQ(Pixel(272, 221), first);
 }
@@ -424,42 +424,42 @@ TEST_F(WindowTest, WaitIconAnimatesInTheCornerRegardlessOfBrightness) {
 TEST_F(WindowTest, SkippingEndsReadPagesButReadSkipStopsAtAnUnreadOne) {
     Build(0);
     TypeAll("abc");
-    engine->inputState.left = 3;  // the skip key held
+    engine_->inputState.left = 3;  // the skip key held
     EXPECT_EQ(Wait(), 1);
 
-    engine->settings.readSkip = 1;
-    engine->settings.skipMode = true;
+    engine_->settings.readSkip = 1;
+    engine_->settings.skipMode = true;
     TypeAll("def");
     EXPECT_EQ(Wait(), 0);
-    EXPECT_FALSE(engine->settings.skipMode);  // unread: skipping stops
-    engine->inputState.left = 3;
+    EXPECT_FALSE(engine_->settings.skipMode);  // unread: skipping stops
+    engine_->inputState.left = 3;
     EXPECT_EQ(Wait(), 0);
 
-    messageRead = true;
-    engine->settings.skipMode = true;
+    messageRead_ = true;
+    engine_->settings.skipMode = true;
     EXPECT_EQ(Wait(), 1);
 }
 
 TEST_F(WindowTest, AutoAdvanceWaitsForTheVoiceThenTheSettingsTime) {
-    ASSERT_NE(engine->mixer, nullptr);
+    ASSERT_NE(engine_->mixer, nullptr);
     for (int setting : {1, 3}) {
         SCOPED_TRACE(setting);
         Build(0);
-        engine->settings.messageAuto = setting;
-        engine->settings.messageSpeed = 0;
+        engine_->settings.messageAuto = setting;
+        engine_->settings.messageSpeed = 0;
         TypeAll("abc");
-        const std::string& folder = engine->dataFolders[core::kLocationVoice0];
-        ASSERT_EQ(engine->mixer->LoadEffect(0, "v\\ab\\ab_001.wav", folder, 100), 1);
-        engine->mixer->PlayEffect(0, 0);
-        const uint32_t start = engine->clock.Now();
+        const std::string& folder = engine_->dataFolders[core::kLocationVoice0];
+        ASSERT_EQ(engine_->mixer->LoadEffect(0, "v\\ab\\ab_001.wav", folder, 100), 1);
+        engine_->mixer->PlayEffect(0, 0);
+        const uint32_t start = engine_->clock.Now();
         uint32_t lastPlaying = start;
         uint32_t ended = 0;
         for (int tick = 0; tick < 200 && ended == 0; ++tick) {
-            const bool playing = engine->mixer->EffectPositionMs(0) >= 0;
-            if (playing) lastPlaying = engine->clock.Now();
+            const bool playing = engine_->mixer->EffectPositionMs(0) >= 0;
+            if (playing) lastPlaying = engine_->clock.Now();
             // Ending the page waits for the mixer to let the voice go, so
             // the tick's time is taken before.
-            const uint32_t now = engine->clock.Now();
+            const uint32_t now = engine_->clock.Now();
             if (Wait()) ended = now;
             Tick();
         }
@@ -470,125 +470,125 @@ TEST_F(WindowTest, AutoAdvanceWaitsForTheVoiceThenTheSettingsTime) {
         const uint32_t expected = setting == 1 ? 16u : 1008u;
         EXPECT_LE(ended - lastPlaying, expected);
         EXPECT_GE(ended - lastPlaying, expected - 16);
-        window.reset();
+        window_.reset();
     }
 }
 
 TEST_F(WindowTest, AutoAdvanceWithoutVoiceCountsFromThePageEnd) {
     Build(0);
-    engine->settings.messageAuto = 3;
+    engine_->settings.messageAuto = 3;
     TypeAll("abc");
-    const uint32_t pageEnd = engine->clock.Now();
+    const uint32_t pageEnd = engine_->clock.Now();
     EXPECT_EQ(Wait(), 0);
     Tick(999);
     EXPECT_EQ(Wait(), 0);
     Tick(1);
     EXPECT_EQ(Wait(), 1);
-    EXPECT_EQ(engine->clock.Now() - pageEnd, 1000u);
+    EXPECT_EQ(engine_->clock.Now() - pageEnd, 1000u);
 }
 
 TEST_F(WindowTest, BacklogPagesUpAndDownAndReplaysTheVoices) {
     Build(0);
-    engine->settings.voicePlay = 2;
-    engine->settings.messageSpeed = 0;
+    engine_->settings.voicePlay = 2;
+    engine_->settings.messageSpeed = 0;
     Page("one", "v\\ab\\ab_001.wav");
     Page("two");
     Page("three", "v\\ab\\ab_002.wav");
-    ASSERT_EQ(window->Backlog().size(), 3u);
-    EXPECT_EQ(window->Backlog()[0].voicePath, "v\\ab\\ab_001.wav");
-    EXPECT_TRUE(window->VoicePath().empty());
+    ASSERT_EQ(window_->Backlog().size(), 3u);
+    EXPECT_EQ(window_->Backlog()[0].voicePath, "v\\ab\\ab_001.wav");
+    EXPECT_TRUE(window_->VoicePath().empty());
 
     TypeAll("four");
     Wait();
-    engine->inputState.keyA = 1;  // A with pages: the backlog on the newest
+    engine_->inputState.keyA = 1;  // A with pages: the backlog on the newest
     EXPECT_EQ(Wait(), 0);
-    const gfx::TextLayer& text = window->Text();
-    ASSERT_TRUE(window->InBacklog());
+    const gfx::TextLayer& text = window_->Text();
+    ASSERT_TRUE(window_->InBacklog());
     EXPECT_TRUE(text.backlogShown);
-    EXPECT_EQ(text.backlogPage, &window->Backlog()[2].cells);
-    EXPECT_EQ(engine->mixer->EffectName(0), "v\\ab\\ab_002.wav");
+    EXPECT_EQ(text.backlogPage, &window_->Backlog()[2].cells);
+    EXPECT_EQ(engine_->mixer->EffectName(0), "v\\ab\\ab_002.wav");
 
-    engine->inputState.up = 1;
+    engine_->inputState.up = 1;
     Wait();
-    EXPECT_EQ(text.backlogPage, &window->Backlog()[1].cells);
-    EXPECT_EQ(engine->mixer->EffectName(0), "");  // that page has no voice
-    engine->inputState.up = 1;
+    EXPECT_EQ(text.backlogPage, &window_->Backlog()[1].cells);
+    EXPECT_EQ(engine_->mixer->EffectName(0), "");  // that page has no voice
+    engine_->inputState.up = 1;
     Wait();
-    EXPECT_EQ(text.backlogPage, &window->Backlog()[0].cells);
-    EXPECT_EQ(engine->mixer->EffectName(0), "v\\ab\\ab_001.wav");
+    EXPECT_EQ(text.backlogPage, &window_->Backlog()[0].cells);
+    EXPECT_EQ(engine_->mixer->EffectName(0), "v\\ab\\ab_001.wav");
     // There is no page before the first: nothing happens, the voice plays on.
-    engine->inputState.up = 1;
+    engine_->inputState.up = 1;
     Wait();
-    EXPECT_EQ(text.backlogPage, &window->Backlog()[0].cells);
-    EXPECT_EQ(engine->mixer->EffectName(0), "v\\ab\\ab_001.wav");
+    EXPECT_EQ(text.backlogPage, &window_->Backlog()[0].cells);
+    EXPECT_EQ(engine_->mixer->EffectName(0), "v\\ab\\ab_001.wav");
 
-    engine->inputState.down = 1;
+    engine_->inputState.down = 1;
     Wait();
-    engine->inputState.down = 1;
+    engine_->inputState.down = 1;
     Wait();
-    EXPECT_EQ(text.backlogPage, &window->Backlog()[2].cells);
-    engine->inputState.down = 1;  // past the newest: back to the page
+    EXPECT_EQ(text.backlogPage, &window_->Backlog()[2].cells);
+    engine_->inputState.down = 1;  // past the newest: back to the page
     EXPECT_EQ(Wait(), 0);
-    EXPECT_FALSE(window->InBacklog());
+    EXPECT_FALSE(window_->InBacklog());
     EXPECT_FALSE(text.backlogShown);
-    EXPECT_EQ(engine->mixer->EffectName(0), "");
+    EXPECT_EQ(engine_->mixer->EffectName(0), "");
     EXPECT_EQ(Cells().size(), 4u);
 
     // A tap leaves the backlog without ending the page.
-    engine->inputState.keyA = 1;
+    engine_->inputState.keyA = 1;
     Wait();
     TapAt(10, 10);
     EXPECT_EQ(Wait(), 0);
-    EXPECT_FALSE(window->InBacklog());
+    EXPECT_FALSE(window_->InBacklog());
     EXPECT_EQ(Cells().size(), 4u);
     // A leaves it and hides the window.
-    engine->inputState.keyA = 1;
+    engine_->inputState.keyA = 1;
     Wait();
-    engine->inputState.keyA = 1;
+    engine_->inputState.keyA = 1;
     EXPECT_EQ(Wait(), 0);
-    EXPECT_FALSE(window->InBacklog());
-    EXPECT_TRUE(window->HiddenByReader());
+    EXPECT_FALSE(window_->InBacklog());
+    EXPECT_TRUE(window_->HiddenByReader());
 }
 
 TEST_F(WindowTest, VoiceReplayNeedsTheVoiceAndReplaySettings) {
     Build(0);
-    engine->settings.messageSpeed = 0;
+    engine_->settings.messageSpeed = 0;
     Page("one", "v\\ab\\ab_001.wav");
     TypeAll("two");
     Wait();
-    engine->settings.voicePlay = 1;
-    engine->inputState.keyA = 1;
+    engine_->settings.voicePlay = 1;
+    engine_->inputState.keyA = 1;
     Wait();
-    ASSERT_TRUE(window->InBacklog());
-    EXPECT_EQ(engine->mixer->EffectName(0), "");
-    engine->inputState.keyC = 1;
+    ASSERT_TRUE(window_->InBacklog());
+    EXPECT_EQ(engine_->mixer->EffectName(0), "");
+    engine_->inputState.keyC = 1;
     Wait();
-    engine->settings.voicePlay = 2;
-    engine->settings.messageVoiceReplay = 0;
-    engine->inputState.keyA = 1;
+    engine_->settings.voicePlay = 2;
+    engine_->settings.messageVoiceReplay = 0;
+    engine_->inputState.keyA = 1;
     Wait();
-    EXPECT_EQ(engine->mixer->EffectName(0), "");
+    EXPECT_EQ(engine_->mixer->EffectName(0), "");
 }
 
 TEST_F(WindowTest, ReaderHidesTheWindowAndAnyConfirmShowsItAgain) {
     Build(0);
     TypeAll("abc");
     Wait();
-    engine->inputState.keyA = 1;  // no backlog yet: A hides
+    engine_->inputState.keyA = 1;  // no backlog yet: A hides
     EXPECT_EQ(Wait(), 0);
-    EXPECT_TRUE(window->HiddenByReader());
-    EXPECT_TRUE(window->Visible());
-    EXPECT_FALSE(window->Text().shown);
+    EXPECT_TRUE(window_->HiddenByReader());
+    EXPECT_TRUE(window_->Visible());
+    EXPECT_FALSE(window_->Text().shown);
     EXPECT_FALSE(Shown(1));
     EXPECT_FALSE(Shown(256));
     // Typing does not go on while hidden.
-    EXPECT_EQ(window->ShowMessage("more", false), 0);
+    EXPECT_EQ(window_->ShowMessage("more", false), 0);
     EXPECT_EQ(Cells().size(), 3u);
 
-    engine->inputState.keyC = 1;  // shows it again and does not end the page
+    engine_->inputState.keyC = 1;  // shows it again and does not end the page
     EXPECT_EQ(Wait(), 0);
-    EXPECT_FALSE(window->HiddenByReader());
-    EXPECT_TRUE(window->Text().shown);
+    EXPECT_FALSE(window_->HiddenByReader());
+    EXPECT_TRUE(window_->Text().shown);
     EXPECT_TRUE(Shown(1));
     EXPECT_TRUE(Shown(256));
     EXPECT_EQ(Cells().size(), 3u);
@@ -596,134 +596,134 @@ TEST_F(WindowTest, ReaderHidesTheWindowAndAnyConfirmShowsItAgain) {
 
 TEST_F(WindowTest, CentreKeyDoesWhatItsSettingSays) {
     Build(0);
-    engine->settings.messageSpeed = 0;
+    engine_->settings.messageSpeed = 0;
     Page("one");
     TypeAll("two");
 
-    engine->settings.centreKeyControl = 4;
-    engine->inputState.centre = 1;
+    engine_->settings.centreKeyControl = 4;
+    engine_->inputState.centre = 1;
     Wait();  // not on the first run
-    EXPECT_EQ(quickSaves, 0);
-    engine->inputState.centre = 1;
+    EXPECT_EQ(quickSaves_, 0);
+    engine_->inputState.centre = 1;
     EXPECT_EQ(Wait(), 0);
-    EXPECT_EQ(quickSaves, 1);
-    engine->settings.centreKeyControl = 5;
-    engine->inputState.centre = 1;
+    EXPECT_EQ(quickSaves_, 1);
+    engine_->settings.centreKeyControl = 5;
+    engine_->inputState.centre = 1;
     Wait();
-    EXPECT_EQ(quickLoads, 1);
+    EXPECT_EQ(quickLoads_, 1);
 
-    engine->settings.centreKeyControl = 3;
-    engine->inputState.centre = 1;
+    engine_->settings.centreKeyControl = 3;
+    engine_->inputState.centre = 1;
     Wait();
-    EXPECT_TRUE(window->InBacklog());
-    engine->inputState.keyC = 1;
+    EXPECT_TRUE(window_->InBacklog());
+    engine_->inputState.keyC = 1;
     Wait();
-    engine->settings.centreKeyControl = 2;
-    engine->inputState.centre = 1;
+    engine_->settings.centreKeyControl = 2;
+    engine_->inputState.centre = 1;
     Wait();
-    EXPECT_TRUE(window->HiddenByReader());
+    EXPECT_TRUE(window_->HiddenByReader());
 }
 
 TEST_F(WindowTest, BacklogRecordingOffKeepsNoPages) {
     Build(0);
-    engine->settings.backlogRecording = false;
-    engine->settings.messageSpeed = 0;
+    engine_->settings.backlogRecording = false;
+    engine_->settings.messageSpeed = 0;
     Page("one");
-    EXPECT_TRUE(window->Backlog().empty());
+    EXPECT_TRUE(window_->Backlog().empty());
     // Without pages the centre's backlog setting does nothing.
     TypeAll("two");
     Wait();
-    engine->settings.centreKeyControl = 3;
-    engine->inputState.centre = 1;
+    engine_->settings.centreKeyControl = 3;
+    engine_->inputState.centre = 1;
     Wait();
-    EXPECT_FALSE(window->InBacklog());
+    EXPECT_FALSE(window_->InBacklog());
 }
 
 TEST_F(WindowTest, NovelPageKeepsItsTextUntilTheClearingWait) {
     Build(2);
-    engine->settings.messageSpeed = 0;
+    engine_->settings.messageSpeed = 0;
     TypeAll("abc");
     EXPECT_EQ(Cells()[0].left, 9);  // origin 24,32 → 9,12
     EXPECT_EQ(Cells()[0].top, 12);
     Wait(4);
-    core::Sprite* icon = engine->SpriteAt(256);
+    core::Sprite* icon = engine_->SpriteAt(256);
     ASSERT_NE(icon, nullptr);
-    engine->RunFrame();
+    engine_->RunFrame();
     // At the pen, after the third character: screen 9 + 36.
     EXPECT_EQ(icon->Object().ScreenRect().left, 45);
     EXPECT_EQ(icon->Object().ScreenRect().top, 12);
     Tick(500);
-    engine->RunFrame();
+    engine_->RunFrame();
     EXPECT_GE(icon->Object().ScreenRect().left, 320);  // blinked off the screen
     Tick(500);
-    engine->RunFrame();
+    engine_->RunFrame();
     EXPECT_EQ(icon->Object().ScreenRect().left, 45);
 
-    engine->inputState.keyC = 1;
+    engine_->inputState.keyC = 1;
     EXPECT_EQ(Wait(4), 1);
     EXPECT_EQ(Cells().size(), 3u);  // kept
-    EXPECT_TRUE(window->Backlog().empty());
+    EXPECT_TRUE(window_->Backlog().empty());
     TypeAll("de");
     EXPECT_EQ(Cells()[3].left, 9);  // record 4 went on at the next line
     EXPECT_EQ(Cells()[3].top, 24);
 
     Wait(6);
-    engine->inputState.keyC = 1;
+    engine_->inputState.keyC = 1;
     EXPECT_EQ(Wait(6), 1);
     EXPECT_TRUE(Cells().empty());
-    ASSERT_EQ(window->Backlog().size(), 1u);
-    EXPECT_EQ(window->Backlog()[0].cells.size(), 5u);
+    ASSERT_EQ(window_->Backlog().size(), 1u);
+    EXPECT_EQ(window_->Backlog()[0].cells.size(), 5u);
 }
 
 TEST_F(WindowTest, NovelChoiceListWrapsColoursAndConfirmsByTap) {
     Build(2);
-    engine->settings.messageSpeed = 0;
+    engine_->settings.messageSpeed = 0;
     TypeAll("Q?");
-    window->AddChoiceEntry("first", 11);
-    window->AddChoiceEntry("second", 22);
-    window->AddChoiceEntry("third", 33);
+    window_->AddChoiceEntry("first", 11);
+    window_->AddChoiceEntry("second", 22);
+    window_->AddChoiceEntry("third", 33);
     int32_t key = 0;
-    EXPECT_EQ(window->RunChoiceList(true, &key), 0);
+    EXPECT_EQ(window_->RunChoiceList(true, &key), 0);
     ASSERT_EQ(Cells().size(), 2u + 5 + 6 + 5);
     EXPECT_EQ(Cells()[2].top, 24);  // the entries start on their own line
     EXPECT_EQ(Cells()[2].colour, script::kChoiceNormalColour);
     EXPECT_EQ(Cells()[7].top, 36);
 
-    engine->inputState.up = 1;  // from none: the last entry
-    EXPECT_EQ(window->RunChoiceList(false, &key), 0);
+    engine_->inputState.up = 1;  // from none: the last entry
+    EXPECT_EQ(window_->RunChoiceList(false, &key), 0);
     EXPECT_EQ(Cells()[13].colour, script::kChoiceSelectedColour);
     EXPECT_EQ(Cells()[2].colour, script::kChoiceNormalColour);
-    engine->inputState.up = 0;
-    engine->inputState.down = 1;  // from the last: the first
-    window->RunChoiceList(false, &key);
+    engine_->inputState.up = 0;
+    engine_->inputState.down = 1;  // from the last: the first
+    window_->RunChoiceList(false, &key);
     EXPECT_EQ(Cells()[2].colour, script::kChoiceSelectedColour);
     EXPECT_EQ(Cells()[13].colour, script::kChoiceNormalColour);
-    engine->inputState.down = 0;
-    engine->inputState.up = 1;  // from the first: the last
-    window->RunChoiceList(false, &key);
+    engine_->inputState.down = 0;
+    engine_->inputState.up = 1;  // from the first: the last
+    window_->RunChoiceList(false, &key);
     EXPECT_EQ(Cells()[13].colour, script::kChoiceSelectedColour);
-    engine->inputState.up = 0;
+    engine_->inputState.up = 0;
 
     // A tap beside every entry chooses nothing.
     TapAt(200, 200);
-    EXPECT_EQ(window->RunChoiceList(false, &key), 0);
+    EXPECT_EQ(window_->RunChoiceList(false, &key), 0);
     EXPECT_EQ(Cells()[13].colour, script::kChoiceNormalColour);
     // A tap on the second entry selects and confirms it.
     TapAt(9 + 20, 36 + 5);
-    EXPECT_EQ(window->RunChoiceList(false, &key), 2);
+    EXPECT_EQ(window_->RunChoiceList(false, &key), 2);
     EXPECT_EQ(key, 22);
     EXPECT_EQ(Cells().size(), 2u);  // the entries are gone, the question stays
-    window->ShowMessage("x", true);
+    window_->ShowMessage("x", true);
     EXPECT_EQ(Cells()[2].left, 9 + 24);  // the pen is back after the question
 }
 
 TEST_F(WindowTest, TypedPageAppearsInsideTheWindow) {
     Build(0);
-    engine->settings.messageSpeed = 1;
+    engine_->settings.messageSpeed = 1;
     TypeAll(
         Sjis("春の朝、窓を開けると遠くの丘に白い霧がかかっていた。鳥の声が静かに響き、町はまだ"
              "眠っている。今日は何か新しいことが始まりそうな気がした。"));
-    engine->RunFrame();
+    engine_->RunFrame();
     // Bright ink on the first text line, navy window between the lines and
     // nothing but black above the window.
     int ink = 0;

@@ -80,10 +80,10 @@ void AddPictures(formats::MlzArchiveBuilder& builder) {
 }  // namespace
 
 ScriptBuilder& ScriptBuilder::Op(MesOp op, std::vector<int32_t> operands, const std::string& name) {
-    bytes.push_back(Opcode(dialect, op));
-    for (int32_t value : operands) Append32(bytes, value);
-    bytes.insert(bytes.end(), name.begin(), name.end());
-    Terminate(bytes);
+    bytes_.push_back(Opcode(dialect_, op));
+    for (int32_t value : operands) Append32(bytes_, value);
+    bytes_.insert(bytes_.end(), name.begin(), name.end());
+    Terminate(bytes_);
     return *this;
 }
 
@@ -92,27 +92,27 @@ ScriptBuilder& ScriptBuilder::Named(MesOp op, const std::string& name) {
 }
 
 ScriptBuilder& ScriptBuilder::Label(int32_t key) {
-    bytes.push_back(Opcode(dialect, MesOp::kLabel));
-    bytes.insert(bytes.end(), {'#', 'A', 'D', 'R'});
-    Append32(bytes, key);
-    Terminate(bytes);
+    bytes_.push_back(Opcode(dialect_, MesOp::kLabel));
+    bytes_.insert(bytes_.end(), {'#', 'A', 'D', 'R'});
+    Append32(bytes_, key);
+    Terminate(bytes_);
     return *this;
 }
 
 ScriptBuilder& ScriptBuilder::Text(const std::string& utf8) {
     std::string sjis = Sjis(utf8);
-    bytes.push_back(Opcode(dialect, MesOp::kText));
+    bytes_.push_back(Opcode(dialect_, MesOp::kText));
     for (size_t i = 0; i + 1 < sjis.size(); i += 2) {
-        bytes.push_back(static_cast<uint8_t>(sjis[i + 1]));
-        bytes.push_back(static_cast<uint8_t>(sjis[i]));
+        bytes_.push_back(static_cast<uint8_t>(sjis[i + 1]));
+        bytes_.push_back(static_cast<uint8_t>(sjis[i]));
     }
-    Terminate(bytes);
+    Terminate(bytes_);
     return *this;
 }
 
 ScriptBuilder& ScriptBuilder::Raw(std::vector<uint8_t> record) {
-    bytes.insert(bytes.end(), record.begin(), record.end());
-    Terminate(bytes);
+    bytes_.insert(bytes_.end(), record.begin(), record.end());
+    Terminate(bytes_);
     return *this;
 }
 
@@ -149,11 +149,11 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
 }
 
 StoryEngine::StoryEngine(const StoryFolder& content, script::DataSetTables tables) {
-    BuildStoryFolder(dir.path(), content);
-    engine = std::make_unique<engine_test::HeadlessEngine>(dir.path().string() + "/");
+    BuildStoryFolder(dir_.path(), content);
+    engine_ = std::make_unique<engine_test::HeadlessEngine>(dir_.path().string() + "/");
     Engine().LoadStartupImages();
-    story = std::make_unique<script::Interpreter>(Engine().Services(), std::move(tables));
-    Engine().states.Register(core::kStateScript, *story);
+    story_ = std::make_unique<script::Interpreter>(Engine().Services(), std::move(tables));
+    Engine().states.Register(core::kStateScript, *story_);
 }
 
 StoryEngine::~StoryEngine() = default;

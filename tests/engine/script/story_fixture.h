@@ -21,7 +21,7 @@ namespace story_test {
 // Builds a .MES script of one dialect.
 class ScriptBuilder {
 public:
-    explicit ScriptBuilder(int dialect) : dialect(dialect) {}
+    explicit ScriptBuilder(int dialect) : dialect_(dialect) {}
 
     // The operation's opcode with int32 operands at 1, 5, 9 and then a name.
     ScriptBuilder& Op(formats::MesOp op, std::vector<int32_t> operands = {},
@@ -32,13 +32,13 @@ public:
     // A text record of UTF-8 text (double-byte characters only).
     ScriptBuilder& Text(const std::string& utf8);
     ScriptBuilder& Raw(std::vector<uint8_t> record);
-    const std::vector<uint8_t>& Bytes() const { return bytes; }
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
     // Where the next record will start.
-    size_t Position() const { return bytes.size(); }
+    size_t Position() const { return bytes_.size(); }
 
 private:
-    int dialect;
-    std::vector<uint8_t> bytes;
+    int dialect_;
+    std::vector<uint8_t> bytes_;
 };
 
 // Scenario name (without folder and extension) to its bytes, per data folder.
@@ -66,8 +66,8 @@ public:
     explicit StoryEngine(const StoryFolder& content, script::DataSetTables tables = {});
     ~StoryEngine();
 
-    core::Engine& Engine() { return **engine; }
-    script::Interpreter& Story() { return *story; }
+    core::Engine& Engine() { return **engine_; }
+    script::Interpreter& Story() { return *story_; }
     // Latches input and runs one frame after advancing the clock.
     void Frame(uint32_t advanceMs = 16);
     void Frames(int count, uint32_t advanceMs = 16);
@@ -75,10 +75,10 @@ public:
     std::array<int, 3> ScreenPixel(int x, int y);
 
 private:
-    testing_support::TempDir dir;
-    std::unique_ptr<engine_test::HeadlessEngine> engine;
+    testing_support::TempDir dir_;
+    std::unique_ptr<engine_test::HeadlessEngine> engine_;
     // Destroyed before the engine it draws with.
-    std::unique_ptr<script::Interpreter> story;
+    std::unique_ptr<script::Interpreter> story_;
 };
 
 }  // namespace story_test

@@ -25,20 +25,20 @@ std::vector<int16_t> Slice(const std::vector<int16_t>& samples, size_t from, siz
 
 TEST_F(MixerTest, DeviceStartsWithFourSilentBuffersAtFullVolume) {
     auto mixer = MakeMixer();
-    EXPECT_EQ(device.format.channels, 2);
-    EXPECT_EQ(device.format.sampleRate, 22050u);
-    EXPECT_EQ(device.format.bitsPerSample, 16);
-    EXPECT_EQ(device.format.blockAlign, 4);
-    EXPECT_EQ(device.format.bytesPerSecond, 88200u);
-    EXPECT_EQ(device.volume, 0xFFFFFFFFu);
-    ASSERT_EQ(device.queue.size(), 4u);
+    EXPECT_EQ(device_.format.channels, 2);
+    EXPECT_EQ(device_.format.sampleRate, 22050u);
+    EXPECT_EQ(device_.format.bitsPerSample, 16);
+    EXPECT_EQ(device_.format.blockAlign, 4);
+    EXPECT_EQ(device_.format.bytesPerSecond, 88200u);
+    EXPECT_EQ(device_.volume, 0xFFFFFFFFu);
+    ASSERT_EQ(device_.queue.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(device.queue[i]->length, 8192u);
-        EXPECT_EQ(device.queue[i]->user, i);
+        EXPECT_EQ(device_.queue[i]->length, 8192u);
+        EXPECT_EQ(device_.queue[i]->user, i);
     }
-    EXPECT_EQ(device.Complete(), std::vector<int16_t>(kPassSamples, 0));
+    EXPECT_EQ(device_.Complete(), std::vector<int16_t>(kPassSamples, 0));
     EXPECT_EQ(mixer->BuffersDone(), 1u);
-    EXPECT_EQ(device.queue.size(), 4u);  // queued again behind the others
+    EXPECT_EQ(device_.queue.size(), 4u);  // queued again behind the others
 }
 
 // volume x s / 100 truncates toward zero; sums saturate.
@@ -46,14 +46,14 @@ TEST_F(MixerTest, VolumeScalesAndSumsSaturate) {
     auto mixer = MakeMixer();
     ASSERT_EQ(LoadSamples(*mixer, 0, {3, -3, 199, -199, 32767, -32768}, 50), 1);
     mixer->PlayEffect(0, 0);
-    EXPECT_EQ(Slice(device.Complete(), 0, 7),
+    EXPECT_EQ(Slice(device_.Complete(), 0, 7),
               (std::vector<int16_t>{1, -1, 99, -99, 16383, -16384, 0}));
 
     ASSERT_EQ(LoadSamples(*mixer, 1, {32767, -32768, 20000, 5}, 100), 1);
     ASSERT_EQ(LoadSamples(*mixer, 2, {32767, -32768, 20000, 5}, 100), 1);
     mixer->PlayEffect(1, 0);
     mixer->PlayEffect(2, 0);
-    EXPECT_EQ(Slice(device.Complete(), 0, 4), (std::vector<int16_t>{32767, -32768, 32767, 10}));
+    EXPECT_EQ(Slice(device_.Complete(), 0, 4), (std::vector<int16_t>{32767, -32768, 32767, 10}));
 }
 
 // Every sample value at several volumes, on top of a loud channel: the pass
@@ -69,7 +69,7 @@ TEST_F(MixerTest, EverySampleValueScalesExactly) {
         mixer->PlayEffect(0, 1);
         mixer->PlayEffect(1, 0);
         for (size_t pass = 0; pass < all.size() / kPassSamples; ++pass) {
-            std::vector<int16_t> mixed = device.Complete();
+            std::vector<int16_t> mixed = device_.Complete();
             for (size_t i = 0; i < kPassSamples; ++i) {
                 int32_t s = all[pass * kPassSamples + i];
                 int32_t scaled = volume > 99 ? s : volume * s / 100;
@@ -90,14 +90,14 @@ TEST_F(MixerTest, FinishedEffectStaysLoadedAndSilent) {
     EXPECT_EQ(mixer->EffectName(3), "");  // loaded, not playing
     mixer->PlayEffect(3, 0);
     EXPECT_EQ(mixer->EffectName(3), "se3.wav");
-    EXPECT_EQ(device.Complete(), Slice(sound, 0, kPassSamples));
-    device.Complete();
+    EXPECT_EQ(device_.Complete(), Slice(sound, 0, kPassSamples));
+    device_.Complete();
     EXPECT_EQ(mixer->EffectPositionMs(3), -1);
     EXPECT_EQ(mixer->EffectName(3), "");
 
     mixer->PlayEffect(3, 0);
     EXPECT_EQ(mixer->EffectName(3), "se3.wav");  // still in its slot
-    EXPECT_EQ(device.Complete(), std::vector<int16_t>(kPassSamples, 0));
+    EXPECT_EQ(device_.Complete(), std::vector<int16_t>(kPassSamples, 0));
 }
 
 TEST_F(MixerTest, LoopingEffectRepeatsWithinAndAcrossPasses) {
@@ -106,8 +106,8 @@ TEST_F(MixerTest, LoopingEffectRepeatsWithinAndAcrossPasses) {
     std::vector<int16_t> longSound = Pattern(6000, 7);  // 3000 frames
     ASSERT_EQ(LoadSamples(*mixer, 0, shortSound, 100), 1);
     mixer->PlayEffect(0, 1);
-    std::vector<int16_t> first = device.Complete();
-    std::vector<int16_t> second = device.Complete();
+    std::vector<int16_t> first = device_.Complete();
+    std::vector<int16_t> second = device_.Complete();
     for (size_t i = 0; i < kPassSamples; ++i) {
         ASSERT_EQ(first[i], shortSound[i % 200]) << i;
         ASSERT_EQ(second[i], shortSound[(kPassSamples + i) % 200]) << i;
@@ -116,8 +116,8 @@ TEST_F(MixerTest, LoopingEffectRepeatsWithinAndAcrossPasses) {
 
     ASSERT_EQ(LoadSamples(*mixer, 0, longSound, 100), 1);
     mixer->PlayEffect(0, 1);
-    device.Complete();
-    std::vector<int16_t> wrapped = device.Complete();
+    device_.Complete();
+    std::vector<int16_t> wrapped = device_.Complete();
     for (size_t i = 0; i < kPassSamples; ++i) {
         ASSERT_EQ(wrapped[i], longSound[(kPassSamples + i) % 6000]) << i;
     }
@@ -128,12 +128,12 @@ TEST_F(MixerTest, HaltKeepsThePosition) {
     std::vector<int16_t> sound = Pattern(10000);
     ASSERT_EQ(LoadSamples(*mixer, 5, sound), 1);
     mixer->PlayEffect(5, 0);
-    device.Complete();
+    device_.Complete();
     mixer->HaltEffect(5);
     EXPECT_EQ(mixer->EffectPositionMs(5), -1);
-    EXPECT_EQ(device.Complete(), std::vector<int16_t>(kPassSamples, 0));
+    EXPECT_EQ(device_.Complete(), std::vector<int16_t>(kPassSamples, 0));
     mixer->PlayEffect(5, 0);
-    EXPECT_EQ(device.Complete(), Slice(sound, kPassSamples, kPassSamples));
+    EXPECT_EQ(device_.Complete(), Slice(sound, kPassSamples, kPassSamples));
 }
 
 // The pass mixed now is heard after the three queued ahead of it, so the
@@ -147,19 +147,19 @@ TEST_F(MixerTest, PositionClockStartsOnTheFourthPass) {
     mixer->PlayEffect(0, 1);
     EXPECT_EQ(mixer->EffectPositionMs(0), 0);
     for (int pass = 1; pass <= 4; ++pass) {
-        device.Complete();
+        device_.Complete();
         EXPECT_EQ(mixer->EffectPositionMs(0), 0) << pass;
     }
-    device.Complete();
+    device_.Complete();
     EXPECT_EQ(mixer->EffectPositionMs(0), 92);  // 8192 bytes = 92.88 ms
-    device.Complete();
+    device_.Complete();
     EXPECT_EQ(mixer->EffectPositionMs(0), 185);
     mixer->HaltEffect(0);
     EXPECT_EQ(mixer->EffectPositionMs(0), -1);
 }
 
 TEST_F(MixerTest, StopWaitsForThePassToFreeTheChannel) {
-    playWhileSleeping = true;
+    playWhileSleeping_ = true;
     auto mixer = MakeMixer();
     ASSERT_EQ(LoadSamples(*mixer, 4, Pattern(100000)), 1);
     mixer->PlayEffect(4, 1);
@@ -168,20 +168,20 @@ TEST_F(MixerTest, StopWaitsForThePassToFreeTheChannel) {
     EXPECT_EQ(mixer->BuffersDone(), before + 1);
     EXPECT_EQ(mixer->EffectName(4), "");
     EXPECT_EQ(mixer->EffectPositionMs(4), -1);
-    EXPECT_EQ(device.Complete(), std::vector<int16_t>(kPassSamples, 0));
+    EXPECT_EQ(device_.Complete(), std::vector<int16_t>(kPassSamples, 0));
 }
 
 // Without a device nothing would ever free the channel: the stop must not
 // wait for it.
 TEST_F(MixerTest, StopReturnsWithoutARunningDevice) {
-    device.failOpen = true;
+    device_.failOpen = true;
     auto mixer = MakeMixer();
     EXPECT_FALSE(mixer->DeviceRunning());
     ASSERT_EQ(LoadSamples(*mixer, 0, Pattern(100)), 1);
     mixer->PlayEffect(0, 1);
     EXPECT_EQ(mixer->EffectPositionMs(0), 0);
     mixer->StopEffect(0);
-    EXPECT_EQ(sleeps, 0);
+    EXPECT_EQ(sleeps_, 0);
     EXPECT_EQ(mixer->EffectPositionMs(0), -1);
     ASSERT_EQ(LoadSamples(*mixer, 0, Pattern(100)), 1);  // the slot is free again
 }
@@ -191,35 +191,35 @@ TEST_F(MixerTest, StopGivesUpOnADeviceThatNoLongerCallsBack) {
     ASSERT_EQ(LoadSamples(*mixer, 0, Pattern(100)), 1);
     mixer->PlayEffect(0, 1);
     mixer->StopEffect(0);
-    EXPECT_GE(sleptMs, sound::kStalledDeviceMs);
-    EXPECT_LE(sleptMs, sound::kStalledDeviceMs + 10);
+    EXPECT_GE(sleptMs_, sound::kStalledDeviceMs);
+    EXPECT_LE(sleptMs_, sound::kStalledDeviceMs + 10);
     EXPECT_EQ(mixer->EffectPositionMs(0), -1);
     // A late pass finds the slot empty.
-    EXPECT_EQ(device.Complete(), std::vector<int16_t>(kPassSamples, 0));
+    EXPECT_EQ(device_.Complete(), std::vector<int16_t>(kPassSamples, 0));
 }
 
 TEST_F(MixerTest, DeviceVolumeGoesIntoBothHalves) {
     auto mixer = MakeMixer();
     mixer->SetDeviceVolume(0x1234);
-    EXPECT_EQ(device.volume, 0x12341234u);
+    EXPECT_EQ(device_.volume, 0x12341234u);
     mixer->SetDeviceVolume(70000);
-    EXPECT_EQ(device.volume, 0xFFFFFFFFu);
+    EXPECT_EQ(device_.volume, 0xFFFFFFFFu);
 }
 
 TEST_F(MixerTest, CloseDeviceRetriesAndLeavesAQuietMixer) {
     auto mixer = MakeMixer();
     ASSERT_EQ(LoadSamples(*mixer, 0, Pattern(100)), 1);
     mixer->PlayEffect(0, 1);
-    device.stillPlayingCloses = 2;
+    device_.stillPlayingCloses = 2;
     mixer->CloseDevice();
-    EXPECT_TRUE(device.paused);
-    EXPECT_TRUE(device.closed);
-    EXPECT_EQ(device.closeCalls, 3);
-    EXPECT_EQ(sleptMs, 200u);
-    EXPECT_TRUE(device.queue.empty());  // buffers handed back are not queued again
-    int sleepsBefore = sleeps;
+    EXPECT_TRUE(device_.paused);
+    EXPECT_TRUE(device_.closed);
+    EXPECT_EQ(device_.closeCalls, 3);
+    EXPECT_EQ(sleptMs_, 200u);
+    EXPECT_TRUE(device_.queue.empty());  // buffers handed back are not queued again
+    int sleepsBefore = sleeps_;
     mixer->StopEffect(0);
-    EXPECT_EQ(sleeps, sleepsBefore);
+    EXPECT_EQ(sleeps_, sleepsBefore);
     EXPECT_EQ(mixer->EffectPositionMs(0), -1);
 }
 
@@ -250,59 +250,59 @@ TEST_F(MusicMixerTest, WavMusicStreamsAndLoopsAfterTheHeader) {
     std::vector<int16_t> looped;
     while (looped.size() < 3 * kPassSamples)
         looped.insert(looped.end(), music.begin(), music.end());
-    EXPECT_EQ(device.Complete(), Slice(looped, 0, kPassSamples));
-    EXPECT_EQ(device.Complete(), Slice(looped, kPassSamples, kPassSamples));
-    EXPECT_EQ(device.Complete(), Slice(looped, 2 * kPassSamples, kPassSamples));
+    EXPECT_EQ(device_.Complete(), Slice(looped, 0, kPassSamples));
+    EXPECT_EQ(device_.Complete(), Slice(looped, kPassSamples, kPassSamples));
+    EXPECT_EQ(device_.Complete(), Slice(looped, 2 * kPassSamples, kPassSamples));
 
     // Without the decode loop the stream ends; the channel keeps playing
     // silence until it is stopped.
     ASSERT_EQ(mixer->PlayMusic("bgm.wav", Folder(), 100, 0, 1, 0, false), 1);
-    device.Complete();
-    device.Complete();
-    EXPECT_EQ(device.Complete(), std::vector<int16_t>(kPassSamples, 0));
+    device_.Complete();
+    device_.Complete();
+    EXPECT_EQ(device_.Complete(), std::vector<int16_t>(kPassSamples, 0));
     EXPECT_GE(mixer->MusicPositionMs(), 0);
 }
 
 TEST_F(MusicMixerTest, MissingNameFallsBackToMp3ThenWav) {
-    decoders.musicStream = {2, 22050, 100000, 0, false};
+    decoders_.musicStream = {2, 22050, 100000, 0, false};
     auto mixer = MakeMixer();
     WriteFile("a.mp3", {1, 2, 3});
     ASSERT_EQ(mixer->PlayMusic("a.ogg", Folder(), 100, 0, 1, 1, false), 1);
-    EXPECT_EQ(decoders.xaudio->openedPath, Folder() + "a.mp3");
-    std::vector<int16_t> pass = device.Complete();
+    EXPECT_EQ(decoders_.xaudio->openedPath, Folder() + "a.mp3");
+    std::vector<int16_t> pass = device_.Complete();
     for (size_t i = 0; i < kPassSamples; ++i) ASSERT_EQ(pass[i], sound_test::FakeSample(i));
 
     // No extension at all: ".mp3" is tried as for any other name.
     ASSERT_EQ(mixer->PlayMusic("a", Folder(), 100, 0, 1, 1, false), 1);
-    EXPECT_EQ(decoders.xaudio->openedPath, Folder() + "a.mp3");
+    EXPECT_EQ(decoders_.xaudio->openedPath, Folder() + "a.mp3");
 
     std::vector<int16_t> wav = Pattern(9000);
     WriteFile("b.wav", MakeWav(2, 22050, 16, wav));
     ASSERT_EQ(mixer->PlayMusic("b.mp3x", Folder(), 100, 0, 1, 1, false), 1);
-    EXPECT_EQ(device.Complete(), Slice(wav, 0, kPassSamples));
+    EXPECT_EQ(device_.Complete(), Slice(wav, 0, kPassSamples));
 }
 
 TEST_F(MusicMixerTest, Mp3MusicUsesTheSelectedDecoderAndItsFormat) {
-    decoders.selected = sound::DecoderKind::kBrindlex;
-    decoders.musicStream = {1, 44100, 1000000, 0, false};
+    decoders_.selected = sound::DecoderKind::kBrindlex;
+    decoders_.musicStream = {1, 44100, 1000000, 0, false};
     auto mixer = MakeMixer();
     EXPECT_TRUE(mixer->UsesBrindlex());
     std::vector<uint8_t> file(777, 0x55);
     WriteFile("m.MP3", file);
     ASSERT_EQ(mixer->PlayMusic("m.MP3", Folder(), 100, 0, 1, 1, true), 1);
-    EXPECT_EQ(decoders.brindlex->openedLength, 777u);  // from memory
-    EXPECT_TRUE(decoders.brindlex->openedFromMemory);
-    std::vector<int16_t> pass = device.Complete();
+    EXPECT_EQ(decoders_.brindlex->openedLength, 777u);  // from memory
+    EXPECT_TRUE(decoders_.brindlex->openedFromMemory);
+    std::vector<int16_t> pass = device_.Complete();
     // One channel at 44100 Hz: 4096 input samples make one pass.
-    EXPECT_EQ(decoders.brindlex->lastRequest, 8192u);
+    EXPECT_EQ(decoders_.brindlex->lastRequest, 8192u);
     EXPECT_EQ(pass[0], sound_test::FakeSample(1) / 2 + sound_test::FakeSample(0) / 2);
     EXPECT_EQ(pass[1], pass[0]);
     EXPECT_EQ(pass[4094], sound_test::FakeSample(4095) / 2 + sound_test::FakeSample(4094) / 2);
-    EXPECT_EQ(decoders.xaudio->decodeCalls, 0);
+    EXPECT_EQ(decoders_.xaudio->decodeCalls, 0);
 
-    int closes = decoders.brindlex->closeCalls;
+    int closes = decoders_.brindlex->closeCalls;
     mixer->StopMusic();
-    EXPECT_EQ(decoders.brindlex->closeCalls, closes + 1);
+    EXPECT_EQ(decoders_.brindlex->closeCalls, closes + 1);
     EXPECT_EQ(mixer->MusicPositionMs(), -1);
 }
 
@@ -310,33 +310,33 @@ TEST_F(MusicMixerTest, FadesRampTheVolumeFromTheEngineClock) {
     auto mixer = MakeMixer();
     WriteFile("c.wav", MakeWav(2, 22050, 16, std::vector<int16_t>(20000, 10000)));
     ASSERT_EQ(mixer->PlayMusic("c.wav", Folder(), 100, 0, 1, 1, false), 1);
-    EXPECT_EQ(device.Complete()[0], 10000);
+    EXPECT_EQ(device_.Complete()[0], 10000);
 
     mixer->FadeOutMusic(1000);
-    tick += 500;
-    EXPECT_EQ(device.Complete()[0], 5000);
-    tick += 500;
-    EXPECT_EQ(device.Complete()[0], 0);
+    tick_ += 500;
+    EXPECT_EQ(device_.Complete()[0], 5000);
+    tick_ += 500;
+    EXPECT_EQ(device_.Complete()[0], 0);
     // The faded music keeps running, silent, whatever the base volume.
     mixer->SetMusicVolume(80);
-    EXPECT_EQ(device.Complete()[0], 0);
+    EXPECT_EQ(device_.Complete()[0], 0);
     EXPECT_GE(mixer->MusicPositionMs(), 0);
 
     mixer->FadeInMusic(1000);
-    tick += 250;
-    EXPECT_EQ(device.Complete()[0], 2000);  // 80 x 25 / 100 = 20 %
-    tick += 750;
-    EXPECT_EQ(device.Complete()[0], 8000);
-    tick += 5000;
-    EXPECT_EQ(device.Complete()[0], 8000);
+    tick_ += 250;
+    EXPECT_EQ(device_.Complete()[0], 2000);  // 80 x 25 / 100 = 20 %
+    tick_ += 750;
+    EXPECT_EQ(device_.Complete()[0], 8000);
+    tick_ += 5000;
+    EXPECT_EQ(device_.Complete()[0], 8000);
     mixer->SetMusicVolume(-1);  // keeps 80
-    EXPECT_EQ(device.Complete()[0], 8000);
+    EXPECT_EQ(device_.Complete()[0], 8000);
 
     // A WAV start with a fade-in begins silent.
     ASSERT_EQ(mixer->PlayMusic("c.wav", Folder(), 100, 400, 1, 1, false), 1);
-    EXPECT_EQ(device.Complete()[0], 0);
-    tick += 200;
-    EXPECT_EQ(device.Complete()[0], 5000);
+    EXPECT_EQ(device_.Complete()[0], 0);
+    tick_ += 200;
+    EXPECT_EQ(device_.Complete()[0], 5000);
 }
 
 }  // namespace

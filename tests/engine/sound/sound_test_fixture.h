@@ -30,27 +30,27 @@ class MixerFixture : public ::testing::Test {
 protected:
     std::unique_ptr<sound::SoundMixer> MakeMixer() {
         return std::make_unique<sound::SoundMixer>(
-            device, [this] { return tick; }, [this](uint32_t ms) { Sleep(ms); },
-            decoders.Provider());
+            device_, [this] { return tick_; }, [this](uint32_t ms) { Sleep(ms); },
+            decoders_.Provider());
     }
 
     void Sleep(uint32_t ms) {
-        ++sleeps;
-        sleptMs += ms;
-        tick += ms;
-        if (!playWhileSleeping) return;
-        owedMs += ms;
-        while (owedMs >= 93) {
-            owedMs -= 93;
-            device.Complete();
+        ++sleeps_;
+        sleptMs_ += ms;
+        tick_ += ms;
+        if (!playWhileSleeping_) return;
+        owedMs_ += ms;
+        while (owedMs_ >= 93) {
+            owedMs_ -= 93;
+            device_.Complete();
         }
     }
 
     // Device path of the test folder, ending in '\'.
-    std::string Folder() const { return platform::HostToDevicePath(dir.path().string() + "/"); }
+    std::string Folder() const { return platform::HostToDevicePath(dir_.path().string() + "/"); }
 
     void WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-        testing_support::WriteHostFile(dir / name, bytes);
+        testing_support::WriteHostFile(dir_ / name, bytes);
     }
 
     // A stereo 22050 Hz effect from its samples.
@@ -61,14 +61,14 @@ protected:
         return mixer.LoadEffect(slot, name, Folder(), volume);
     }
 
-    testing_support::TempDir dir;
-    FakeWaveOut device;
-    FakeDecoders decoders;
-    uint32_t tick = 1000;
-    bool playWhileSleeping = false;
-    uint32_t owedMs = 0;
-    int sleeps = 0;
-    uint32_t sleptMs = 0;
+    testing_support::TempDir dir_;
+    FakeWaveOut device_;
+    FakeDecoders decoders_;
+    uint32_t tick_ = 1000;
+    bool playWhileSleeping_ = false;
+    uint32_t owedMs_ = 0;
+    int sleeps_ = 0;
+    uint32_t sleptMs_ = 0;
 };
 
 }  // namespace sound_test
