@@ -1,7 +1,8 @@
 #pragma once
 // The MLZ archive: a 16-byte header ("RLZ2", entry count, file size, 0), a
 // directory of 84-byte entries, then the entries' data back to back. Pure
-// functions over bytes; ArchiveReader (archive_reader.h) opens files.
+// functions over bytes; ArchiveReader (archive_reader.h) reads archives
+// through the byte source it is given.
 
 #include <cstdint>
 #include <optional>
