@@ -55,11 +55,11 @@ std::filesystem::path KeyStorePath() {
     return folder / "kitshift" / "registry.ini";
 }
 
-int ReadKeyValue(const std::string& key, const std::string& name, std::string* value,
-                 size_t bufferSize) {
-    if (value == nullptr) return 0;
+bool ReadKeyValue(const std::string& key, const std::string& name, std::string* value,
+                  size_t bufferSize) {
+    if (value == nullptr) return false;
     std::filesystem::path path = KeyStorePath();
-    if (path.empty()) return 0;
+    if (path.empty()) return false;
     std::string section;
     bool inKey = false;
     for (const std::string& line : ReadLines(path)) {
@@ -67,21 +67,21 @@ int ReadKeyValue(const std::string& key, const std::string& name, std::string* v
         if (IsSection(line, &section)) {
             inKey = section == key;
         } else if (inKey && SplitValue(line, &lineName, &lineValue) && lineName == name) {
-            if (lineValue.size() + 1 > bufferSize) return 0;
+            if (lineValue.size() + 1 > bufferSize) return false;
             *value = lineValue;
-            return 1;
+            return true;
         }
     }
-    return 0;
+    return false;
 }
 
-int WriteKeyValue(const std::string& key, const std::string& name, const std::string& value) {
+bool WriteKeyValue(const std::string& key, const std::string& name, const std::string& value) {
     if (HasLineBreak(key) || HasLineBreak(name) || HasLineBreak(value) || key.empty() ||
         name.empty() || name.find('=') != std::string::npos) {
-        return 0;
+        return false;
     }
     std::filesystem::path path = KeyStorePath();
-    if (path.empty()) return 0;
+    if (path.empty()) return false;
     std::vector<std::string> lines = ReadLines(path);
 
     // Replace the value in place, or add it at the end of its key, or add
@@ -117,7 +117,7 @@ int WriteKeyValue(const std::string& key, const std::string& name, const std::st
 
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
-    if (error) return 0;
+    if (error) return false;
     std::ostringstream text;
     for (const std::string& line : lines) text << line << '\n';
     // Written beside and renamed, so a failed write leaves the old store whole.
@@ -126,7 +126,7 @@ int WriteKeyValue(const std::string& key, const std::string& name, const std::st
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << text.str();
-        if (!out.flush()) return 0;
+        if (!out.flush()) return false;
     }
     std::filesystem::rename(temporary, path, error);
     return error ? 0 : 1;

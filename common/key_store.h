@@ -16,14 +16,14 @@ namespace common {
 std::filesystem::path KeyStorePath();
 
 // Reads value `name` of `key` into *value when it fits in `bufferSize` bytes
-// with its terminating NUL, as a fixed-size read buffer would. 1 on success,
-// 0 when the store, the key or the value is missing or the value too long.
-int ReadKeyValue(const std::string& key, const std::string& name, std::string* value,
-                 size_t bufferSize = 1024);
+// with its terminating NUL, as a fixed-size read buffer would. true on success,
+// false when the store, the key or the value is missing or the value too long.
+bool ReadKeyValue(const std::string& key, const std::string& name, std::string* value,
+                  size_t bufferSize = 1024);
 
 // Creates or replaces value `name` of `key`, creating the store and its
-// folder when needed. 1 on success, 0 when the file cannot be written or a
+// folder when needed. true on success, false when the file cannot be written or a
 // part contains a line break.
-int WriteKeyValue(const std::string& key, const std::string& name, const std::string& value);
+bool WriteKeyValue(const std::string& key, const std::string& name, const std::string& value);
 
 }  // namespace common

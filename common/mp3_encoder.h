@@ -50,7 +50,7 @@ public:
 
     // 0 when a module is held (loading it if needed), kModuleMissing if none.
     int LoadModule();
-    int HasModule() const { return module_ != nullptr; }
+    bool HasModule() const { return module_ != nullptr; }
 
     // On entry *size holds the PCM byte count. Returns the MP3 stream (or the
     // ShortPcmFile) with its length in *size, or nullptr on failure. `format`

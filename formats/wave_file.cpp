@@ -20,8 +20,9 @@ constexpr uint32_t kFormatBytesWithExtra = 18;
 
 }  // namespace
 
-int ParseWaveFile(ByteSpan bytes, WaveInfo* info, WaveChunkEnds chunkEnds) {
-    if (!HasRange(bytes, 0, 12) || !HasId(bytes, 0, "RIFF") || !HasId(bytes, 8, "WAVE")) return 0;
+bool ParseWaveFile(ByteSpan bytes, WaveInfo* info, WaveChunkEnds chunkEnds) {
+    if (!HasRange(bytes, 0, 12) || !HasId(bytes, 0, "RIFF") || !HasId(bytes, 8, "WAVE"))
+        return false;
     const bool refuse = chunkEnds == WaveChunkEnds::kRefuse;
     // Writers often get the RIFF size wrong in either direction; the walk
     // stops at whichever end comes first.
@@ -35,10 +36,10 @@ int ParseWaveFile(ByteSpan bytes, WaveInfo* info, WaveChunkEnds chunkEnds) {
         uint32_t size = ReadLe32(bytes, offset + 4);
         uint64_t body = offset + 8;
         uint64_t available = std::min<uint64_t>(size, end - body);
-        if (available < size && refuse) return 0;  // truncated chunk
+        if (available < size && refuse) return false;  // truncated chunk
         if (HasId(bytes, offset, "fmt ")) {
             if (!haveFormat) {
-                if (available < kMinFormatBytes) return 0;
+                if (available < kMinFormatBytes) return false;
                 found.formatTag = ReadLe16(bytes, body);
                 found.channels = ReadLe16(bytes, body + 2);
                 found.sampleRate = ReadLe32(bytes, body + 4);
@@ -51,7 +52,7 @@ int ParseWaveFile(ByteSpan bytes, WaveInfo* info, WaveChunkEnds chunkEnds) {
                     found.formatExtraSize = std::min<uint64_t>(ReadLe16(bytes, body + 16),
                                                                available - kFormatBytesWithExtra);
                 }
-                if (refuse && (found.channels == 0 || found.sampleRate == 0)) return 0;
+                if (refuse && (found.channels == 0 || found.sampleRate == 0)) return false;
                 haveFormat = true;
             }
         } else if (HasId(bytes, offset, "data")) {
@@ -63,11 +64,11 @@ int ParseWaveFile(ByteSpan bytes, WaveInfo* info, WaveChunkEnds chunkEnds) {
         }
         if (haveFormat && haveData && found.dataSize > 0) {
             *info = found;
-            return 1;
+            return true;
         }
         offset = body + size + (size & 1);  // bodies are padded to an even size
     }
-    return 0;
+    return false;
 }
 
 std::array<uint8_t, kWaveHeaderBytes> WaveHeader(const WaveFormatFields& format,

@@ -43,11 +43,12 @@ enum class WaveChunkEnds {
     kCutToBytes,
 };
 
-// 1 with *info filled when bytes hold "RIFF" .. "WAVE" with a usable "fmt "
-// chunk and a non-empty "data" chunk; 0 otherwise. The first "fmt " chunk
+// True with *info filled when bytes hold "RIFF" .. "WAVE" with a usable "fmt "
+// chunk and a non-empty "data" chunk; false otherwise. The first "fmt " chunk
 // counts (under 14 bytes refuses the file); a later "data" chunk replaces an
 // empty earlier one. The sample format (bits, rate) is the caller's to judge.
-int ParseWaveFile(ByteSpan bytes, WaveInfo* info, WaveChunkEnds chunkEnds = WaveChunkEnds::kRefuse);
+bool ParseWaveFile(ByteSpan bytes, WaveInfo* info,
+                   WaveChunkEnds chunkEnds = WaveChunkEnds::kRefuse);
 
 inline constexpr size_t kWaveHeaderBytes = 44;
 

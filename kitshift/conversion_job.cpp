@@ -125,8 +125,8 @@ void ConversionJob::Run() {
     RunVoiceStage();
 }
 
-int ConversionJob::PackGraphicsArchive() {
-    if (packed_) return 0;
+bool ConversionJob::PackGraphicsArchive() {
+    if (packed_) return true;
     packed_ = true;
     tree_.Clear();
     std::string error;
@@ -141,7 +141,7 @@ int ConversionJob::PackGraphicsArchive() {
     fs::path archivePath = settings_.outputFolder / kGraphicsArchiveName;
     if (!writer.Create(archivePath, static_cast<uint32_t>(entryCount), &error)) {
         Report(kGraphicsArchiveName, error);
-        return -1;
+        return false;
     }
     SetCurrentName("chip.rbp");
     formats::ByteVector rbp;
@@ -184,14 +184,14 @@ int ConversionJob::PackGraphicsArchive() {
     }
     if (!writer.Finish(&error)) {
         Report(kGraphicsArchiveName, error);
-        return -1;
+        return false;
     }
     summary_.graphicsArchiveWritten = true;
     summary_.graphicsEntries = static_cast<int>(writer.EntryCount());
-    return 0;
+    return true;
 }
 
-int ConversionJob::RunMusicStage() {
+bool ConversionJob::RunMusicStage() {
     AddToTotal(tree_.Counters().musicSounds);
     int result = 0;
     for (const SourceFileNode& node : tree_.Nodes()) {
@@ -227,20 +227,20 @@ int ConversionJob::RunMusicStage() {
     return result;
 }
 
-int ConversionJob::RunVoiceStage() {
+bool ConversionJob::RunVoiceStage() {
     fs::path indexPath = FindChildIgnoringCase(settings_.sourceFolder, kVoiceIndexName);
     if (indexPath.empty()) {
         fs::path gameData = FindChildIgnoringCase(settings_.sourceFolder, "GameData");
         if (!gameData.empty()) indexPath = FindChildIgnoringCase(gameData, kVoiceIndexName);
     }
     // Without the index the voices are not converted at all.
-    if (indexPath.empty()) return 0;
+    if (indexPath.empty()) return true;
 
     std::string why;
     formats::ByteVector indexFile;
     if (!common::ReadHostFile(indexPath, &indexFile, &why)) {
         Report(kVoiceIndexName, why);
-        return -1;
+        return false;
     }
     VoiceIndex index;
     if (!ReadVoiceIndex(indexFile, &index)) Report(kVoiceIndexName, "record table cut short");
@@ -260,7 +260,7 @@ int ConversionJob::RunVoiceStage() {
     if (!writer.Create(settings_.outputFolder / kVoiceArchiveName,
                        static_cast<uint32_t>(entryCount), &why)) {
         Report(kVoiceArchiveName, why);
-        return -1;
+        return false;
     }
     // Every entry keeps its place, so a sound that fails leaves an empty
     // entry and the ones after it stay where they were.
@@ -315,11 +315,11 @@ int ConversionJob::RunVoiceStage() {
     }
     if (!writer.Finish(&why)) {
         Report(kVoiceArchiveName, why);
-        return -1;
+        return false;
     }
     summary_.voiceArchiveWritten = true;
     summary_.voiceEntries = static_cast<int>(writer.EntryCount());
-    return 0;
+    return true;
 }
 
 }  // namespace kitshift

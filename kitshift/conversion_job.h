@@ -78,11 +78,11 @@ public:
     const SourceTree& Tree() const { return tree_; }
 
     // The stages, in the order Run calls them; public so that tests can run
-    // one at a time on the calling thread. Each returns 0, or -1 when its
+    // one at a time on the calling thread. Each returns false when its
     // output file could not be written (reported as a problem).
-    int PackGraphicsArchive();
-    int RunMusicStage();
-    int RunVoiceStage();
+    bool PackGraphicsArchive();
+    bool RunMusicStage();
+    bool RunVoiceStage();
 
 private:
     void Report(const std::string& file, const std::string& reason);

@@ -175,8 +175,8 @@ std::span<const int32_t, kSoundTableIntegers> SoundConstantTable() {
     return table;
 }
 
-int DecodeDeltaPcm(ByteSpan file, ByteVector* waveImage) {
-    if (file.size() < kPcmHeaderSize) return 0;
+bool DecodeDeltaPcm(ByteSpan file, ByteVector* waveImage) {
+    if (file.size() < kPcmHeaderSize) return false;
     uint32_t byteCount = ReadLe32(file, kPcmByteCountOffset);
     uint16_t channels = ReadLe16(file, kPcmChannelsOffset);
     uint32_t rate = ReadLe32(file, kPcmRateOffset);
@@ -208,7 +208,7 @@ int DecodeDeltaPcm(ByteSpan file, ByteVector* waveImage) {
         formats::AppendLe16(*waveImage, static_cast<uint16_t>(accumulator[channel]));
         if (channels == 2) channel ^= 1;
     }
-    return 1;
+    return true;
 }
 
 void DecodeTransformPcm(ByteSpan coded, uint32_t byteCount, ByteVector* pcm) {
@@ -255,9 +255,9 @@ ByteVector BuildWaveImage(const WaveFormat& format, ByteSpan pcm) {
     return formats::BuildWaveFile(FormatFields(format), pcm);
 }
 
-int PrepareWaveImage(ByteSpan image, PreparedSound* sound) {
+bool PrepareWaveImage(ByteSpan image, PreparedSound* sound) {
     formats::WaveInfo wave;
-    if (!formats::ParseWaveFile(image, &wave, formats::WaveChunkEnds::kCutToBytes)) return 0;
+    if (!formats::ParseWaveFile(image, &wave, formats::WaveChunkEnds::kCutToBytes)) return false;
     WaveFormat format;
     format.formatTag = wave.formatTag;
     format.channels = wave.channels;
@@ -276,20 +276,20 @@ int PrepareWaveImage(ByteSpan image, PreparedSound* sound) {
     sound->bitsPerSample = format.bitsPerSample;
     sound->sampleRate = format.samplesPerSecond;
     sound->channels = format.channels;
-    return 1;
+    return true;
 }
 
-int PrepareSound(ByteSpan file, SoundStage stage, PreparedSound* sound) {
+bool PrepareSound(ByteSpan file, SoundStage stage, PreparedSound* sound) {
     *sound = PreparedSound{};
     if (stage != SoundStage::kVoiceRecord && HasRange(file, 0, 4) &&
         std::memcmp(file.data(), "RIFF", 4) == 0) {
         return PrepareWaveImage(file, sound);
     }
-    if (file.size() < kPcmHeaderSize) return 0;
+    if (file.size() < kPcmHeaderSize) return false;
     uint8_t coding = file[kPcmCodingOffset];
     if (stage == SoundStage::kMusic && coding == kPcmCodingDelta) {
         ByteVector image;
-        if (!DecodeDeltaPcm(file, &image)) return 0;
+        if (!DecodeDeltaPcm(file, &image)) return false;
         return PrepareWaveImage(image, sound);
     }
     uint32_t byteCount = ReadLe32(file, kPcmByteCountOffset);
@@ -303,18 +303,18 @@ int PrepareSound(ByteSpan file, SoundStage stage, PreparedSound* sound) {
         size_t length = std::min<size_t>(codedLength, available);
         DecodeTransformPcm(file.subspan(std::min(file.size(), kPcmCodedOffset), length), byteCount,
                            &sound->pcm);
-        return 1;
+        return true;
     }
     size_t length = std::min<size_t>(byteCount, file.size() - kPcmHeaderSize);
     sound->pcm.assign(file.begin() + kPcmHeaderSize, file.begin() + kPcmHeaderSize + length);
-    return 1;
+    return true;
 }
 
-int EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
-                        FormatConverter converter, EncodedSound* out) {
+bool EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
+                         FormatConverter converter, EncodedSound* out) {
     if (sound->needsConversion) {
         if (converter == nullptr || !converter(&sound->format, sound->formatExtra, &sound->pcm)) {
-            return 0;
+            return false;
         }
         sound->needsConversion = false;
         sound->bitsPerSample = sound->format.bitsPerSample;
@@ -330,38 +330,38 @@ int EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
     out->bytes = encoder->Encode(sound->hasFormat ? &sound->format : nullptr, sound->pcm.data(),
                                  &description, &size);
     out->size = out->bytes ? size : 0;
-    return out->bytes ? 1 : 0;
+    return out->bytes != nullptr;
 }
 
-int ConvertToPcm16(WaveFormat* format, ByteSpan extra, ByteVector* pcm) {
+bool ConvertToPcm16(WaveFormat* format, ByteSpan extra, ByteVector* pcm) {
     WaveFormat target = common::SuggestPcmFormat(*format, 16);
     std::unique_ptr<uint8_t[]> converted;
     uint32_t size = common::AcmConvert(*format, extra, target, pcm->data(),
                                        static_cast<uint32_t>(pcm->size()), &converted);
-    if (size == 0) return 0;
+    if (size == 0) return false;
     pcm->assign(converted.get(), converted.get() + size);
     *format = target;
-    return 1;
+    return true;
 }
 
-int EncodeWaveImage(ByteSpan image, common::Mp3Encoder* encoder, FormatConverter converter,
-                    EncodedSound* out) {
+bool EncodeWaveImage(ByteSpan image, common::Mp3Encoder* encoder, FormatConverter converter,
+                     EncodedSound* out) {
     PreparedSound sound;
-    if (!PrepareWaveImage(image, &sound)) return 0;
+    if (!PrepareWaveImage(image, &sound)) return false;
     return EncodePreparedSound(&sound, encoder, converter, out);
 }
 
-int EncodePcmSound(ByteSpan file, common::Mp3Encoder* encoder, EncodedSound* out) {
-    if (file.size() < kPcmHeaderSize || file[kPcmCodingOffset] != kPcmCodingRaw) return 0;
+bool EncodePcmSound(ByteSpan file, common::Mp3Encoder* encoder, EncodedSound* out) {
+    if (file.size() < kPcmHeaderSize || file[kPcmCodingOffset] != kPcmCodingRaw) return false;
     PreparedSound sound;
-    if (!PrepareSound(file, SoundStage::kVoiceRecord, &sound)) return 0;
+    if (!PrepareSound(file, SoundStage::kVoiceRecord, &sound)) return false;
     return EncodePreparedSound(&sound, encoder, nullptr, out);
 }
 
-int ConvertPcmSound(ByteSpan file, SoundStage stage, common::Mp3Encoder* encoder,
-                    FormatConverter converter, EncodedSound* out) {
+bool ConvertPcmSound(ByteSpan file, SoundStage stage, common::Mp3Encoder* encoder,
+                     FormatConverter converter, EncodedSound* out) {
     PreparedSound sound;
-    if (!PrepareSound(file, stage, &sound)) return 0;
+    if (!PrepareSound(file, stage, &sound)) return false;
     return EncodePreparedSound(&sound, encoder, converter, out);
 }
 

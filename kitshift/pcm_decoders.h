@@ -56,8 +56,8 @@ inline int32_t ZigzagValue(uint16_t code) {
 
 // A delta-coded sound (coding 2) as a 44-byte RIFF WAVE header and 16-bit
 // samples. One sample per input byte from offset 28, but never more than the
-// header's byte count n asks for. 1 on success, 0 when the header is cut.
-int DecodeDeltaPcm(formats::ByteSpan file, formats::ByteVector* waveImage);
+// header's byte count n asks for. true on success, false when the header is cut.
+bool DecodeDeltaPcm(formats::ByteSpan file, formats::ByteVector* waveImage);
 
 // Transform-coded bytes (L of them) to byteCount / 2 samples of 16-bit
 // little-endian PCM in *pcm, but never more samples than the decoded blocks
@@ -96,13 +96,13 @@ struct PreparedSound {
 formats::ByteVector BuildWaveImage(const WaveFormat& format, formats::ByteSpan pcm);
 
 // The sound of one ".pcm" image as the given stage hands it to the encoder
-// (before any format conversion). 1 on success, 0 when the image is not a
+// (before any format conversion). true on success, false when the image is not a
 // usable sound (cut header, RIFF without a usable format or data chunk).
-int PrepareSound(formats::ByteSpan file, SoundStage stage, PreparedSound* sound);
+bool PrepareSound(formats::ByteSpan file, SoundStage stage, PreparedSound* sound);
 
 // The RIFF WAVE part of PrepareSound: the first "fmt " chunk and the first
-// non-empty "data" chunk. 1 on success, 0 otherwise.
-int PrepareWaveImage(formats::ByteSpan image, PreparedSound* sound);
+// non-empty "data" chunk. true on success, false otherwise.
+bool PrepareWaveImage(formats::ByteSpan image, PreparedSound* sound);
 
 // The encoder's output for one sound: MP3, or a ShortPcmFile for a short
 // sound that came with a format record.
@@ -112,30 +112,30 @@ struct EncodedSound {
 };
 
 // Turns a WAVE format that is not 16-bit-ready PCM into 16-bit PCM (the
-// system format conversion). 1 on success with *format and *pcm replaced.
-using FormatConverter = int (*)(WaveFormat* format, formats::ByteSpan extra,
-                                formats::ByteVector* pcm);
+// system format conversion). True on success with *format and *pcm replaced.
+using FormatConverter = bool (*)(WaveFormat* format, formats::ByteSpan extra,
+                                 formats::ByteVector* pcm);
 
 // The converter the data converter uses: the system's suggested 16-bit PCM
 // format for the source, then a one-shot conversion of the whole sound.
-int ConvertToPcm16(WaveFormat* format, formats::ByteSpan extra, formats::ByteVector* pcm);
+bool ConvertToPcm16(WaveFormat* format, formats::ByteSpan extra, formats::ByteVector* pcm);
 
 // Hands a prepared sound to the encoder: with its format record on the WAVE
 // path, without one otherwise (always MP3). A sound that needs a format
-// conversion fails when no converter is given. 1 on success, 0 otherwise.
-int EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
-                        FormatConverter converter, EncodedSound* out);
+// conversion fails when no converter is given. true on success, false otherwise.
+bool EncodePreparedSound(PreparedSound* sound, common::Mp3Encoder* encoder,
+                         FormatConverter converter, EncodedSound* out);
 
-// RIFF WAVE bytes to MP3 (or a ShortPcmFile). 1 on success, 0 otherwise.
-int EncodeWaveImage(formats::ByteSpan image, common::Mp3Encoder* encoder, FormatConverter converter,
-                    EncodedSound* out);
+// RIFF WAVE bytes to MP3 (or a ShortPcmFile). true on success, false otherwise.
+bool EncodeWaveImage(formats::ByteSpan image, common::Mp3Encoder* encoder,
+                     FormatConverter converter, EncodedSound* out);
 
 // A raw ".pcm" (coding 0): its n bytes described by the header's bits, rate
-// and channels, always to MP3. 1 on success, 0 otherwise.
-int EncodePcmSound(formats::ByteSpan file, common::Mp3Encoder* encoder, EncodedSound* out);
+// and channels, always to MP3. true on success, false otherwise.
+bool EncodePcmSound(formats::ByteSpan file, common::Mp3Encoder* encoder, EncodedSound* out);
 
 // One ".pcm" image through the tests of its stage and the encoder.
-int ConvertPcmSound(formats::ByteSpan file, SoundStage stage, common::Mp3Encoder* encoder,
-                    FormatConverter converter, EncodedSound* out);
+bool ConvertPcmSound(formats::ByteSpan file, SoundStage stage, common::Mp3Encoder* encoder,
+                     FormatConverter converter, EncodedSound* out);
 
 }  // namespace kitshift

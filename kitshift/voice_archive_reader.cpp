@@ -6,10 +6,10 @@ namespace kitshift {
 
 using formats::ByteSpan;
 
-int ReadVoiceIndex(ByteSpan file, VoiceIndex* index) {
+bool ReadVoiceIndex(ByteSpan file, VoiceIndex* index) {
     index->records.clear();
     index->problems.clear();
-    if (!formats::HasRange(file, 0, 4)) return 0;
+    if (!formats::HasRange(file, 0, 4)) return false;
     uint64_t count = formats::ReadLe32(file, 0);
     uint64_t fitting = (file.size() - 4) / kVoiceRecordSize;
     if (count > fitting) {
@@ -47,7 +47,7 @@ int ReadVoiceIndex(ByteSpan file, VoiceIndex* index) {
         record.size = static_cast<size_t>(end - record.offset);
         end = record.offset;
     }
-    return 1;
+    return true;
 }
 
 ByteSpan VoiceRecordData(ByteSpan file, const VoiceRecord& record) {

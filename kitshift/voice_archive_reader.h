@@ -35,8 +35,8 @@ struct VoiceIndex {
 // of the file, inside the table, or below the previous good record's is
 // reported and its record skipped; the records around it keep their data.
 // A count larger than the table the file holds keeps the records that are
-// there. 1 when the file holds at least the count, 0 otherwise.
-int ReadVoiceIndex(formats::ByteSpan file, VoiceIndex* index);
+// there. True when the file holds at least the count.
+bool ReadVoiceIndex(formats::ByteSpan file, VoiceIndex* index);
 
 // The data of one valid record; empty for a skipped one.
 formats::ByteSpan VoiceRecordData(formats::ByteSpan file, const VoiceRecord& record);

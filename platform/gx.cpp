@@ -14,26 +14,26 @@ void SetGxDevice(GxDevice* device) {
     currentDevice = device;
 }
 
-int GXOpenDisplay(WindowHandle window, uint32_t flags) {
-    if (currentDevice == nullptr) return 0;
-    return currentDevice->OpenDisplay(window, flags) ? 1 : 0;
+bool GXOpenDisplay(WindowHandle window, uint32_t flags) {
+    if (currentDevice == nullptr) return false;
+    return currentDevice->OpenDisplay(window, flags);
 }
 
-int GXCloseDisplay() {
-    if (currentDevice == nullptr) return 0;
+bool GXCloseDisplay() {
+    if (currentDevice == nullptr) return false;
     currentDevice->CloseDisplay();
-    return 1;
+    return true;
 }
 
-int GXOpenInput() {
-    if (currentDevice == nullptr) return 0;
-    return currentDevice->OpenInput() ? 1 : 0;
+bool GXOpenInput() {
+    if (currentDevice == nullptr) return false;
+    return currentDevice->OpenInput();
 }
 
-int GXCloseInput() {
-    if (currentDevice == nullptr) return 0;
+bool GXCloseInput() {
+    if (currentDevice == nullptr) return false;
     currentDevice->CloseInput();
-    return 1;
+    return true;
 }
 
 GXDisplayProperties GXGetDisplayProperties() {
@@ -51,10 +51,10 @@ void* GXBeginDraw() {
     return currentDevice->BeginDraw();
 }
 
-int GXEndDraw() {
-    if (currentDevice == nullptr) return 0;
+bool GXEndDraw() {
+    if (currentDevice == nullptr) return false;
     currentDevice->EndDraw();
-    return 1;
+    return true;
 }
 
 }  // namespace platform

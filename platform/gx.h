@@ -85,13 +85,13 @@ public:
 
 void SetGxDevice(GxDevice* device);
 
-int GXOpenDisplay(WindowHandle window, uint32_t flags);  // 1 or 0
-int GXCloseDisplay();
-int GXOpenInput();
-int GXCloseInput();
+bool GXOpenDisplay(WindowHandle window, uint32_t flags);  // false on failure
+bool GXCloseDisplay();
+bool GXOpenInput();
+bool GXCloseInput();
 GXDisplayProperties GXGetDisplayProperties();
 GXKeyList GXGetDefaultKeys(uint32_t orientation);
 void* GXBeginDraw();
-int GXEndDraw();
+bool GXEndDraw();
 
 }  // namespace platform

@@ -58,9 +58,9 @@ public:
 
     // 1 when the last run ended by CExKilledByCtrl (or was stopped before it
     // began), else 0.
-    int WasKilled() const { return killed_.load(std::memory_order_acquire); }
+    bool WasKilled() const { return killed_.load(std::memory_order_acquire); }
     // 1 while a run has begun and not yet ended.
-    int IsRunning() const { return running_.load(std::memory_order_acquire); }
+    bool IsRunning() const { return running_.load(std::memory_order_acquire); }
 
 private:
     void Entry();

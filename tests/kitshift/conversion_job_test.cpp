@@ -219,7 +219,7 @@ TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
     settings.titleIndex = 3;
     settings.pictureLists.blended = {"sheet.crx", "pal.crx"};
     ConversionJob job(settings);
-    ASSERT_EQ(job.PackGraphicsArchive(), 0);
+    ASSERT_TRUE(job.PackGraphicsArchive());
     Archive graphics = ReadArchive(output_ / "grpack.mlz");
     EXPECT_EQ(graphics.Names(),
               (std::vector<std::string>{"chip.rbp", "sys\\sheet.rbp", "sys\\two.rbp"}));
@@ -246,7 +246,7 @@ TEST_F(ConversionJobTest, FourthTitleBlendsItsListedSheets) {
     EXPECT_EQ(job.Problems()[0].file, "sys/pal.crx");
     // A second pack of the same job does nothing.
     fs::remove(output_ / "grpack.mlz");
-    EXPECT_EQ(job.PackGraphicsArchive(), 0);
+    EXPECT_TRUE(job.PackGraphicsArchive());
     EXPECT_FALSE(fs::exists(output_ / "grpack.mlz"));
 }
 

@@ -262,7 +262,7 @@ TEST(EncodeSoundTest, ShortWaveImagesBecomeTheShortContainer) {
         f->bitsPerSample = 16;
         f->blockAlign = 2;
         f->averageBytesPerSecond = 16000;
-        return 1;
+        return true;
     };
     ASSERT_EQ(EncodeWaveImage(eightBit, &encoder, widen, &out), 1);
     ASSERT_EQ(out.size, 68u);
