@@ -75,7 +75,7 @@ std::vector<uint8_t> Convert(const WaveFormat& source, const std::vector<uint8_t
 
 std::vector<int16_t> Samples(const std::vector<uint8_t>& bytes) {
     std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
 }
 
