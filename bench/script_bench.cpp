@@ -92,7 +92,7 @@ void BM_TypeFullPageAtSpeedZero(benchmark::State& state) {
     core::Engine& engine = *rig.engine;
     engine.settings.messageSpeed = 0;
     script::Interpreter& story = *rig.story;
-    story.NewGame();
+    story.NewGame(1);
     // Shift-JIS kana in stored order (low byte first), 96 characters.
     std::vector<uint8_t> script = {static_cast<uint8_t>(formats::EncodeMesOpcode(1, MesOp::kText))};
     for (int i = 0; i < 96; ++i) {

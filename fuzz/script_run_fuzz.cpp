@@ -40,9 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     core::Engine& engine = *rig.engine;
     script::Interpreter& story = *rig.story;
-    story.NewGame();
-    engine.flow.scriptDialect = data[0] % 3;
-    story.BuildMessageWindow();
+    story.NewGame(data[0] % 3);
     // A copy of exactly the input's size, so that any overread is seen.
     story.UseScript(formats::ByteVector(data + 1, data + size));
     for (int tick = 0; tick < 24 && engine.flow.gameState == core::kStateScript; ++tick) {

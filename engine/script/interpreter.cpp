@@ -157,13 +157,15 @@ void Interpreter::UseScript(formats::ByteVector bytes) {
     reportedLongRecord_ = false;
 }
 
-void Interpreter::NewGame() {
+void Interpreter::NewGame(int gameDialect) {
     state.choices.collecting = false;
     engine_.flow.gameState = core::kStateScript;
     engine_.flow.subState = 0;
     state.chainIndex = 0;
-    engine_.flow.scriptDialect = 1;
-    dialect_ = 1;
+    // The window is built for the dialect the game runs, so that its picture,
+    // its backlog voices and the effects come from that story's own folders.
+    engine_.flow.scriptDialect = gameDialect;
+    dialect_ = gameDialect;
     vars.variables.fill(0);
     vars.flags.fill(0);
     for (int ending = 0; ending < kEndingBitCount; ++ending) {
@@ -196,10 +198,7 @@ void Interpreter::ReturnToTitle() {
 }
 
 bool Interpreter::StartScenario(int startDialect, std::string_view name) {
-    NewGame();
-    engine_.flow.scriptDialect = startDialect;
-    dialect_ = startDialect;
-    BuildMessageWindow();
+    NewGame(startDialect);
     std::string path = "GameData\\sinario\\" + std::string(name) + ".MES";
     return LoadScenarioFile(path);
 }

@@ -64,9 +64,10 @@ public:
     bool LoadScenarioFile(std::string_view path);
     // The second half of a load: takes the script's bytes as they are.
     void UseScript(formats::ByteVector bytes);
-    // A new game: state 99, cleared variables and flags, the message window
-    // built. The caller then loads the first scenario.
-    void NewGame();
+    // A new game in a dialect (0..2): state 99, cleared variables and flags,
+    // the message window built for that dialect. The caller then loads the
+    // first scenario.
+    void NewGame(int gameDialect);
     // Abandons the running game and goes back to the title (state 0).
     void ReturnToTitle();
     // Starts a story directly in a dialect with the scenario

@@ -126,7 +126,9 @@ fs::path RunStory(const testing_support::TempDir& dir, int dialect, const std::s
 }
 
 // Dialect 0: a background fades in with its place name, a character stands
-// in it, and a page that hides the window when it ends.
+// in it, and a page that hides the window when it ends. The first story
+// plays with only its own folder installed: its window, voices and effects
+// come from there.
 TEST(ScenarioHarnessTest, MainStoryFadesInABackgroundWithItsPlaceName) {
     ScriptBuilder script(0);
     script.Named(MesOp::kBackgroundFade, "back\\day")
@@ -142,6 +144,7 @@ TEST(ScenarioHarnessTest, MainStoryFadesInABackgroundWithItsPlaceName) {
     content.dataset = "[place-names]\n3 = GameData\\char\\back\\day.rbp\n";
     testing_support::TempDir dir;
     story_test::BuildStoryFolder(dir.path(), content);
+    fs::remove_all(dir.path() / "2");
     fs::path shots = RunStory(dir, 0, "2500 press C\n3000 press C\n", "400,2000,3500", 4000);
     // Half-way through the background's fade; the page with the caption;
     // the window hidden after the second page.
