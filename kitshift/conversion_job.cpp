@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/host_files.h"
+#include "platform/host_files.h"
 #include "common/mp3_encoder.h"
 #include "formats/mlz_writer.h"
 #include "formats/sjis.h"
@@ -160,7 +160,7 @@ bool ConversionJob::PackGraphicsArchive() {
         SetCurrentName(ToUtf8(node.fileName));
         formats::ByteVector file;
         std::string why;
-        if (!common::ReadHostFile(node.hostPath, &file, &why)) {
+        if (!platform::ReadHostFile(node.hostPath, &file, &why)) {
             Report(shown, why);
         } else if (kind == SourceKind::kPicture) {
             SourcePicture picture;
@@ -201,7 +201,7 @@ bool ConversionJob::RunMusicStage() {
         SetCurrentName(ToUtf8(node.fileName));
         formats::ByteVector file;
         std::string why;
-        if (!common::ReadHostFile(node.hostPath, &file, &why)) {
+        if (!platform::ReadHostFile(node.hostPath, &file, &why)) {
             Report(shown, why);
             Advance();
             continue;
@@ -215,7 +215,7 @@ bool ConversionJob::RunMusicStage() {
         } else {
             fs::path output = settings_.outputFolder /
                               ReplaceHostExtension(node.hostPath.filename().string(), ".mp3");
-            if (common::WriteHostFileAtomically(output, {sound.bytes.get(), sound.size}, &why)) {
+            if (platform::WriteHostFileAtomically(output, {sound.bytes.get(), sound.size}, &why)) {
                 ++summary_.musicFiles;
             } else {
                 Report(output.filename().string(), why);
@@ -238,7 +238,7 @@ bool ConversionJob::RunVoiceStage() {
 
     std::string why;
     formats::ByteVector indexFile;
-    if (!common::ReadHostFile(indexPath, &indexFile, &why)) {
+    if (!platform::ReadHostFile(indexPath, &indexFile, &why)) {
         Report(kVoiceIndexName, why);
         return false;
     }
@@ -301,7 +301,7 @@ bool ConversionJob::RunVoiceStage() {
         std::string shown = DisplayName(*node);
         SetCurrentName(ToUtf8(node->fileName));
         formats::ByteVector file;
-        if (!common::ReadHostFile(node->hostPath, &file, &why)) {
+        if (!platform::ReadHostFile(node->hostPath, &file, &why)) {
             Report(shown, why);
             ++summary_.emptyVoiceEntries;
             writer.AppendEmpty(&why);

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "command_errors.h"
-#include "common/host_files.h"
+#include "platform/host_files.h"
 
 namespace mirtool {
 
-using common::ReadHostFile;
-using common::WriteHostFile;
-using common::WriteHostFileAtomically;
+using platform::ReadHostFile;
+using platform::WriteHostFile;
+using platform::WriteHostFileAtomically;
 
 using Args = std::vector<std::string>;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "commands.h"
-#include "common/host_files.h"
+#include "platform/host_files.h"
 #include "kitshift/crx_decoder.h"
 #include "png_encode.h"
 

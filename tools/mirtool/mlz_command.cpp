@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "commands.h"
-#include "common/host_files.h"
+#include "platform/host_files.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
 #include "platform/device_file.h"

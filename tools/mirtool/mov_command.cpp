@@ -14,7 +14,7 @@
 #include <system_error>
 
 #include "commands.h"
-#include "common/host_files.h"
+#include "platform/host_files.h"
 #include "formats/movie_container.h"
 #include "platform/device_file.h"
 

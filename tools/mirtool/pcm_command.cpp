@@ -4,7 +4,7 @@
 #include <string>
 
 #include "commands.h"
-#include "common/host_files.h"
+#include "platform/host_files.h"
 #include "kitshift/pcm_decoders.h"
 
 namespace mirtool {

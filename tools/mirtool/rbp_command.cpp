@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "common/host_files.h"
+#include "platform/host_files.h"
 #include "formats/rbp.h"
 #include "png_encode.h"
 
