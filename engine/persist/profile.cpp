@@ -215,6 +215,14 @@ bool ProfileCache::FlushProfile() {
     return written;
 }
 
+void ProfileCache::AdoptProfile(std::string_view file, std::string_view bytes) {
+    if (loaded_) FlushProfile();
+    path_ = file;
+    loaded_ = true;
+    changed_ = false;
+    lines_ = SplitLines(bytes);
+}
+
 void ProfileCache::ResetProfile() {
     path_.clear();
     lines_.clear();

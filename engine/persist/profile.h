@@ -41,6 +41,9 @@ public:
     bool FlushProfile();
     // Forgets the cache without writing it.
     void ResetProfile();
+    // Caches bytes as the content of `file` without reading the disk; what
+    // was cached before is written back first, as with any other file.
+    void AdoptProfile(std::string_view file, std::string_view bytes);
 
     // The cached lines, without their line ends (for tests).
     const std::vector<std::string>& Lines() const { return lines_; }
