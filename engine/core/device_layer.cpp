@@ -34,6 +34,17 @@ DeviceLayer::DeviceLayer(platform::Backend& platformBackend,
     music->SetMode(mixer.get(), settings.pcm);
 }
 
+void DeviceLayer::ApplySettings() {
+    music->SetMemoryStream(settings.memStream != 0);
+    music->SetMode(mixer.get(), settings.pcm);
+    if (!mixer) return;
+    // Full volume is the device's own; only a real reduction is set.
+    if (settings.deviceVolume > 0 && settings.deviceVolume < 65535) {
+        mixer->SetDeviceVolume(static_cast<uint32_t>(settings.deviceVolume));
+    }
+    mixer->SelectDecoder(settings.fastBrindlex > 0 ? 1 : 0);
+}
+
 // Destroyed in the order of the device layer's teardown: images, sprites,
 // then the rest with the members.
 DeviceLayer::~DeviceLayer() {

@@ -83,6 +83,10 @@ public:
     const DataFolderTable& DataFolders() const override { return dataFolders; }
     const std::string& ProgramFolder() const override { return programFolder; }
 
+    // Hands the settings that the sound devices take to them: the music
+    // mode, reading music whole, the device volume and the decoder module.
+    void ApplySettings();
+
     // MenuControl: the engine's menu comes with the menu commands.
     bool IsMenuOpen() const override { return menuOpen; }
     bool OpenMenu() override { return false; }

@@ -13,7 +13,7 @@ Engine::~Engine() = default;
 intptr_t Engine::HandleMessage(const platform::Message& message) {
     switch (message.code) {
         case platform::kMsgDestroy:
-            // Settings are saved here once the configuration file is kept.
+            SaveSettings();
             // A program stopped by a failure says so in its exit code.
             backend.window->PostMessage({window, platform::kMsgQuit, errorWord != 0 ? 1u : 0u, 0});
             return 0;
@@ -95,6 +95,12 @@ void Engine::LoadStartupImages() {
     if (platform::DeviceFile::OpenForReading(dataFolders[kLocationImages1])) {
         LoadImageSlot(66, 1, "GameData\\system\\KEY_WAIT.rbp", gfx::Keying::kKeyed);
     }
+}
+
+void Engine::SaveSettings() {
+    if (settingsStore == nullptr) return;
+    settingsStore->Save(programFolder, settings);
+    settingsSaved_ = true;
 }
 
 EngineServices Engine::Services() {

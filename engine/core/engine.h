@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/core/game_layer.h"
+#include "engine/core/settings_store.h"
 
 namespace core {
 
@@ -28,6 +29,12 @@ public:
     // Loads the images held for the whole run (slots 64..66).
     void LoadStartupImages();
 
+    // Hands the user's settings to the store, when there is one.
+    void SaveSettings();
+    bool SettingsSaved() const { return settingsSaved_; }
+    // Where the settings are kept; nullptr: nowhere.
+    SettingsStore* settingsStore = nullptr;
+
     // Composition: the text layer drawn over the pictures.
     void SetTextLayer(gfx::TextLayer* layer) override { textLayer_ = layer; }
     void RemoveTextLayer(const gfx::TextLayer* layer) override {
@@ -45,6 +52,7 @@ private:
     void HandleRemovedAndChanged();
 
     gfx::TextLayer* textLayer_ = nullptr;
+    bool settingsSaved_ = false;
 };
 
 }  // namespace core

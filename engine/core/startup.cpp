@@ -30,7 +30,7 @@ void ReportMissingData(const Engine& engine) {
 }  // namespace
 
 int RunEngine(platform::Backend& backend, const std::string& programFolder,
-              EngineObserver* observer, const GameFactory& makeGame) {
+              EngineObserver* observer, const GameFactory& makeGame, SettingsStore* store) {
     platform::SetGxDevice(backend.display.get());
     struct DeviceReset {
         ~DeviceReset() { platform::SetGxDevice(nullptr); }
@@ -63,10 +63,16 @@ int RunEngine(platform::Backend& backend, const std::string& programFolder,
     platform::GXOpenInput();
     platform::GXDisplayProperties properties = platform::GXGetDisplayProperties();
     engine->screen.SetDevicePitches(properties.cbxPitch, properties.cbyPitch);
+    // 8. Nothing cached from before.
+    if (store != nullptr) store->Reset();
+    engine->settingsStore = store;
 
-    // 10. Initialisation: the frame timer, then the settings (all at their
-    // defaults until the configuration file is read) and the fixed images.
+    // 10. Initialisation: the frame timer, then the settings and the data
+    // locations; the archive check and the fixed images need the locations.
     engine->frameTimer.Start(kFramePeriodMs, engine->clock);
+    if (store != nullptr)
+        store->Load(engine->programFolder, &engine->settings, &engine->dataFolders);
+    engine->ApplySettings();
     ReportMissingData(*engine);
     engine->LoadStartupImages();
     // The story and the screens.
@@ -100,6 +106,12 @@ int RunEngine(platform::Backend& backend, const std::string& programFolder,
     // Shutdown.
     platform::GXCloseInput();
     platform::GXCloseDisplay();
+    if (store != nullptr) {
+        // A run ended without closing the window (the headless run's end)
+        // keeps the user's settings all the same.
+        if (!engine->SettingsSaved()) engine->SaveSettings();
+        store->Flush();
+    }
     game.reset();
     engine.reset();
     return static_cast<int>(exitCode);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/settings_store.h"
 #include "platform/backend.h"
 #include "platform/glyph_rasterizer.h"
 
@@ -53,8 +54,11 @@ using GameFactory = std::function<std::unique_ptr<GameModules>(Engine& engine, s
 
 // Runs the engine on a backend until it quits; returns the exit code.
 // programFolder: host path of the program folder, ending in '/'. Without a
-// factory the engine runs with no state handlers (it shows nothing).
+// factory the engine runs with no state handlers (it shows nothing); without
+// a store every setting and data location keeps its default and nothing is
+// kept.
 int RunEngine(platform::Backend& backend, const std::string& programFolder,
-              EngineObserver* observer = nullptr, const GameFactory& makeGame = {});
+              EngineObserver* observer = nullptr, const GameFactory& makeGame = {},
+              SettingsStore* store = nullptr);
 
 }  // namespace core

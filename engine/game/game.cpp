@@ -1,6 +1,7 @@
 #include "engine/game/game.h"
 
 #include "engine/core/engine.h"
+#include "engine/persist/config_file.h"
 #include "engine/screens/logo_screen.h"
 #include "engine/script/interpreter.h"
 #include "platform/text_encoding.h"
@@ -40,10 +41,13 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
 
 int RunGame(platform::Backend& backend, const std::string& programFolder,
             core::EngineObserver* observer, const DirectStart& start) {
+    persist::ConfigFile config;
     return core::RunEngine(
-        backend, programFolder, observer, [&start](core::Engine& engine, std::string* error) {
+        backend, programFolder, observer,
+        [&start](core::Engine& engine, std::string* error) {
             return std::unique_ptr<core::GameModules>(Game::Create(engine, start, error));
-        });
+        },
+        &config);
 }
 
 }  // namespace game
