@@ -21,8 +21,10 @@ static_assert(kWindowCellsOffset + kWindowCells * kCellBytes <= kWindowSnapshotS
 static_assert(kSpriteCellsOffset + kSpriteCells * kAnimationCellBytes <= kSpriteSnapshotSize);
 
 // The longest prefix of text that fits `capacity` bytes without splitting a
-// double-byte character.
+// double-byte character; the field's terminator must stay.
 size_t FittingLength(const std::string& text, size_t capacity) {
+    // A text that fits is kept byte for byte, whatever it holds.
+    if (text.size() <= capacity) return text.size();
     size_t length = 0;
     while (length < text.size()) {
         size_t step = formats::IsSjisLead(static_cast<uint8_t>(text[length])) ? 2 : 1;

@@ -99,6 +99,10 @@ TEST(SlotRecord, CutsOverlongTextsAtTheFieldWithoutSplittingACharacter) {
     std::string why;
     ASSERT_TRUE(DecodeSlotRecord(EncodeSlotRecord(record), &back, &why)) << why;
     EXPECT_EQ(back.caption, record.caption.substr(0, 62));
+    // A text that fits is kept as it is, even one ending in a lone lead byte.
+    record.caption = "ab\x82";
+    ASSERT_TRUE(DecodeSlotRecord(EncodeSlotRecord(record), &back, &why)) << why;
+    EXPECT_EQ(back.caption, record.caption);
 }
 
 // One damaged field each: the decoder refuses, gives a reason and leaves the
