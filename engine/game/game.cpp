@@ -27,6 +27,9 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     game->story_ = std::make_unique<script::Interpreter>(services, std::move(tables));
     engine.states.Register(core::kStateLogo, *game->logo_);
     engine.states.Register(core::kStateScript, *game->story_);
+    // What earlier runs left: the system flags, the seen names, the read flags.
+    game->story_->ReadSystemFile();
+    game->story_->ReadSeenData();
 
     if (!start.scenario.empty()) {
         std::string name;

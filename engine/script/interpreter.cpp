@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/persist/seen_data.h"
 #include "engine/script/script_input.h"
 #include "engine/sound/music_controller.h"
 #include "engine/sound/sound_mixer.h"
@@ -117,9 +118,7 @@ bool Interpreter::LoadScenarioFile(std::string_view path) {
     dialect_ = engine_.flow.scriptDialect;
     size_t slash = formats::SjisFindLastBackslash(path);
     std::string file(slash == formats::kSjisNotFound ? path : path.substr(slash + 1));
-    bool seen = false;
-    for (const std::string& name : state.seenScenarios) seen = seen || name == file;
-    if (!seen) state.seenScenarios.push_back(file);
+    persist::AddSeenName(state.seenScenarios, file);
 
     if (engine_.sound.Mixer()) engine_.sound.Mixer()->HaltEffect(kEffectChannel);
     RemoveCaption();

@@ -16,6 +16,7 @@
 
 #include "engine/core/game_flow.h"
 #include "engine/core/services.h"
+#include "engine/persist/slot_record.h"
 #include "engine/script/choice_plates.h"
 #include "engine/script/data_set_tables.h"
 #include "engine/script/message_window.h"
@@ -33,6 +34,8 @@ inline constexpr int kScrollSlot = 29;
 inline constexpr int kCaptionSprite = 257;
 inline constexpr int kCaptionImage = 65;
 inline constexpr int kParticleSpriteBase = 128;
+// Quick save and quick load use "save001.dat".
+inline constexpr int kQuickSlot = 0;
 // A tick runs records until one ends it. Stored scripts always reach such a
 // record quickly; a damaged one that loops through jumps alone is cut off
 // here so the game stays responsive.
@@ -95,10 +98,26 @@ public:
     void StopParticles();
     void ShadeBackground();
 
-    // Hooks the save issue fills: the snapshot a later save writes, the
-    // system file, quick save and load.
-    void TakeSaveSnapshot() {}
-    void WriteSystemFile() {}
+    // Saves. The story's capture points refresh the snapshot; a slot save
+    // writes the snapshot of the last capture point, not of the moment of
+    // saving, so that a load restarts at a record that can run again.
+    void TakeSaveSnapshot();
+    const persist::SlotRecord& Snapshot() const { return snapshot_; }
+    // The system flags ("save000.dat"), then the seen data.
+    void WriteSystemFile();
+    void ReadSystemFile();
+    // The seen names ("rysys.dat") and, once a message was read, the read
+    // flags ("mes.dat"). Reading keeps what a missing or refused file would
+    // have replaced.
+    void WriteSeenData();
+    void ReadSeenData();
+    // Slot index 0..14 ("save001.dat".."save015.dat"). False when the file
+    // cannot be written.
+    bool SaveSlot(int index, int32_t kind);
+    // False (with a message on stderr) when the slot is missing, damaged or
+    // names a scenario that cannot be read; the running game is then left
+    // as it was.
+    bool LoadSlot(int index);
 
     ScriptState state;
     ScriptVariables vars;
@@ -157,7 +176,13 @@ private:
     uint32_t Now() const;
     uint32_t Random() { return random_(); }
 
+    std::string SaveFolder() const;
+    void RestorePictures(const persist::SlotRecord& record);
+
     core::EngineServices engine_;
+    persist::SlotRecord snapshot_;
+    // Images seen in earlier runs, as the seen-name file lists them.
+    std::vector<std::string> seenImagesBefore_;
     // The record being run, zero-terminated.
     std::vector<uint8_t> line_ = std::vector<uint8_t>(formats::kMesLineBufferSize);
     int dialect_ = 0;

@@ -311,6 +311,47 @@ void MessageWindow::ShowNamePlate(std::string_view plate) {
     pen_ = savedPen;
 }
 
+persist::WindowSnapshot MessageWindow::Snapshot() const {
+    persist::WindowSnapshot snapshot;
+    snapshot.exists = true;
+    snapshot.visible = visible_;
+    snapshot.penX = pen_.x;
+    snapshot.penY = pen_.y;
+    snapshot.column = pen_.column;
+    snapshot.line = pen_.line;
+    snapshot.textColour = textColour_;
+    snapshot.voicePath = voicePath_;
+    for (const gfx::GlyphCell& cell : text_.cells) {
+        snapshot.cells.push_back(persist::WindowCellSnapshot{
+            cell.character, cell.left, cell.top, cell.right, cell.bottom, cell.colour, true});
+    }
+    return snapshot;
+}
+
+void MessageWindow::Restore(const persist::WindowSnapshot& snapshot) {
+    ClearPage();
+    for (const persist::WindowCellSnapshot& saved : snapshot.cells) {
+        if (text_.cells.size() >= static_cast<size_t>(kMaxCells)) break;
+        gfx::GlyphCell cell;
+        cell.state = 1;
+        cell.character = saved.code;
+        cell.size = saved.right - saved.left;
+        cell.colour = saved.colour;
+        cell.left = saved.left;
+        cell.top = saved.top;
+        cell.right = saved.right;
+        cell.bottom = saved.bottom;
+        text_.cells.push_back(cell);
+    }
+    pen_.x = snapshot.penX;
+    pen_.y = snapshot.penY;
+    pen_.column = snapshot.column;
+    pen_.line = snapshot.line;
+    textColour_ = snapshot.textColour;
+    voicePath_ = snapshot.voicePath;
+    Show(snapshot.visible);
+}
+
 void MessageWindow::ClearPage() {
     MarkCellsDirty(0, text_.cells.size());
     text_.cells.clear();

@@ -18,6 +18,7 @@
 #include "engine/core/services.h"
 #include "engine/gfx/rect.h"
 #include "engine/gfx/text_layer.h"
+#include "engine/persist/slot_record.h"
 #include "engine/script/data_set_tables.h"
 
 namespace script {
@@ -92,6 +93,11 @@ public:
     // the chosen entry's number + 1 with its key in *targetKey.
     int RunChoiceList(bool firstRun, int32_t* targetKey);
     void ClearChoiceList();
+
+    // What a save keeps of the window: visibility, the pen, the page's cells.
+    persist::WindowSnapshot Snapshot() const;
+    // Puts a snapshot's page back (the window was just built).
+    void Restore(const persist::WindowSnapshot& snapshot);
 
     // The cells the frame composition draws.
     gfx::TextLayer& Text() { return text_; }

@@ -261,8 +261,17 @@ Interpreter::Step Interpreter::RunPageWait(int record) {
     context.record = record;
     context.firstRun = state.recordTicks == 0;
     context.messageRead = readFlags.IsRead(state.scenarioPath, state.messageNumber);
+    // The centre key's quick save and load use the first slot. The load
+    // waits until the window has returned: it replaces the window.
+    bool quickLoad = false;
+    context.quickSave = [this] { SaveSlot(kQuickSlot, 0); };
+    context.quickLoad = [&quickLoad] { quickLoad = true; };
     int ended = dialect_ == 2 ? window_->PageWaitNovel(context, record == 6 ? 1 : 0)
                               : window_->PageWait(context);
+    if (quickLoad) {
+        LoadSlot(kQuickSlot);
+        return Step::kEndTick;
+    }
     return ended ? AdvanceAndEnd() : Step::kEndTick;
 }
 

@@ -1,0 +1,181 @@
+// Slot saves and loads of a running story, in process on the headless
+// backend: a load gives back the game as it was at the save.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "engine/persist/save_files.h"
+#include "engine/script/interpreter.h"
+#include "engine/sound/music_controller.h"
+#include "platform/device_path.h"
+#include "story_fixture.h"
+
+namespace {
+
+using formats::MesOp;
+using story_test::ScriptBuilder;
+using story_test::StoryEngine;
+using story_test::StoryFolder;
+
+// Two pages: the first over the day background with the girl, the second
+// after a variable, a flag and the background have changed.
+StoryFolder TwoPages() {
+    ScriptBuilder s(1);
+    s.Named(MesOp::kBackground, "back\\day")
+        .Op(MesOp::kCharacter, {1}, "girl")
+        .Op(MesOp::kCommit)
+        .Text("あいうえお")
+        .Op(MesOp::kPageWait)
+        .Op(MesOp::kAddVar, {0, 5})
+        .Op(MesOp::kSetFlag, {0, 3})
+        .Named(MesOp::kBackground, "back\\night")
+        .Op(MesOp::kCommit)
+        .Text("かきく")
+        .Op(MesOp::kPageWait)
+        .Raw({200});
+    StoryFolder folder;
+    folder.scenarios2["main"] = s.Bytes();
+    return folder;
+}
+
+std::vector<std::array<int, 3>> Screen(StoryEngine& story) {
+    std::vector<std::array<int, 3>> pixels;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) pixels.push_back(story.ScreenPixel(x, y));
+    }
+    return pixels;
+}
+
+std::string SlotHostPath(StoryEngine& story, int index) {
+    return platform::DeviceToHostPath(story.Engine().dataFolders[core::kLocationSave] +
+                                      persist::SlotFileName(index));
+}
+
+// Runs to the first page's wait, with music playing.
+void ToFirstPage(StoryEngine& story) {
+    ASSERT_TRUE(story.Story().StartScenario(1, "main"));
+    story.Engine().music->Play("song.mp3", "", 100, 0, 1);
+    story.Frames(80);
+}
+
+void ToSecondPage(StoryEngine& story) {
+    story.Engine().inputState.keyC = 1;
+    story.Story().RunScript();
+    story.Engine().music->Play("other.mp3", "", 100, 0, 1);
+    story.Frames(80);
+    ASSERT_EQ(story.Story().vars.variables[0], 5);
+}
+
+TEST(SaveGameTest, ALoadGivesBackTheGameAsItWasSaved) {
+    StoryEngine story(TwoPages());
+    ToFirstPage(story);
+    const auto saved = Screen(story);
+    const script::ScriptVariables vars = story.Story().vars;
+    ASSERT_TRUE(story.Story().SaveSlot(2, 0));
+    EXPECT_EQ(testing_support::ReadHostFile(SlotHostPath(story, 2)).size(),
+              persist::kSlotRecordSize);
+
+    ToSecondPage(story);
+    ASSERT_NE(Screen(story), saved);
+
+    ASSERT_TRUE(story.Story().LoadSlot(2));
+    story.Frames(80);
+    EXPECT_EQ(story.Story().vars.variables, vars.variables);
+    EXPECT_EQ(story.Story().vars.flags, vars.flags);
+    EXPECT_EQ(story.Engine().music->Name(), "song.mp3");
+    EXPECT_TRUE(story.Engine().music->Playing());
+    EXPECT_TRUE(Screen(story) == saved);
+    // And the story goes on from there as it did the first time.
+    ToSecondPage(story);
+}
+
+TEST(SaveGameTest, ARefusedSlotLeavesTheRunningGameAlone) {
+    const struct {
+        const char* name;
+        std::function<void(std::vector<uint8_t>&)> damage;
+    } cases[] = {
+        {"cut short", [](std::vector<uint8_t>& b) { b.resize(256); }},
+        {"bad magic", [](std::vector<uint8_t>& b) { b[3] = '0'; }},
+        {"missing scenario", [](std::vector<uint8_t>& b) { b[120 + 9] = 'x'; }},
+        {"position past the script", [](std::vector<uint8_t>& b) { b[601] = 0x7F; }},
+    };
+    for (const auto& c : cases) {
+        StoryEngine story(TwoPages());
+        ToFirstPage(story);
+        ASSERT_TRUE(story.Story().SaveSlot(0, 0));
+        std::vector<uint8_t> bytes = testing_support::ReadHostFile(SlotHostPath(story, 0));
+        c.damage(bytes);
+        testing_support::WriteHostFile(SlotHostPath(story, 0), bytes);
+        ToSecondPage(story);
+        const auto before = Screen(story);
+        const size_t pc = story.Story().state.pc;
+
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(story.Story().LoadSlot(0)) << c.name;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("save001.dat"), std::string::npos)
+            << c.name;
+        story.Frames(2);
+        EXPECT_EQ(story.Story().state.pc, pc) << c.name;
+        EXPECT_EQ(story.Story().vars.variables[0], 5) << c.name;
+        EXPECT_EQ(story.Engine().music->Name(), "other.mp3") << c.name;
+        EXPECT_TRUE(Screen(story) == before) << c.name;
+    }
+    StoryEngine story(TwoPages());
+    ToFirstPage(story);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(story.Story().LoadSlot(14));  // never saved
+    testing::internal::GetCapturedStderr();
+}
+
+// The centre key at a page wait: setting 4 saves to the first slot, 5
+// loads it.
+TEST(SaveGameTest, TheCentreKeyQuickSavesAndQuickLoadsTheFirstSlot) {
+    StoryEngine story(TwoPages());
+    ToFirstPage(story);
+    const auto saved = Screen(story);
+    story.Engine().settings.centreKeyControl = 4;
+    story.Engine().inputState.centre = 1;
+    story.Story().RunScript();
+    EXPECT_EQ(testing_support::ReadHostFile(SlotHostPath(story, 0)).size(),
+              persist::kSlotRecordSize);
+
+    ToSecondPage(story);
+    story.Engine().settings.centreKeyControl = 5;
+    story.Engine().inputState.centre = 1;
+    story.Story().RunScript();
+    story.Frames(80);
+    EXPECT_EQ(story.Story().vars.variables[0], 0);
+    EXPECT_EQ(story.Engine().music->Name(), "song.mp3");
+    EXPECT_TRUE(Screen(story) == saved);
+}
+
+// The seen names and read flags outlive the engine; the scenario check
+// ignores ASCII letter case; without a read message no "mes.dat" is written.
+TEST(SaveGameTest, SeenDataComesBackInTheNextRun) {
+    StoryEngine story(TwoPages());
+    ToFirstPage(story);
+    const std::string folder = story.Engine().dataFolders[core::kLocationSave];
+    story.Story().WriteSystemFile();
+    EXPECT_FALSE(std::filesystem::exists(platform::DeviceToHostPath(folder + "mes.dat")));
+    story.Story().readFlags.MarkRead("GameData\\sinario\\main.MES", 511);
+    story.Story().WriteSystemFile();
+    std::vector<uint8_t> names =
+        testing_support::ReadHostFile(platform::DeviceToHostPath(folder + "rysys.dat"));
+    std::vector<uint8_t> flags =
+        testing_support::ReadHostFile(platform::DeviceToHostPath(folder + "mes.dat"));
+
+    StoryEngine next(TwoPages());
+    const std::string nextFolder = next.Engine().dataFolders[core::kLocationSave];
+    testing_support::WriteHostFile(platform::DeviceToHostPath(nextFolder + "rysys.dat"), names);
+    testing_support::WriteHostFile(platform::DeviceToHostPath(nextFolder + "mes.dat"), flags);
+    next.Story().ReadSeenData();
+    EXPECT_EQ(next.Story().state.seenScenarios, std::vector<std::string>{"main.MES"});
+    EXPECT_TRUE(next.Story().readFlags.IsRead("GameData\\sinario\\main.MES", 511));
+    EXPECT_FALSE(next.Story().readFlags.IsRead("GameData\\sinario\\main.MES", 510));
+    next.Story().StartScenario(1, "MAIN");
+    EXPECT_EQ(next.Story().state.seenScenarios.size(), 1u);
+}
+
+}  // namespace
