@@ -62,6 +62,17 @@ void Sprite::SetBrightness(int32_t brightness, bool plus256) {
     MarkChanged();
 }
 
+void Sprite::Place(const SpritePlacement& placement) {
+    SetImageSlot(placement.imageSlot);
+    SetSource(placement.sourceX, placement.sourceY, placement.width, placement.height);
+    SetPosition(placement.x, placement.y);
+    SetHotSpot(placement.hotX, placement.hotY);
+    SetLayer(placement.layer);
+    SetAlpha(placement.alpha);
+    SetBrightness(placement.brightness);
+    SetVisible(placement.visible);
+}
+
 void Sprite::SetHotSpot(int32_t hotX, int32_t hotY) {
     hotX_ = hotX;
     hotY_ = hotY;

@@ -28,6 +28,17 @@ struct AnimationCell {
     int32_t offsetY = 0;
 };
 
+// Where and how a sprite shows (design coordinates), as a save keeps it.
+struct SpritePlacement {
+    int32_t imageSlot = -1;
+    int32_t sourceX = 0, sourceY = 0, width = 0, height = 0;
+    int32_t x = 0, y = 0, hotX = 0, hotY = 0;
+    int32_t layer = 0;
+    int32_t alpha = 256;
+    int32_t brightness = 256;
+    bool visible = true;
+};
+
 class Sprite {
 public:
     // Design coordinates; a width or height below 0 means the image's own, a
@@ -65,6 +76,12 @@ public:
     const gfx::DrawObject& Object() const { return object_; }
     int32_t Alpha() const { return alpha_; }
     int32_t Layer() const { return layer_; }
+    SpritePlacement Placement() const {
+        return SpritePlacement{imageSlot_, sourceX_, sourceY_, width_, height_,     x_,      y_,
+                               hotX_,      hotY_,    layer_,   alpha_, brightness_, visible_};
+    }
+    // Puts the sprite where the placement says, through the setters' rules.
+    void Place(const SpritePlacement& placement);
 
 private:
     void Refresh();

@@ -67,6 +67,29 @@ void Interpreter::TakeSaveSnapshot() {
     record.flags = vars.flags;
     StoreContext(state, record.contextBlock);
     record.window = window_ ? window_->Snapshot() : persist::WindowSnapshot{};
+    // The story's four pictures keep where a scroll, a pan or a script put
+    // them; they do not animate, so no cells are kept.
+    for (int i = 0; i < persist::kSnapshotSprites; ++i) {
+        persist::SpriteSnapshot& shot = record.sprites[i];
+        shot = persist::SpriteSnapshot{};
+        const core::Sprite* sprite = engine_.slots.SpriteAt(kCharacterSlot + i);
+        if (sprite == nullptr || sprite->IsFading()) continue;
+        const core::SpritePlacement p = sprite->Placement();
+        shot.exists = true;
+        shot.imageSlot = p.imageSlot;
+        shot.sourceX = p.sourceX;
+        shot.sourceY = p.sourceY;
+        shot.width = p.width;
+        shot.height = p.height;
+        shot.x = p.x;
+        shot.y = p.y;
+        shot.hotX = p.hotX;
+        shot.hotY = p.hotY;
+        shot.layer = p.layer;
+        shot.alpha = p.alpha;
+        shot.brightness = p.brightness;
+        shot.visible = p.visible;
+    }
 }
 
 void Interpreter::WriteSystemFile() {
@@ -229,6 +252,14 @@ void Interpreter::RestorePictures(const persist::SlotRecord& record) {
                                     gfx::Keying::kUnkeyed)) {
         engine_.slots.CreateSprite(kScrollSlot, kScrollSlot, 0, 0, -1, -1, 0, 0, 0, 0, 32);
         state.shownPaths[kScrollSlot - kCharacterSlot] = record.imageNames[3];
+    }
+    for (int i = 0; i < persist::kSnapshotSprites; ++i) {
+        const persist::SpriteSnapshot& shot = record.sprites[i];
+        core::Sprite* sprite = engine_.slots.SpriteAt(kCharacterSlot + i);
+        if (!shot.exists || sprite == nullptr) continue;
+        sprite->Place(core::SpritePlacement{shot.imageSlot, shot.sourceX, shot.sourceY, shot.width,
+                                            shot.height, shot.x, shot.y, shot.hotX, shot.hotY,
+                                            shot.layer, shot.alpha, shot.brightness, shot.visible});
     }
 }
 

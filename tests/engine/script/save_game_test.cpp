@@ -68,9 +68,17 @@ void ToSecondPage(StoryEngine& story) {
     ASSERT_EQ(story.Story().vars.variables[0], 5);
 }
 
+// Also where the pictures stood: the girl moved away from where her record
+// put her comes back to the moved place, not to the record's.
 TEST(SaveGameTest, ALoadGivesBackTheGameAsItWasSaved) {
     StoryEngine story(TwoPages());
-    ToFirstPage(story);
+    ASSERT_TRUE(story.Story().StartScenario(1, "main"));
+    story.Frame();  // the pictures and their commit
+    ASSERT_NE(story.Engine().SpriteAt(script::kCharacterSlot), nullptr);
+    story.Engine().SpriteAt(script::kCharacterSlot)->SetPosition(40, 24);
+    story.Engine().SpriteAt(script::kCharacterSlot)->SetAlpha(200);
+    story.Engine().music->Play("song.mp3", "", 100, 0, 1);
+    story.Frames(80);
     const auto saved = Screen(story);
     const script::ScriptVariables vars = story.Story().vars;
     ASSERT_TRUE(story.Story().SaveSlot(2, 0));
@@ -87,6 +95,10 @@ TEST(SaveGameTest, ALoadGivesBackTheGameAsItWasSaved) {
     EXPECT_EQ(story.Engine().music->Name(), "song.mp3");
     EXPECT_TRUE(story.Engine().music->Playing());
     EXPECT_TRUE(Screen(story) == saved);
+    const core::SpritePlacement girl = story.Engine().SpriteAt(script::kCharacterSlot)->Placement();
+    EXPECT_EQ(girl.x, 40);
+    EXPECT_EQ(girl.y, 24);
+    EXPECT_EQ(girl.alpha, 200);
     // And the story goes on from there as it did the first time.
     ToSecondPage(story);
 }
