@@ -42,13 +42,30 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     return game;
 }
 
+namespace {
+
+// The settings are saved when the window closes, and the system flags and
+// the seen names and messages with them, so that one close keeps it all.
+class GameSettingsStore : public persist::ConfigFile {
+public:
+    void Save(const std::string& programFolder, const core::Settings& settings) override {
+        persist::ConfigFile::Save(programFolder, settings);
+        if (story != nullptr) story->WriteSystemFile();
+    }
+    script::Interpreter* story = nullptr;
+};
+
+}  // namespace
+
 int RunGame(platform::Backend& backend, const std::string& programFolder,
             core::EngineObserver* observer, const DirectStart& start) {
-    persist::ConfigFile config;
+    GameSettingsStore config;
     return core::RunEngine(
         backend, programFolder, observer,
-        [&start](core::Engine& engine, std::string* error) {
-            return std::unique_ptr<core::GameModules>(Game::Create(engine, start, error));
+        [&start, &config](core::Engine& engine, std::string* error) {
+            std::unique_ptr<Game> game = Game::Create(engine, start, error);
+            if (game) config.story = &game->Story();
+            return std::unique_ptr<core::GameModules>(std::move(game));
         },
         &config);
 }

@@ -30,7 +30,7 @@ void SaveSettings(ProfileCache& profile, const std::string& programFolder,
                   const core::Settings& settings);
 
 // The store the engine runs with.
-class ConfigFile final : public core::SettingsStore {
+class ConfigFile : public core::SettingsStore {
 public:
     void Reset() override { profile_.ResetProfile(); }
     void Load(const std::string& programFolder, core::Settings* settings,

@@ -29,6 +29,9 @@ TEST(ConfigProgramTest, WritesEveryUserSettingAtExit) {
     ASSERT_FALSE(fs::exists(dir / "mirelo.cfg"));
     testing_support::CommandResult run = RunMirelo(dir, "");
     ASSERT_EQ(run.exitCode, 0) << run.output;
+    // The system flags and the seen names are kept with the settings.
+    EXPECT_TRUE(fs::exists(dir / "save000.dat"));
+    EXPECT_TRUE(fs::exists(dir / "rysys.dat"));
     std::string text = ReadText(dir / "mirelo.cfg");
     const char* lines[] = {
         "[MUSIC_CONFIG]\r\n",
