@@ -9,6 +9,7 @@
 #include "engine/persist/save_files.h"
 #include "engine/script/interpreter.h"
 #include "engine/sound/music_controller.h"
+#include "golden_picture.h"
 #include "platform/device_path.h"
 #include "story_fixture.h"
 
@@ -188,6 +189,51 @@ TEST(SaveGameTest, SeenDataComesBackInTheNextRun) {
     EXPECT_FALSE(next.Story().readFlags.IsRead("GameData\\sinario\\main.MES", 510));
     next.Story().StartScenario(1, "MAIN");
     EXPECT_EQ(next.Story().state.seenScenarios.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+golden::Picture ShotAt(const std::filesystem::path& folder, int ms) {
+    char name[32];
+    std::snprintf(name, sizeof name, "shot-%06d.png", ms);
+    golden::Picture picture;
+    EXPECT_TRUE(golden::ReadPng((folder / name).string(), &picture)) << name;
+    return picture;
+}
+
+// Runs the program on the folder with the centre key set to `centre` and
+// the given input; screenshots at `shots`.
+void RunWithCentreKey(const testing_support::TempDir& dir, int centre, const std::string& input,
+                      const std::string& shots, const std::filesystem::path& shotFolder) {
+    testing_support::WriteHostFile(
+        dir / "mirelo.cfg", "[SYSTEM_CONFIG]\r\nKEY_CEN_CTRL=" + std::to_string(centre) + "\r\n");
+    testing_support::WriteHostFile(dir / "input.txt", input);
+    std::filesystem::create_directories(shotFolder);
+    testing_support::CommandResult run = testing_support::RunCommand(
+        testing_support::MireloCommand() + " --headless --data '" + dir.path().string() +
+        "' --until 4000 --scenario main --dialect 1 --input '" + (dir / "input.txt").string() +
+        "' --shot-at " + shots + " --shots '" + shotFolder.string() + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+}
+
+// The program as a player runs it: with the centre key on quick save, the
+// first page is kept in slot 1; in a later run with the key on quick load,
+// the second page gives way to the first again, pixel for pixel.
+TEST(SaveGameProgramTest, QuickSaveInOneRunQuickLoadInTheNext) {
+    testing_support::TempDir dir;
+    story_test::BuildStoryFolder(dir.path(), TwoPages());
+    RunWithCentreKey(dir, 4, "1500 press CENTRE\n", "1400", dir / "first");
+    EXPECT_EQ(testing_support::ReadHostFile(dir / "save001.dat").size(), persist::kSlotRecordSize);
+
+    RunWithCentreKey(dir, 5, "1500 press C\n2500 press CENTRE\n", "2400,3500", dir / "second");
+    const golden::Picture saved = ShotAt(dir / "first", 1400);
+    const golden::Picture secondPage = ShotAt(dir / "second", 2400);
+    const golden::Picture loaded = ShotAt(dir / "second", 3500);
+    ASSERT_FALSE(saved.rgb.empty());
+    EXPECT_NE(secondPage.rgb, saved.rgb);
+    EXPECT_EQ(loaded.rgb, saved.rgb);
 }
 
 }  // namespace
