@@ -1,6 +1,7 @@
 #include "engine/game/game.h"
 
 #include "engine/core/engine.h"
+#include "engine/menu/engine_menu.h"
 #include "engine/screens/logo_screen.h"
 #include "engine/script/interpreter.h"
 #include "platform/text_encoding.h"
@@ -10,6 +11,8 @@ namespace game {
 Game::Game(core::Engine& engine) : engine_(engine) {}
 
 Game::~Game() {
+    engine_.menu = nullptr;
+    engine_.menuOpen = false;
     // Handlers go before what they run, so the engine never calls a dead one.
     engine_.states.Unregister(core::kStateLogo);
     engine_.states.Unregister(core::kStateScript);
@@ -26,6 +29,19 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     game->story_ = std::make_unique<script::Interpreter>(services, std::move(tables));
     engine.states.Register(core::kStateLogo, *game->logo_);
     engine.states.Register(core::kStateScript, *game->story_);
+
+    menu::MenuHooks hooks;
+    hooks.exit = [&engine] {
+        engine.backend.window->PostMessage({engine.window, platform::kMsgClose, 0, 0});
+    };
+    hooks.clearCursorKeys = [&engine] { engine.inputState.ClearArming(); };
+    hooks.redrawScreen = [&engine] { engine.MarkScreenDirty(); };
+    game->menu_ =
+        std::make_unique<menu::EngineMenu>(*engine.backend.window, engine.window, engine.settings,
+                                           *engine.music, engine.mixer.get(), std::move(hooks));
+    // Saving is offered once a story runs.
+    game->menu_->Widget().EnableSlotMenus(!start.scenario.empty());
+    engine.menu = game->menu_.get();
 
     if (!start.scenario.empty()) {
         std::string name;
