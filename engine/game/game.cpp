@@ -30,6 +30,7 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     engine.states.Register(core::kStateLogo, *game->logo_);
     engine.states.Register(core::kStateScript, *game->story_);
 
+    const platform::GXDisplayProperties properties = platform::GXGetDisplayProperties();
     menu::MenuHooks hooks;
     hooks.exit = [&engine] {
         engine.backend.window->PostMessage({engine.window, platform::kMsgClose, 0, 0});
@@ -41,6 +42,12 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
                                            *engine.music, engine.mixer.get(), std::move(hooks));
     // Saving is offered once a story runs.
     game->menu_->Widget().EnableSlotMenus(!start.scenario.empty());
+    game->menu_->SetPainter(std::make_unique<menu::MenuPainter>(
+        engine.screen, engine, engine.glyphs.get(), properties.cbxPitch, properties.cbyPitch));
+    game->menu_->Widget().statusText = [&engine] {
+        return menu::StatusLine(engine.backend.system->Now(),
+                                engine.backend.system->BatteryPercent());
+    };
     engine.menu = game->menu_.get();
 
     if (!start.scenario.empty()) {

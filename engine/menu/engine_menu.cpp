@@ -1,5 +1,7 @@
 #include "engine/menu/engine_menu.h"
 
+#include "formats/format_text.h"
+
 namespace menu {
 
 EngineMenu::EngineMenu(platform::WindowSystem& windows, const platform::WindowHandle& window,
@@ -11,6 +13,22 @@ EngineMenu::EngineMenu(platform::WindowSystem& windows, const platform::WindowHa
       commands_(widget_, settings, music, mixer, std::move(hooks)) {
     BuildMenuTree(widget_);
     commands_.UpdateAllMarks();
+}
+
+void EngineMenu::SetPainter(std::unique_ptr<MenuPainter> painter) {
+    painter_ = std::move(painter);
+    widget_.onRedraw = [this] {
+        if (painter_) painter_->Draw(widget_);
+    };
+    widget_.onClose = [this] {
+        if (painter_) painter_->Restore();
+    };
+}
+
+std::string StatusLine(const platform::LocalTime& time, int batteryPercent) {
+    return formats::FormatText("[%z4-%z2-%z2 %z2:%z2][%d%c]",
+                               {time.year, time.month, time.day, time.hour, time.minute,
+                                batteryPercent, static_cast<int32_t>('%')});
 }
 
 bool EngineMenu::Open() {

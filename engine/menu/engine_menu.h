@@ -7,9 +7,12 @@
 // Thread safety: game thread only.
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "engine/core/input_state.h"
 #include "engine/menu/menu_commands.h"
+#include "engine/menu/menu_painter.h"
 #include "engine/menu/menu_widget.h"
 #include "platform/backend.h"
 
@@ -26,12 +29,19 @@ public:
     bool HandleInput(core::InputState& input) override;
     void Command(uint32_t identifier) override { commands_.Dispatch(identifier); }
 
+    // Shows the menu with painter; without one the menu works unseen.
+    void SetPainter(std::unique_ptr<MenuPainter> painter);
+
     MenuWidget& Widget() { return widget_; }
     MenuCommands& Commands() { return commands_; }
 
 private:
     MenuWidget widget_;
     MenuCommands commands_;
+    std::unique_ptr<MenuPainter> painter_;
 };
+
+// The header's status line: local date and time, and the battery charge.
+std::string StatusLine(const platform::LocalTime& time, int batteryPercent);
 
 }  // namespace menu
