@@ -4,6 +4,7 @@
 #include "engine/menu/engine_menu.h"
 #include "engine/screens/logo_screen.h"
 #include "engine/script/interpreter.h"
+#include "engine/sound/sound_mixer.h"
 #include "platform/text_encoding.h"
 
 namespace game {
@@ -34,6 +35,18 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     menu::MenuHooks hooks;
     hooks.exit = [&engine] {
         engine.backend.window->PostMessage({engine.window, platform::kMsgClose, 0, 0});
+    };
+    // Back to the title: nothing of the story keeps playing or showing, and
+    // saving waits for the next story.
+    Game* self = game.get();
+    hooks.returnToTitle = [&engine, self] {
+        engine.music->Stop();
+        if (engine.mixer) engine.mixer->StopAll();
+        engine.DeleteAllSprites();
+        engine.FreeAllImages();
+        engine.flow.GoTo(core::kStateLogo);
+        self->menu_->Widget().EnableSlotMenus(false);
+        engine.MarkScreenDirty();
     };
     hooks.clearCursorKeys = [&engine] { engine.inputState.ClearArming(); };
     hooks.redrawScreen = [&engine] { engine.MarkScreenDirty(); };

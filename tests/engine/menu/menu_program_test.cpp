@@ -63,6 +63,40 @@ TEST(MenuProgram, KeysOpenTheMenuAndChooseAMessageSpeed) {
     EXPECT_LT(recorder.speedAt, 1520u);
 }
 
+// The game state after every pass.
+class StateRecorder : public core::EngineObserver {
+public:
+    void AfterPass(core::Engine& engine) override {
+        if (states.empty() || states.back() != engine.flow.gameState) {
+            states.push_back(engine.flow.gameState);
+        }
+    }
+    std::vector<int32_t> states;
+};
+
+TEST(MenuProgram, ReturnToTitleStartsAgainFromTheLogo) {
+    testing_support::TempDir dir;
+    testdata::BuildDataFolder(dir.path());
+    // A tap skips the logo; then the item above the exit returns to the title.
+    testing_support::WriteHostFile(dir / "input.txt", std::string("500 tap 160 120\n"
+                                                                  "1000 press B\n"
+                                                                  "1100 press UP\n"
+                                                                  "1200 press UP\n"
+                                                                  "1300 press C\n"));
+    platform::BackendOptions options;
+    options.programFolder = dir.path().string() + "/";
+    options.untilMs = 1600;
+    options.inputScriptPath = (dir / "input.txt").string();
+    options.shotsFolder = dir.path().string();
+    std::string error;
+    platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
+    ASSERT_TRUE(backend.window) << error;
+    StateRecorder recorder;
+    EXPECT_EQ(game::RunGame(backend, options.programFolder, &recorder), 0);
+    EXPECT_EQ(recorder.states,
+              (std::vector<int32_t>{core::kStateLogo, core::kStateTitle, core::kStateLogo}));
+}
+
 TEST(MenuProgram, ExitFromTheMenuEndsTheProgram) {
     testing_support::TempDir dir;
     testdata::BuildDataFolder(dir.path());
