@@ -98,20 +98,24 @@ TEST(MenuProgram, ReturnToTitleStartsAgainFromTheLogo) {
 }
 
 TEST(MenuProgram, ExitFromTheMenuEndsTheProgram) {
-    testing_support::TempDir dir;
-    testdata::BuildDataFolder(dir.path());
-    // Up with nothing selected takes the last item, the exit.
-    testing_support::WriteHostFile(dir / "input.txt",
-                                   std::string("500 press B\n600 press UP\n700 press C\n"));
-    fs::path shots = dir / "shots";
-    fs::create_directories(shots);
-    auto result = testing_support::RunCommand(
-        testing_support::MireloCommand() + " --headless --data '" + dir.path().string() +
-        "' --until 5000 --input '" + (dir / "input.txt").string() +
-        "' --shot-at 400,3000 --shots '" + shots.string() + "'");
-    ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_TRUE(fs::exists(shots / "shot-000400.png"));
-    EXPECT_FALSE(fs::exists(shots / "shot-003000.png"));
+    // The menu key, and the centre key while it is set to show the menu.
+    for (const char* key : {"B", "CENTRE"}) {
+        SCOPED_TRACE(key);
+        testing_support::TempDir dir;
+        testdata::BuildDataFolder(dir.path());
+        // Up with nothing selected takes the last item, the exit.
+        testing_support::WriteHostFile(
+            dir / "input.txt", "500 press " + std::string(key) + "\n600 press UP\n700 press C\n");
+        fs::path shots = dir / "shots";
+        fs::create_directories(shots);
+        auto result = testing_support::RunCommand(
+            testing_support::MireloCommand() + " --headless --data '" + dir.path().string() +
+            "' --until 5000 --input '" + (dir / "input.txt").string() +
+            "' --shot-at 400,3000 --shots '" + shots.string() + "'");
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_TRUE(fs::exists(shots / "shot-000400.png"));
+        EXPECT_FALSE(fs::exists(shots / "shot-003000.png"));
+    }
 }
 
 }  // namespace
