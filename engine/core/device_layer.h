@@ -87,9 +87,12 @@ public:
     // mode, reading music whole, the device volume and the decoder module.
     void ApplySettings();
 
-    // MenuControl: the engine's menu comes with the menu commands.
+    // MenuControl: the installed menu, if any.
     bool IsMenuOpen() const override { return menuOpen; }
-    bool OpenMenu() override { return false; }
+    bool OpenMenu() override {
+        menuOpen = menu != nullptr && menu->Open();
+        return menuOpen;
+    }
     // PresentTarget: the Game API's draw bracket.
     uint8_t* BeginDraw() override;
     void EndDraw() override;
@@ -104,6 +107,8 @@ public:
     std::string programFolder;
     uint32_t errorWord = 0;
     bool menuOpen = false;
+    // Installed by the game assembly; none leaves the menu key without effect.
+    MenuHandler* menu = nullptr;
 
     gfx::ImageTable images;
     SpriteTable sprites;

@@ -24,7 +24,8 @@ intptr_t Engine::HandleMessage(const platform::Message& message) {
             backend.window->DestroyMainWindow();
             return 0;
         case platform::kMsgCommand:
-            return 0;  // the menu commands arrive with the menu
+            if (menu != nullptr) menu->Command(message.wParam & 0xFFFF);
+            return 0;
         default:
             return GameLayer::HandleMessage(message);
     }
@@ -33,6 +34,7 @@ intptr_t Engine::HandleMessage(const platform::Message& message) {
 int Engine::Tick() {
     if (IsMenuOpen()) {
         input.LatchInput();
+        if (menu == nullptr || !menu->HandleInput(inputState)) menuOpen = false;
         clock.Sleep(1);
         return 0;
     }

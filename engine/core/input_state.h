@@ -11,6 +11,8 @@
 
 namespace core {
 
+struct InputState;
+
 // What the input needs of the engine's menu.
 class MenuControl {
 public:
@@ -18,6 +20,18 @@ public:
     virtual bool IsMenuOpen() const = 0;
     // Opens the menu; false when it cannot open.
     virtual bool OpenMenu() = 0;
+};
+
+// The engine's menu as the core drives it; the game assembly installs it.
+class MenuHandler {
+public:
+    virtual ~MenuHandler() = default;
+    // False when the menu cannot open.
+    virtual bool Open() = 0;
+    // Once per tick while open, with the latched input; false once it closed.
+    virtual bool HandleInput(InputState& input) = 0;
+    // A command message of the main window (the identifier).
+    virtual void Command(uint32_t identifier) = 0;
 };
 
 struct InputState {

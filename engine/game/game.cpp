@@ -1,9 +1,11 @@
 #include "engine/game/game.h"
 
 #include "engine/core/engine.h"
+#include "engine/menu/engine_menu.h"
 #include "engine/persist/config_file.h"
 #include "engine/screens/logo_screen.h"
 #include "engine/script/interpreter.h"
+#include "engine/sound/sound_mixer.h"
 #include "platform/text_encoding.h"
 
 namespace game {
@@ -11,6 +13,8 @@ namespace game {
 Game::Game(core::Engine& engine) : engine_(engine) {}
 
 Game::~Game() {
+    engine_.menu = nullptr;
+    engine_.menuOpen = false;
     // Handlers go before what they run, so the engine never calls a dead one.
     engine_.states.Unregister(core::kStateLogo);
     engine_.states.Unregister(core::kStateScript);
@@ -30,6 +34,37 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     // What earlier runs left: the system flags, the seen names, the read flags.
     game->story_->ReadSystemFile();
     game->story_->ReadSeenData();
+
+    const platform::GXDisplayProperties properties = platform::GXGetDisplayProperties();
+    menu::MenuHooks hooks;
+    hooks.exit = [&engine] {
+        engine.backend.window->PostMessage({engine.window, platform::kMsgClose, 0, 0});
+    };
+    // Back to the title: nothing of the story keeps playing or showing, and
+    // saving waits for the next story.
+    Game* self = game.get();
+    hooks.returnToTitle = [self] {
+        // The story puts everything away: sounds, pictures, its window and
+        // its script; then the game starts again from the logo.
+        self->story_->ReturnToTitle();
+        self->menu_->Widget().EnableSlotMenus(false);
+    };
+    hooks.loadSlot = [self](int slot) { self->story_->LoadSlot(slot); };
+    hooks.saveSlot = [self](int slot, int kind) { self->story_->SaveSlot(slot, kind); };
+    hooks.clearCursorKeys = [&engine] { engine.inputState.ClearArming(); };
+    hooks.redrawScreen = [&engine] { engine.MarkScreenDirty(); };
+    game->menu_ =
+        std::make_unique<menu::EngineMenu>(*engine.backend.window, engine.window, engine.settings,
+                                           *engine.music, engine.mixer.get(), std::move(hooks));
+    // Saving is offered once a story runs.
+    game->menu_->Widget().EnableSlotMenus(!start.scenario.empty());
+    game->menu_->SetPainter(std::make_unique<menu::MenuPainter>(
+        engine.screen, engine, engine.glyphs.get(), properties.cbxPitch, properties.cbyPitch));
+    game->menu_->Widget().statusText = [&engine] {
+        return menu::StatusLine(engine.backend.system->Now(),
+                                engine.backend.system->BatteryPercent());
+    };
+    engine.menu = game->menu_.get();
 
     if (!start.scenario.empty()) {
         std::string name;

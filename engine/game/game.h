@@ -8,6 +8,9 @@
 
 #include "engine/core/startup.h"
 
+namespace menu {
+class EngineMenu;
+}
 namespace script {
 class Interpreter;
 }
@@ -33,6 +36,7 @@ public:
     ~Game() override;
 
     script::Interpreter& Story() { return *story_; }
+    menu::EngineMenu& Menu() { return *menu_; }
 
 private:
     explicit Game(core::Engine& engine);
@@ -40,6 +44,7 @@ private:
     core::Engine& engine_;
     std::unique_ptr<screens::LogoScreen> logo_;
     std::unique_ptr<script::Interpreter> story_;
+    std::unique_ptr<menu::EngineMenu> menu_;
 };
 
 // Runs the engine with the game until it quits; returns the exit code.
