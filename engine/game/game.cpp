@@ -1,8 +1,11 @@
 #include "engine/game/game.h"
 
+#include <cstring>
+
 #include "engine/core/engine.h"
 #include "engine/menu/engine_menu.h"
 #include "engine/persist/config_file.h"
+#include "engine/persist/save_files.h"
 #include "engine/screens/logo_screen.h"
 #include "engine/script/interpreter.h"
 #include "engine/sound/sound_mixer.h"
@@ -49,8 +52,13 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
         self->story_->ReturnToTitle();
         self->menu_->Widget().EnableSlotMenus(false);
     };
-    hooks.loadSlot = [self](int slot) { self->story_->LoadSlot(slot); };
-    hooks.saveSlot = [self](int slot, int kind) { self->story_->SaveSlot(slot, kind); };
+    hooks.loadSlot = [self](int slot) {
+        // A loaded game may save again.
+        if (self->story_->LoadSlot(slot)) self->menu_->Widget().EnableSlotMenus(true);
+    };
+    hooks.saveSlot = [self](int slot, int kind) {
+        if (self->story_->SaveSlot(slot, kind)) self->RefreshSlotMenu();
+    };
     hooks.clearCursorKeys = [&engine] { engine.inputState.ClearArming(); };
     hooks.redrawScreen = [&engine] { engine.MarkScreenDirty(); };
     game->menu_ =
@@ -65,6 +73,7 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
                                 engine.backend.system->BatteryPercent());
     };
     engine.menu = game->menu_.get();
+    game->RefreshSlotMenu();
 
     if (!start.scenario.empty()) {
         std::string name;
@@ -91,6 +100,42 @@ public:
 };
 
 }  // namespace
+
+void Game::RefreshSlotMenu() {
+    static const std::string kUndefined = [] {
+        std::string text;
+        platform::Utf8ToSjis("---- 未定義 ----", &text);
+        return text;
+    }();
+    static const std::string kWave = [] {
+        std::string text;
+        platform::Utf8ToSjis("～", &text);
+        return text;
+    }();
+    const std::string& folder = engine_.DataFolders()[core::kLocationSave];
+    menu::MenuWidget& widget = menu_->Widget();
+    for (int index = 0; index < persist::kSlotCount; ++index) {
+        formats::ByteVector bytes;
+        std::string why;
+        bool used = persist::ReadSaveFile(folder + persist::SlotFileName(index), &bytes, &why) &&
+                    bytes.size() >= persist::kSlotHeaderSize && persist::SlotMagicValid(bytes);
+        std::string label = kUndefined;
+        if (used) {
+            // The save time from the month on, and the caption.
+            auto field = [&bytes](size_t offset, size_t size) {
+                const char* start = reinterpret_cast<const char*>(bytes.data()) + offset;
+                return std::string(start, strnlen(start, size));
+            };
+            label = field(persist::kSaveTimeOffset + 5, persist::kSaveTimeField - 5) + " " + kWave +
+                    field(persist::kCaptionOffset, persist::kNameField) + kWave;
+        }
+        const uint32_t load = menu::kCommandFirstLoad + static_cast<uint32_t>(index);
+        const uint32_t save = menu::kCommandFirstSave + static_cast<uint32_t>(index);
+        widget.SetLabel(nullptr, load, label);
+        widget.SetLabel(nullptr, save, label);
+        widget.SetEnabled(nullptr, load, used ? menu::kItemEnabled : 0);
+    }
+}
 
 int RunGame(platform::Backend& backend, const std::string& programFolder,
             core::EngineObserver* observer, const DirectStart& start) {

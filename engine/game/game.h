@@ -37,6 +37,10 @@ public:
 
     script::Interpreter& Story() { return *story_; }
     menu::EngineMenu& Menu() { return *menu_; }
+    // The slot items of the menu from the slot files: the save time and
+    // caption of each saved slot, which can then be loaded; "undefined" for
+    // the others.
+    void RefreshSlotMenu();
 
 private:
     explicit Game(core::Engine& engine);

@@ -63,6 +63,9 @@ inline constexpr int kSpriteCells = 16;
 inline constexpr int32_t kLastImageSlot = 66;
 // The record's first 256 bytes are enough to label a slot in the menu.
 inline constexpr size_t kSlotHeaderSize = 256;
+// Where the menu's slot label comes from.
+inline constexpr size_t kSaveTimeOffset = 8;
+inline constexpr size_t kCaptionOffset = 28;
 
 struct WindowCellSnapshot {
     uint16_t code = 0;

@@ -236,4 +236,29 @@ TEST(SaveGameProgramTest, QuickSaveInOneRunQuickLoadInTheNext) {
     EXPECT_EQ(loaded.rgb, saved.rgb);
 }
 
+// The same through the menu: its save list keeps the first page in slot 1,
+// which the next run's load list then offers (labelled with the save's
+// time) and loads.
+TEST(SaveGameProgramTest, SaveAndLoadThroughTheMenu) {
+    testing_support::TempDir dir;
+    story_test::BuildStoryFolder(dir.path(), TwoPages());
+    // Down twice: the load list, then the save list; Right enters it, Down
+    // takes its first slot, C saves there.
+    RunWithCentreKey(dir, 1,
+                     "1500 press B\n1600 press DOWN\n1700 press DOWN\n1800 press RIGHT\n"
+                     "1900 press DOWN\n2000 press C\n",
+                     "1400,2500", dir / "first");
+    ASSERT_EQ(testing_support::ReadHostFile(dir / "save001.dat").size(), persist::kSlotRecordSize);
+    RunWithCentreKey(dir, 1,
+                     "1500 press C\n2500 press B\n2600 press DOWN\n2700 press RIGHT\n"
+                     "2800 press DOWN\n2900 press C\n",
+                     "2400,3500", dir / "second");
+    const golden::Picture saved = ShotAt(dir / "first", 1400);
+    EXPECT_EQ(ShotAt(dir / "first", 2500).rgb, saved.rgb);  // the menu put the screen back
+    const golden::Picture secondPage = ShotAt(dir / "second", 2400);
+    ASSERT_FALSE(saved.rgb.empty());
+    EXPECT_NE(secondPage.rgb, saved.rgb);
+    EXPECT_EQ(ShotAt(dir / "second", 3500).rgb, saved.rgb);
+}
+
 }  // namespace
