@@ -52,6 +52,10 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
         self->story_->ReturnToTitle();
         self->menu_->Widget().EnableSlotMenus(false);
     };
+    hooks.messageWindowTrans = [self](int level) {
+        if (script::MessageWindow* window = self->story_->Window())
+            window->ApplyTransparency(level);
+    };
     hooks.loadSlot = [self](int slot) {
         // A loaded game may save again.
         if (self->story_->LoadSlot(slot)) self->menu_->Widget().EnableSlotMenus(true);

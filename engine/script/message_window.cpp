@@ -91,9 +91,6 @@ MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
         game.slots.LoadImageSlot(kWindowImage, dialect, "GameData\\char\\back\\black.rbp",
                                  gfx::Keying::kUnkeyed);
         game.slots.CreateSprite(1, kWindowImage, 0, 0, 800, 600, 0, 0, 0, 0, 3);
-        if (core::Sprite* page = game.slots.SpriteAt(1)) {
-            page->SetAlpha(NovelAlpha(game.settings.messageWindowTrans));
-        }
     } else {
         windowX_ = 20;
         windowY_ = 384;
@@ -103,13 +100,8 @@ MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
         originY_ = 58;
         linesPerPage_ = 4;
         lastPiece_ = 6;
-        if (game.slots.LoadImageSlot(kWindowImage, dialect, "GameData\\system\\MESSWIN3.rbp",
-                                     gfx::Keying::kKeyed)) {
-            gfx::Image* image = game.slots.ImageAt(kWindowImage);
-            const uint8_t alpha = WindowAlpha(game.settings.messageWindowTrans);
-            image->SetAlphaInRect(0, 0, 760, 214, alpha);
-            image->SetAlphaInRect(96, 216, 456, 40, alpha);
-        }
+        game.slots.LoadImageSlot(kWindowImage, dialect, "GameData\\system\\MESSWIN3.rbp",
+                                 gfx::Keying::kKeyed);
         game.slots.CreateSprite(1, kWindowImage, 0, 0, 760, 214, 20, 384, 0, 0, 3);
         game.slots.CreateSprite(2, kWindowImage, 0, 216, 96, 158, 696, 440, 0, 0, 2);
         game.slots.CreateSprite(3, kWindowImage, 96, 296, 72, 24, 720, 440, 0, 0, 1);
@@ -117,6 +109,7 @@ MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
         game.slots.CreateSprite(5, kWindowImage, 256, 296, 88, 24, 704, 536, 0, 0, 1);
         game.slots.CreateSprite(6, kWindowImage, 344, 296, 88, 24, 664, 568, 0, 0, 1);
     }
+    ApplyTransparency(game.settings.messageWindowTrans);
     characterSize_ = 32;
     charactersPerLine_ = 24;
     delayBase_ = 20;
@@ -125,6 +118,19 @@ MessageWindow::MessageWindow(const core::EngineServices& game, int dialect,
     text_.shown = false;
     PenToOrigin();
     game.composition.SetTextLayer(&text_);
+}
+
+void MessageWindow::ApplyTransparency(int32_t setting) {
+    if (dialect_ == 2) {
+        if (core::Sprite* page = game_.slots.SpriteAt(1)) page->SetAlpha(NovelAlpha(setting));
+    } else if (gfx::Image* image = game_.slots.ImageAt(kWindowImage)) {
+        // Only the pixels that show are changed, so the key stays clear and
+        // the setting can be applied again.
+        const uint8_t alpha = WindowAlpha(setting);
+        image->SetAlphaInRect(0, 0, 760, 214, alpha);
+        image->SetAlphaInRect(96, 216, 456, 40, alpha);
+    }
+    MarkWindowDirty();
 }
 
 MessageWindow::~MessageWindow() {

@@ -72,6 +72,9 @@ public:
     bool ShowMessage(std::string_view text, bool firstRun);
     // The speaker's name, typed at once at its own origin.
     void ShowNamePlate(std::string_view text);
+    // The window's see-through level of setting MESSAGE_WIN_TRANS (0..4), at
+    // once.
+    void ApplyTransparency(int32_t setting);
     // Removes all cells and puts the pen back at the text origin.
     void ClearPage();
 

@@ -225,6 +225,14 @@ TEST_F(WindowTest, FootWindowIsBuiltHiddenWithTheTransparencyOfTheSetting) {
     for (int sprite = 1; sprite <= 6; ++sprite) EXPECT_EQ(engine_->SpriteAt(sprite), nullptr);
     EXPECT_EQ(engine_->ImageAt(1), nullptr);
 
+    // A new setting reaches the built window at once, and again.
+    window_ = std::make_unique<script::MessageWindow>(engine_->Services(), 0, tables_);
+    for (auto [setting, alpha] : {std::pair{4, 192}, std::pair{1, 64}}) {
+        window_->ApplyTransparency(setting);
+        EXPECT_EQ(engine_->ImageAt(1)->pixels[engine_->ImageAt(1)->OffsetOf(100, 40) + 3], alpha);
+        EXPECT_EQ(engine_->ImageAt(1)->pixels[engine_->ImageAt(1)->OffsetOf(100, 110) + 3], 255);
+    }
+
     // Setting 4 gives 192; setting 3 (and anything unknown) 128.
     for (auto [setting, alpha] : {std::pair{4, 192}, std::pair{3, 128}, std::pair{9, 128}}) {
         engine_->settings.messageWindowTrans = setting;
