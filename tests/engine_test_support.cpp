@@ -6,8 +6,28 @@
 #include "platform/device_path.h"
 #include "platform/glyph_rasterizer.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/text_encoding.h"
 
 namespace engine_test {
+
+platform::Backend HeadlessBackendFor(const std::filesystem::path& folder, uint32_t untilMs) {
+    platform::BackendOptions options;
+    options.programFolder = folder.string() + "/";
+    options.untilMs = untilMs;
+    if (std::filesystem::exists(folder / "input.txt"))
+        options.inputScriptPath = (folder / "input.txt").string();
+    options.shotsFolder = folder.string();
+    std::string error;
+    platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
+    EXPECT_TRUE(backend.window) << error;
+    return backend;
+}
+
+std::string Sjis(const std::string& utf8) {
+    std::string sjis;
+    EXPECT_TRUE(platform::Utf8ToSjis(utf8, &sjis)) << utf8;
+    return sjis;
+}
 
 std::vector<uint8_t> SolidPixels(int width, int height, uint8_t red, uint8_t green, uint8_t blue,
                                  uint8_t alpha) {

@@ -3,6 +3,7 @@
 // backend, and test pictures encoded as the engine's picture files.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,14 @@
 #include "platform/backend.h"
 
 namespace engine_test {
+
+// A headless backend for the program folder `folder`, running until untilMs,
+// with the folder's input.txt (when there is one) as scripted input and
+// screenshots into the folder. Check `.window` before use.
+platform::Backend HeadlessBackendFor(const std::filesystem::path& folder, uint32_t untilMs);
+
+// UTF-8 text of the test as the engine's Shift-JIS (the conversion must succeed).
+std::string Sjis(const std::string& utf8);
 
 // Landscape pixels of one colour, blue, green, red, alpha each.
 std::vector<uint8_t> SolidPixels(int width, int height, uint8_t red, uint8_t green, uint8_t blue,

@@ -40,7 +40,6 @@ public:
     void RemoveTextLayer(const gfx::TextLayer* layer) override {
         if (textLayer_ == layer) textLayer_ = nullptr;
     }
-    gfx::TextLayer* TextLayer() const { return textLayer_; }
 
     // The services the layers above are made with.
     EngineServices Services();

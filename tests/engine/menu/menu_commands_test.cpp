@@ -6,16 +6,12 @@
 #include <vector>
 
 #include "engine/sound/music_controller.h"
-#include "platform/text_encoding.h"
+#include "engine_test_support.h"
 
 namespace menu {
 namespace {
 
-std::string Sjis(const char* utf8) {
-    std::string out;
-    EXPECT_TRUE(platform::Utf8ToSjis(utf8, &out));
-    return out;
-}
+using engine_test::Sjis;
 
 struct Fixture {
     MenuWidget widget{nullptr};

@@ -9,6 +9,7 @@
 #include "engine/core/data_folder.h"
 #include "engine/core/engine.h"
 #include "engine/game/game.h"
+#include "engine_test_support.h"
 #include "platform/headless/headless_backend.h"
 #include "test_support.h"
 
@@ -45,16 +46,10 @@ TEST(MenuProgram, KeysOpenTheMenuAndChooseAMessageSpeed) {
                                                                   "1300 press RIGHT\n"
                                                                   "1400 press UP\n"
                                                                   "1500 press C\n"));
-    platform::BackendOptions options;
-    options.programFolder = dir.path().string() + "/";
-    options.untilMs = 2000;
-    options.inputScriptPath = (dir / "input.txt").string();
-    options.shotsFolder = dir.path().string();
-    std::string error;
-    platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
-    ASSERT_TRUE(backend.window) << error;
+    platform::Backend backend = engine_test::HeadlessBackendFor(dir.path(), 2000);
+    ASSERT_TRUE(backend.window);
     MenuRecorder recorder;
-    EXPECT_EQ(game::RunGame(backend, options.programFolder, &recorder), 0);
+    EXPECT_EQ(game::RunGame(backend, dir.path().string() + "/", &recorder), 0);
     EXPECT_GE(recorder.openedAt, 500u);
     EXPECT_LT(recorder.openedAt, 520u);
     EXPECT_GE(recorder.closedAt, 1500u);
@@ -83,16 +78,10 @@ TEST(MenuProgram, ReturnToTitleStartsAgainFromTheLogo) {
                                                                   "1100 press UP\n"
                                                                   "1200 press UP\n"
                                                                   "1300 press C\n"));
-    platform::BackendOptions options;
-    options.programFolder = dir.path().string() + "/";
-    options.untilMs = 1600;
-    options.inputScriptPath = (dir / "input.txt").string();
-    options.shotsFolder = dir.path().string();
-    std::string error;
-    platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
-    ASSERT_TRUE(backend.window) << error;
+    platform::Backend backend = engine_test::HeadlessBackendFor(dir.path(), 1600);
+    ASSERT_TRUE(backend.window);
     StateRecorder recorder;
-    EXPECT_EQ(game::RunGame(backend, options.programFolder, &recorder), 0);
+    EXPECT_EQ(game::RunGame(backend, dir.path().string() + "/", &recorder), 0);
     EXPECT_EQ(recorder.states,
               (std::vector<int32_t>{core::kStateLogo, core::kStateTitle, core::kStateLogo}));
 }

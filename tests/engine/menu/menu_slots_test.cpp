@@ -12,11 +12,7 @@
 
 namespace {
 
-std::string Sjis(const char* utf8) {
-    std::string text;
-    EXPECT_TRUE(platform::Utf8ToSjis(utf8, &text));
-    return text;
-}
+using engine_test::Sjis;
 
 // A saved slot is listed by its save time (from the month on) and caption
 // in both lists and can be loaded; a missing or damaged slot file is

@@ -6,16 +6,12 @@
 #include <vector>
 
 #include "engine/menu/menu_commands.h"
-#include "platform/text_encoding.h"
+#include "engine_test_support.h"
 
 namespace menu {
 namespace {
 
-std::string Sjis(const char* utf8) {
-    std::string out;
-    EXPECT_TRUE(platform::Utf8ToSjis(utf8, &out));
-    return out;
-}
+using engine_test::Sjis;
 
 // A small tree: root = [disabled command 1, popup A, separator, command 2,
 // popup B (empty)]; A = [command 10, separator, command 11].

@@ -8,6 +8,7 @@
 #include "engine/core/data_folder.h"
 #include "engine/core/engine.h"
 #include "engine/game/game.h"
+#include "engine_test_support.h"
 #include "golden_picture.h"
 #include "platform/headless/headless_backend.h"
 #include "test_support.h"
@@ -100,16 +101,10 @@ TEST(Logo, TapDuringTheFadeInGoesStraightToTheTitleAtFullBrightness) {
     testdata::BuildDataFolder(dir.path());
     testing_support::WriteHostFile(dir / "input.txt",
                                    std::string("# skip the logo\n500 tap 160 120\n"));
-    platform::BackendOptions options;
-    options.programFolder = dir.path().string() + "/";
-    options.untilMs = 1500;
-    options.inputScriptPath = (dir / "input.txt").string();
-    options.shotsFolder = dir.path().string();
-    std::string error;
-    platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
-    ASSERT_TRUE(backend.window) << error;
+    platform::Backend backend = engine_test::HeadlessBackendFor(dir.path(), 1500);
+    ASSERT_TRUE(backend.window);
     StateRecorder recorder;
-    EXPECT_EQ(game::RunGame(backend, options.programFolder, &recorder), 0);
+    EXPECT_EQ(game::RunGame(backend, dir.path().string() + "/", &recorder), 0);
 
     ASSERT_FALSE(recorder.samples.empty());
     const auto& last = recorder.samples.back();
@@ -131,14 +126,10 @@ TEST(Logo, TapDuringTheFadeInGoesStraightToTheTitleAtFullBrightness) {
 TEST(Logo, ReachesTheTitleAfterFadeInHoldAndFadeOut) {
     testing_support::TempDir dir;
     testdata::BuildDataFolder(dir.path());
-    platform::BackendOptions options;
-    options.programFolder = dir.path().string() + "/";
-    options.untilMs = 7000;
-    std::string error;
-    platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
-    ASSERT_TRUE(backend.window) << error;
+    platform::Backend backend = engine_test::HeadlessBackendFor(dir.path(), 7000);
+    ASSERT_TRUE(backend.window);
     StateRecorder recorder;
-    EXPECT_EQ(game::RunGame(backend, options.programFolder, &recorder), 0);
+    EXPECT_EQ(game::RunGame(backend, dir.path().string() + "/", &recorder), 0);
     uint32_t fullAt = 0, titleAt = 0;
     for (const auto& sample : recorder.samples) {
         if (fullAt == 0 && sample.brightness == 256 && sample.time > 16) fullAt = sample.time;

@@ -22,11 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Sjis(const char* utf8) {
-    std::string out;
-    EXPECT_TRUE(platform::Utf8ToSjis(utf8, &out)) << utf8;
-    return out;
-}
+using engine_test::Sjis;
 
 // n copies of a UTF-8 character, as Shift-JIS.
 std::string Repeat(const char* utf8, int n) {

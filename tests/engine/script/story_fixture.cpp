@@ -28,11 +28,7 @@ uint8_t Opcode(int dialect, MesOp op) {
     return static_cast<uint8_t>(value < 0 ? 255 : value);
 }
 
-std::string Sjis(const std::string& utf8) {
-    std::string sjis;
-    EXPECT_TRUE(platform::Utf8ToSjis(utf8, &sjis)) << utf8;
-    return sjis;
-}
+using engine_test::Sjis;
 
 std::vector<uint8_t> Solid(int width, int height, uint8_t red, uint8_t green, uint8_t blue,
                            uint8_t alpha = 255) {
