@@ -9,6 +9,7 @@
 #include "engine/screens/logo_screen.h"
 #include "engine/script/interpreter.h"
 #include "engine/sound/sound_mixer.h"
+#include "platform/device_file.h"
 #include "platform/text_encoding.h"
 
 namespace game {
@@ -119,10 +120,11 @@ void Game::RefreshSlotMenu() {
     const std::string& folder = engine_.DataFolders()[core::kLocationSave];
     menu::MenuWidget& widget = menu_->Widget();
     for (int index = 0; index < persist::kSlotCount; ++index) {
-        formats::ByteVector bytes;
-        std::string why;
-        bool used = persist::ReadSaveFile(folder + persist::SlotFileName(index), &bytes, &why) &&
-                    bytes.size() >= persist::kSlotHeaderSize && persist::SlotMagicValid(bytes);
+        // The header is enough for the label; the rest of the record is
+        // only read when the slot is loaded.
+        formats::ByteVector bytes(persist::kSlotHeaderSize);
+        auto file = platform::DeviceFile::OpenForReading(folder + persist::SlotFileName(index));
+        bool used = file && file->ReadAt(0, bytes) && persist::SlotMagicValid(bytes);
         std::string label = kUndefined;
         if (used) {
             // The save time from the month on, and the caption.
