@@ -93,6 +93,10 @@ public:
         menuOpen = menu != nullptr && menu->Open();
         return menuOpen;
     }
+    bool OpenMenuAt(int rootIndex) {
+        menuOpen = menu != nullptr && menu->OpenAt(rootIndex);
+        return menuOpen;
+    }
     // PresentTarget: the Game API's draw bracket.
     uint8_t* BeginDraw() override;
     void EndDraw() override;

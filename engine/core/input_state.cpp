@@ -104,11 +104,13 @@ void Input::OnKey(uint32_t virtualKey, bool down) {
         if (virtualKey == platform::kVkCentre) s.centre = 0;
     }
 
+    // An open menu reads its keys itself (B closes it).
+    if (menu_.IsMenuOpen()) return;
     if (settings_.centreKeyControl == 1 && (s.centre == 1 || s.keyB == 1)) {
-        if (!menu_.IsMenuOpen()) menu_.OpenMenu();
+        menu_.OpenMenu();
         s.centre = 0;
         s.keyB = 0;
-    } else if (s.keyB == 1 && !menu_.IsMenuOpen() && menu_.OpenMenu()) {
+    } else if (s.keyB == 1 && menu_.OpenMenu()) {
         s.keyB = 0;
     }
 }

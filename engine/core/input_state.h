@@ -28,6 +28,9 @@ public:
     virtual ~MenuHandler() = default;
     // False when the menu cannot open.
     virtual bool Open() = 0;
+    // Opens the menu inside the root's popup at rootIndex (the load page is
+    // 0); false when the menu cannot open.
+    virtual bool OpenAt(int rootIndex) = 0;
     // Once per tick while open, with the latched input; false once it closed.
     virtual bool HandleInput(InputState& input) = 0;
     // A command message of the main window (the identifier).

@@ -41,9 +41,10 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
 
     const platform::GXDisplayProperties properties = platform::GXGetDisplayProperties();
     menu::MenuHooks hooks;
-    hooks.exit = [&engine] {
+    const auto closeWindow = [&engine] {
         engine.backend.window->PostMessage({engine.window, platform::kMsgClose, 0, 0});
     };
+    hooks.exit = closeWindow;
     // Back to the title: nothing of the story keeps playing or showing, and
     // saving waits for the next story.
     Game* self = game.get();
@@ -66,6 +67,9 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     };
     hooks.clearCursorKeys = [&engine] { engine.inputState.ClearArming(); };
     hooks.redrawScreen = [&engine] { engine.MarkScreenDirty(); };
+    hooks.particlesChanged = [self] { self->story_->ApplyParticleSetting(); };
+    hooks.overlayChanged = [self] { self->story_->ApplyPlaceNameSetting(); };
+    hooks.mannerModeChanged = [self] { self->story_->ApplyMannerMode(); };
     game->menu_ =
         std::make_unique<menu::EngineMenu>(*engine.backend.window, engine.window, engine.settings,
                                            *engine.music, engine.mixer.get(), std::move(hooks));
@@ -79,6 +83,12 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     };
     engine.menu = game->menu_.get();
     game->RefreshSlotMenu();
+
+    game->screenHooks_.refreshMenu = [self, &engine] {
+        self->menu_->Widget().EnableSlotMenus(engine.flow.gameState == core::kStateScript);
+    };
+    game->screenHooks_.openLoadPage = [&engine] { engine.OpenMenuAt(0); };
+    game->screenHooks_.quit = closeWindow;
 
     if (!start.scenario.empty()) {
         std::string name;

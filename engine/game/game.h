@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/core/startup.h"
+#include "engine/screens/screen_hooks.h"
 
 namespace menu {
 class EngineMenu;
@@ -46,6 +47,8 @@ private:
     explicit Game(core::Engine& engine);
 
     core::Engine& engine_;
+    // What the screens ask of the menu, the movie player and the window.
+    screens::ScreenHooks screenHooks_;
     std::unique_ptr<screens::LogoScreen> logo_;
     std::unique_ptr<script::Interpreter> story_;
     std::unique_ptr<menu::EngineMenu> menu_;

@@ -36,6 +36,11 @@ bool EngineMenu::Open() {
     return widget_.IsOpen();
 }
 
+bool EngineMenu::OpenAt(int rootIndex) {
+    widget_.OpenAt(rootIndex);
+    return widget_.IsOpen();
+}
+
 bool EngineMenu::HandleInput(core::InputState& input) {
     return widget_.HandleInput(input);
 }

@@ -26,6 +26,7 @@ public:
                MenuHooks hooks);
 
     bool Open() override;
+    bool OpenAt(int rootIndex) override;
     bool HandleInput(core::InputState& input) override;
     void Command(uint32_t identifier) override { commands_.Dispatch(identifier); }
 

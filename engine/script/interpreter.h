@@ -96,7 +96,16 @@ public:
     void StartParticles(int32_t maximum, int32_t direction, int32_t speed, int32_t interval);
     void StepParticles();
     void StopParticles();
-    void ShadeBackground();
+    // evenNormal: mode 0 sets the normal brightness too (a background
+    // loaded in mode 0 already has it).
+    void ShadeBackground(bool evenNormal = false);
+    // The menu changed a setting that the running scene shows at once: the
+    // particles start or stop (the scene still asks for them), a shown
+    // place name goes when names are turned off, and the listed background
+    // takes the brightness of the new manner mode.
+    void ApplyParticleSetting();
+    void ApplyPlaceNameSetting();
+    void ApplyMannerMode();
 
     // Saves. The story's capture points refresh the snapshot; a slot save
     // writes the snapshot of the last capture point, not of the moment of

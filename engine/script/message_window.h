@@ -105,6 +105,9 @@ public:
     // The cells the frame composition draws.
     gfx::TextLayer& Text() { return text_; }
 
+    // The key-wait indicator at the pen (a loaded game shows it again).
+    void ShowWaitIcon(bool novel, int clearFlag);
+
 private:
     core::EngineServices game_;
     int dialect_;
@@ -144,7 +147,6 @@ private:
     void SetPiecesVisible(bool shown);
     void HideByReader();
     void ShowAfterReader();
-    void ShowWaitIcon(bool novel, int clearFlag);
     void EnterBacklog();
     void ShowBacklogPage(size_t position);
     void LeaveBacklog();

@@ -1,6 +1,7 @@
 // The falling particles, the place-name caption and the shading of listed
 // backgrounds: effects that run beside the story rather than holding it.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -182,17 +183,41 @@ void Interpreter::RemoveCaption() {
     state.caption.index = -1;
 }
 
-void Interpreter::ShadeBackground() {
+void Interpreter::ApplyParticleSetting() {
+    if (!state.particles.active) return;
+    if (engine_.settings.tilvaMode) {
+        if (state.particles.maximum > 0) return;
+        state.particles.active = false;
+        StartParticles(32, 180, 256, 4);
+    } else {
+        StopParticles();
+        state.particles.active = true;  // the scene still asks for them
+    }
+}
+
+void Interpreter::ApplyPlaceNameSetting() {
+    if (!engine_.settings.backgroundNameDisplay && state.caption.active) {
+        engine_.slots.DeleteSprite(kCaptionSprite);
+        state.caption.active = false;
+    }
+}
+
+void Interpreter::ApplyMannerMode() {
+    // Mode 0 brings a shaded background back to full brightness.
+    ShadeBackground(true);
+}
+
+void Interpreter::ShadeBackground(bool evenNormal) {
     if (engine_.flow.gameState != core::kStateScript) return;
     int32_t mode = engine_.settings.dispFreeMode;
     core::Sprite* back = engine_.slots.SpriteAt(kBackgroundSlot);
-    if (mode == 0 || back == nullptr) return;
+    if ((mode == 0 && !evenNormal) || back == nullptr) return;
     const std::string& path = state.shownPaths[kBackgroundSlot - kCharacterSlot];
     for (const std::string& listed : tables.shadedBackgrounds) {
         if (listed.empty()) break;
         if (formats::SjisEqualNoCase(listed, path)) {
             static constexpr int32_t kBrightness[3] = {256, 64, 0};
-            back->SetBrightness(kBrightness[std::min(mode, 2)]);
+            back->SetBrightness(kBrightness[std::clamp(mode, 0, 2)]);
             return;
         }
     }

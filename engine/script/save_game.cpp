@@ -21,13 +21,12 @@ namespace {
 constexpr int kWaitIconSprite = 256;
 
 // The context block keeps the story fields the words before it have no room
-// for: the eye-catch numbers, the pan width and the scenario-select start.
+// for: the pan width and the scenario-select start (words 0..2 are unused;
+// the calendar has its own words).
 void StoreContext(const ScriptState& state,
                   std::array<uint8_t, persist::kContextBlockSize>& block) {
     block.fill(0);
-    const int32_t words[] = {state.eyecatchNumbers[0], state.eyecatchNumbers[1],
-                             state.eyecatchNumbers[2], state.panWidth,
-                             state.fromScenarioSelect ? 1 : 0};
+    const int32_t words[] = {0, 0, 0, state.panWidth, state.fromScenarioSelect ? 1 : 0};
     for (size_t i = 0; i < std::size(words); ++i) {
         formats::StoreLe32(block.data() + 4 * i, static_cast<uint32_t>(words[i]));
     }
@@ -37,7 +36,6 @@ void LoadContext(const std::array<uint8_t, persist::kContextBlockSize>& block, S
     auto word = [&block](size_t i) {
         return static_cast<int32_t>(formats::ReadLe32(block, 4 * i));
     };
-    for (size_t i = 0; i < 3; ++i) state.eyecatchNumbers[i] = word(i);
     state.panWidth = word(3);
     state.fromScenarioSelect = word(4) != 0;
 }
@@ -56,6 +54,7 @@ void Interpreter::TakeSaveSnapshot() {
     for (size_t i = 0; i < state.shownPaths.size(); ++i) record.imageNames[i] = state.shownPaths[i];
     sound::SoundMixer* mixer = engine_.sound.Mixer();
     record.loopingEffect = mixer ? mixer->EffectName(kEffectChannel) : std::string();
+    record.calendar = state.eyecatchNumbers;
     record.dialect = dialect_;
     record.stateWords = {engine_.flow.gameState, engine_.flow.subState, state.chainIndex,
                          state.chainStep};
@@ -203,6 +202,7 @@ bool Interpreter::LoadSlot(int index) {
     state.chainStep = record.stateWords[3];
     vars.variables = record.variables;
     vars.flags = record.flags;
+    state.eyecatchNumbers = record.calendar;
     LoadContext(record.contextBlock, state);
     if (record.window.exists) {
         BuildMessageWindow();
@@ -214,6 +214,7 @@ bool Interpreter::LoadSlot(int index) {
         state.pc = static_cast<uint32_t>(record.interpreterWords[0]);
         state.messageNumber = record.interpreterWords[1];
         RestorePictures(record);
+        if (record.waitIcon && window_) window_->ShowWaitIcon(dialect_ == 2, 0);
     }
     engine_.composition.MarkScreenDirty();
     const std::string& musicFolder = engine_.data.DataFolders()[core::kLocationMusic0 + dialect_];

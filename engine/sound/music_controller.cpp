@@ -22,8 +22,8 @@ void MusicController::Play(std::string_view name, std::string_view folder, int v
                            uint32_t fadeInMs, int decodeLoop) {
     Stop();
     playing_ = true;
+    startTick_ = tick_ ? tick_() : 0;
     if (mode_ < kMusicOn || mixer_ == nullptr) {
-        startTick_ = tick_ ? tick_() : 0;
         SetName(name);
         return;
     }
@@ -45,6 +45,16 @@ int32_t MusicController::PositionCs() {
     }
     int32_t ms = mixer_ != nullptr ? mixer_->MusicPositionMs() : -1;
     return ms == -1 ? -1 : ms / 10;
+}
+
+int32_t MusicController::PacedPositionMs() {
+    if (!playing_) return -1;
+    if (mode_ > kMusicNoDevice && mixer_ != nullptr) {
+        int32_t ms = mixer_->MusicPositionMs();
+        if (ms != -1) return ms;
+    }
+    uint32_t now = tick_ ? tick_() : 0;
+    return static_cast<int32_t>(now - startTick_);
 }
 
 void MusicController::SetVolume(int percent) {

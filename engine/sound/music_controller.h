@@ -32,6 +32,12 @@ public:
     void Stop();
     // Hundredths of a second played; -1 when nothing plays in mode 1 or 2.
     int32_t PositionCs();
+    // Milliseconds into the music last asked for, for scenes paced by it:
+    // the real position while it sounds; otherwise (music off, a missing
+    // file, a track that already ended) the engine clock since it was asked
+    // for, so such a scene keeps its pace in silence. -1 after Stop or
+    // FadeOut, or before any Play.
+    int32_t PacedPositionMs();
     void SetVolume(int percent);
     // Forgets the music and fades it out; it keeps running silently until
     // the next Stop or Play.

@@ -124,8 +124,17 @@ TEST_F(InputTest, MenuKeysOpenTheMenuAndAreUsedUp) {
     EXPECT_EQ(state_.keyB, 0);
     input_.OnKey(kVkB, false);
 
+    // While the menu is open, B and the centre key are the menu's own: B
+    // must reach it to close it, whatever the centre setting.
+    settings_.centreKeyControl = 1;
+    input_.OnKey(kVkB, true);
+    EXPECT_EQ(menu_.opened, 2);
+    EXPECT_EQ(state_.keyB, 1);
+    input_.OnKey(kVkB, false);
+
     menu_.open = false;
     menu_.canOpen = false;  // a menu that cannot open leaves B counted
+    settings_.centreKeyControl = 0;
     input_.OnKey(kVkB, true);
     EXPECT_EQ(state_.keyB, 1);
 }

@@ -74,7 +74,8 @@ void ToSecondPage(StoryEngine& story) {
 TEST(SaveGameTest, ALoadGivesBackTheGameAsItWasSaved) {
     StoryEngine story(TwoPages());
     ASSERT_TRUE(story.Story().StartScenario(1, "main"));
-    story.Frame();  // the pictures and their commit
+    story.Story().state.eyecatchNumbers = {2, 14, 3};  // the story calendar
+    story.Frame();                                     // the pictures and their commit
     ASSERT_NE(story.Engine().SpriteAt(script::kCharacterSlot), nullptr);
     story.Engine().SpriteAt(script::kCharacterSlot)->SetPosition(40, 24);
     story.Engine().SpriteAt(script::kCharacterSlot)->SetAlpha(200);
@@ -83,9 +84,14 @@ TEST(SaveGameTest, ALoadGivesBackTheGameAsItWasSaved) {
     const auto saved = Screen(story);
     const script::ScriptVariables vars = story.Story().vars;
     ASSERT_TRUE(story.Story().SaveSlot(2, 0));
-    EXPECT_EQ(testing_support::ReadHostFile(SlotHostPath(story, 2)).size(),
-              persist::kSlotRecordSize);
+    const std::vector<uint8_t> record = testing_support::ReadHostFile(SlotHostPath(story, 2));
+    ASSERT_EQ(record.size(), persist::kSlotRecordSize);
+    // The story calendar (month, day, weekday) has its own words.
+    EXPECT_EQ(formats::ReadLe32(record, 568), 2u);
+    EXPECT_EQ(formats::ReadLe32(record, 572), 14u);
+    EXPECT_EQ(formats::ReadLe32(record, 576), 3u);
 
+    story.Story().state.eyecatchNumbers = {3, 1, 4};
     ToSecondPage(story);
     ASSERT_NE(Screen(story), saved);
 
@@ -93,6 +99,7 @@ TEST(SaveGameTest, ALoadGivesBackTheGameAsItWasSaved) {
     story.Frames(80);
     EXPECT_EQ(story.Story().vars.variables, vars.variables);
     EXPECT_EQ(story.Story().vars.flags, vars.flags);
+    EXPECT_EQ(story.Story().state.eyecatchNumbers, (std::array<int32_t, 3>{2, 14, 3}));
     EXPECT_EQ(story.Engine().music->Name(), "song.mp3");
     EXPECT_TRUE(story.Engine().music->Playing());
     EXPECT_TRUE(Screen(story) == saved);

@@ -153,4 +153,59 @@ TEST(SceneEffectsTest, PlaceNameCaptionFadesAndIsNotRepeatedForTheSamePlace) {
     EXPECT_EQ(story.Engine().SpriteAt(script::kCaptionSprite), nullptr);
 }
 
+// The menu's particle, place-name and manner-mode settings act on the
+// running scene at once; particles turned back on start again.
+TEST(SceneEffectsTest, MenuSettingsActOnTheRunningScene) {
+    script::DataSetTables tables;
+    tables.placeNames = {{2, "GameData\\char\\back\\day.rbp"}};
+    tables.shadedBackgrounds = {"GameData\\char\\back\\DAY.rbp"};
+    ScriptBuilder s(0);
+    s.Op(MesOp::kParticlesOn)
+        .Named(MesOp::kBackgroundFade, "back\\day")
+        .Op(MesOp::kSetFlag, {0, 1})
+        .Raw({200});
+    StoryEngine story(Folder(0, s), tables);
+    core::Settings& settings = story.Engine().settings;
+    settings.effectUse = 0;
+    settings.dispFreeMode = 1;
+    ASSERT_TRUE(story.Story().StartScenario(0, "main"));
+    story.Frame();
+    story.Frame();
+    story.Frame(1500);
+    auto brightness = [&] {
+        return story.Engine().SpriteAt(script::kBackgroundSlot)->Placement().brightness;
+    };
+    auto particles = [&] {
+        int count = 0;
+        for (int i = 0; i < 64; ++i)
+            count += story.Engine().SpriteAt(script::kParticleSpriteBase + i) != nullptr;
+        return count;
+    };
+    ASSERT_NE(story.Engine().SpriteAt(script::kBackgroundSlot), nullptr);
+    EXPECT_EQ(brightness(), 64);
+    EXPECT_NE(story.Engine().SpriteAt(script::kCaptionSprite), nullptr);
+    EXPECT_GT(particles(), 0);
+
+    settings.dispFreeMode = 2;
+    story.Story().ApplyMannerMode();
+    EXPECT_EQ(brightness(), 0);
+    settings.dispFreeMode = 0;
+    story.Story().ApplyMannerMode();
+    EXPECT_EQ(brightness(), 256);
+
+    settings.backgroundNameDisplay = 0;
+    story.Story().ApplyPlaceNameSetting();
+    EXPECT_EQ(story.Engine().SpriteAt(script::kCaptionSprite), nullptr);
+
+    settings.tilvaMode = 0;
+    story.Story().ApplyParticleSetting();
+    EXPECT_EQ(particles(), 0);
+    story.Frame(1500);
+    EXPECT_EQ(particles(), 0);
+    settings.tilvaMode = 1;
+    story.Story().ApplyParticleSetting();
+    story.Frame(1500);
+    EXPECT_GT(particles(), 0);
+}
+
 }  // namespace

@@ -117,6 +117,9 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
     for (int data = 1; data <= 2; ++data) {
         formats::MlzArchiveBuilder builder;
         AddPictures(builder);
+        for (const auto& [path, bytes] : data == 1 ? content.pictures1 : content.pictures2) {
+            ASSERT_TRUE(builder.AddEntry(path, bytes, formats::MlzMethod::kLzss, &error)) << error;
+        }
         const auto& scenarios = data == 1 ? content.scenarios1 : content.scenarios2;
         for (const auto& [name, bytes] : scenarios) {
             ASSERT_TRUE(builder.AddEntry("GameData\\sinario\\" + name + ".MES", bytes,

@@ -51,6 +51,10 @@ struct StoryFolder {
     // Loose files of folders 1 and 2 (music, effects), by file name.
     std::map<std::string, std::vector<uint8_t>> files1;
     std::map<std::string, std::vector<uint8_t>> files2;
+    // More pictures of 1/grpack.mlz and 2/grpack.mlz: the archive path
+    // ("GameData\\system\\x.rbp") to the encoded picture.
+    std::map<std::string, std::vector<uint8_t>> pictures1;
+    std::map<std::string, std::vector<uint8_t>> pictures2;
     // The data set's tables file, written when not empty.
     std::string dataset;
 };

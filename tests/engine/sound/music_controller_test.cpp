@@ -44,6 +44,25 @@ TEST_F(MusicControllerTest, ModeOneRecordsTheNameButHasNoPosition) {
     EXPECT_EQ(mixer_->MusicPositionMs(), -1);
     tick_ += 5000;
     EXPECT_EQ(controller_.PositionCs(), -1);
+    // Scenes paced by the music run on the clock instead.
+    EXPECT_EQ(controller_.PacedPositionMs(), 5000);
+    controller_.Stop();
+    EXPECT_EQ(controller_.PacedPositionMs(), -1);
+}
+
+// A track that is missing or already over leaves the pace to the clock from
+// the moment it was asked for; while it sounds, the track sets the pace.
+TEST_F(MusicControllerTest, PacedPositionFallsBackToTheClock) {
+    controller_.SetMode(mixer_.get(), sound::kMusicOn);
+    controller_.Play("missing.wav", Folder(), 100, 0, 1);
+    tick_ += 700;
+    EXPECT_EQ(controller_.PacedPositionMs(), 700);
+
+    controller_.Play("bgm.wav", Folder(), 100, 0, 1);
+    tick_ += 90000;  // the clock runs far ahead; the track is what counts
+    for (int pass = 0; pass < 6; ++pass) device_.Complete();
+    EXPECT_EQ(controller_.PacedPositionMs(), mixer_->MusicPositionMs());
+    EXPECT_LT(controller_.PacedPositionMs(), 1000);
 }
 
 TEST_F(MusicControllerTest, ModeTwoFollowsTheDevice) {
