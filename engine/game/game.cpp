@@ -92,11 +92,11 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
 
     if (!start.scenario.empty()) {
         std::string name;
-        if (!platform::Utf8ToSjis(start.scenario, &name) ||
-            !game->story_->StartScenario(start.dialect, name)) {
-            *error = "Cannot load scenario " + start.scenario;
+        if (!platform::Utf8ToSjis(start.scenario, &name)) {
+            *error = "--scenario " + start.scenario + ": the name has no Shift-JIS form";
             return nullptr;
         }
+        if (!game->story_->StartScenario(start.dialect, name, error)) return nullptr;
     }
     return game;
 }

@@ -159,7 +159,7 @@ TEST(Logo, MissingDataFolderIsReportedBeforeTheLogoFails) {
         testing_support::RunCommand(testing_support::MireloCommand() + " --headless --data '" +
                                     dir.path().string() + "' --until 1000");
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.output.find("grpack.mlz: no such archive"), std::string::npos)
+    EXPECT_NE(result.output.find("grpack.mlz: No such file or directory"), std::string::npos)
         << result.output;
 }
 
