@@ -170,6 +170,19 @@ int RunGame(const fs::path& folder, const Run& run) {
                            });
 }
 
+void Recorder::Note(core::Engine& engine) {
+    const uint32_t now = engine.backend.clock->TickCount();
+    if (steps.empty() || steps.back().state != engine.flow.gameState ||
+        steps.back().sub != engine.flow.subState)
+        steps.push_back({now, engine.flow.gameState, engine.flow.subState});
+}
+
+bool Recorder::Visited(int32_t state, int32_t sub) const {
+    for (const Step& step : steps)
+        if (step.state == state && step.sub == sub) return true;
+    return false;
+}
+
 golden::Picture Shot(const fs::path& folder, uint32_t ms) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%06u.png", ms);

@@ -43,6 +43,19 @@ std::string ScreenDataSet();
 std::array<uint8_t, 3> LeftPictureColour(int pair);
 std::array<uint8_t, 3> CaptionPictureColour(int pair);
 
+// What the game did, pass by pass: each change of state or sub-state.
+struct Step {
+    uint32_t time;
+    int32_t state;
+    int32_t sub;
+};
+
+struct Recorder {
+    std::vector<Step> steps;
+    void Note(core::Engine& engine);
+    bool Visited(int32_t state, int32_t sub) const;
+};
+
 struct Run {
     std::string input;                // input script lines
     std::vector<uint32_t> shotTimes;  // ascending

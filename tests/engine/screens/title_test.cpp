@@ -48,27 +48,7 @@ struct TitleFolder {
     testing_support::TempDir dir;
 };
 
-// What the game did, pass by pass: each change of state or sub-state.
-struct Step {
-    uint32_t time;
-    int32_t state;
-    int32_t sub;
-};
-
-struct Recorder {
-    std::vector<Step> steps;
-    void Note(core::Engine& engine) {
-        const uint32_t now = engine.backend.clock->TickCount();
-        if (steps.empty() || steps.back().state != engine.flow.gameState ||
-            steps.back().sub != engine.flow.subState)
-            steps.push_back({now, engine.flow.gameState, engine.flow.subState});
-    }
-    bool Visited(int32_t state, int32_t sub) const {
-        for (const Step& step : steps)
-            if (step.state == state && step.sub == sub) return true;
-        return false;
-    }
-};
+using screen_test::Recorder;
 
 int32_t SourceY(core::Engine& engine, int sprite) {
     return screen_test::PlacementOf(engine, sprite).sourceY;
