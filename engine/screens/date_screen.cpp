@@ -69,8 +69,12 @@ void DateScreen::RunState() {
 void DateScreen::Build() {
     core::ImageSlots& slots = services_.slots;
     if (script::MessageWindow* window = story_.Window()) window->Show(false);
-    for (int slot : {script::kCharacterSlot, script::kSecondCharacterSlot, script::kBackgroundSlot})
+    for (int slot :
+         {script::kCharacterSlot, script::kSecondCharacterSlot, script::kBackgroundSlot}) {
         RemovePicture(services_, slot);
+        // The story must load these again, even the same picture.
+        story_.state.shownPaths[slot - script::kCharacterSlot].clear();
+    }
     for (int option = 0; option < kOptionCount; ++option)
         story_.vars.SetFlag(kFirstChoiceRow + option, 0, 0);
 

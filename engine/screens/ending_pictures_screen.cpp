@@ -126,6 +126,7 @@ void EndingPicturesScreen::Start() {
     services_.composition.SetBrightness(256);
     services_.sound.Music().Stop();
     ClearPictures(services_);
+    story_.state.shownPaths = {};
     services_.slots.LoadImageSlot(kOpeningImage, kMainStory, "GameData\\char\\staff\\e01.rbp",
                                   gfx::Keying::kUnkeyed);
     services_.slots.CreateSprite(kOpeningImage, kOpeningImage, 0, 0, 800, 600, 0, 0, 0, 0, 52);

@@ -41,6 +41,7 @@ void StaffRollScreen::RunState() {
         ClearConfirm(services_.input);
         services_.sound.Music().Stop();
         ClearPictures(services_);
+        story_.state.shownPaths = {};
         StartEnding();
         return;
     }
@@ -63,6 +64,8 @@ void StaffRollScreen::Start() {
     story_.RemoveMessageWindow();
     services_.sound.Music().Stop();
     ClearPictures(services_);
+    // The ending scenario loads its pictures anew, even the last ones shown.
+    story_.state.shownPaths = {};
     for (int i = 0; i < kPictureCount; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, "GameData\\char\\staff\\staff%02d.rbp", i + 1);
@@ -98,6 +101,8 @@ void StaffRollScreen::StartEnding() {
     if (route < 1 || route > 7 || static_cast<size_t>(route) > endings.size() ||
         endings[route - 1].empty()) {
         story_.ReturnToTitle();
+        // Saving waits for the next story.
+        if (hooks_.refreshMenu) hooks_.refreshMenu();
         return;
     }
     story_.BuildMessageWindow();

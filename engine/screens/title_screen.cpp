@@ -388,6 +388,7 @@ void TitleScreen::PlayOpeningMovie() {
 void TitleScreen::LeaveForStory() {
     services_.sound.Music().Stop();
     ClearPictures(services_);
+    story_.state.shownPaths = {};
     services_.composition.SetBrightness(256);
 }
 

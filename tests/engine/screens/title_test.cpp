@@ -27,11 +27,17 @@ struct TitleFolder {
         screen_test::AddScreenPictures(content);
         // The first day ends on a date screen (month 2, day 14, weekday 3).
         content.scenarios1["day01"] = ScriptBuilder(0)
+                                          .Named(MesOp::kBackground, "back\\day")
                                           .Op(MesOp::kEyecatchNumbers, {0, 2, 14})
                                           .Op(MesOp::kEyecatchChip, {3})
                                           .Op(MesOp::kEndScenario)
                                           .Bytes();
-        content.scenarios1["day02"] = Page(0);
+        // The next day opens on the same place.
+        content.scenarios1["day02"] = ScriptBuilder(0)
+                                          .Named(MesOp::kBackground, "back\\day")
+                                          .Text("あいうえお")
+                                          .Op(MesOp::kPageWait)
+                                          .Bytes();
         content.scenarios1["all_end"] = Page(0);
         content.scenarios2["1225_a00"] = Page(1);
         content.scenarios2["gakuen_omake"] = Page(1);
@@ -62,7 +68,8 @@ void ExpectGolden(const fs::path& folder, uint32_t ms, const char* name) {
 // (quit), Down wraps to start, and starting goes straight into the main
 // story (no choice offered), whose first day ends on the date screen. There
 // Up from the first option selects the third, which the story then finds
-// among its flags when the next day of the chain is loaded.
+// among its flags when the next day of the chain is loaded, on the same
+// background as the day before.
 TEST(TitleScreen, KeysStartTheMainStoryAndTheDateScreenRecordsTheChoice) {
     TitleFolder folder(false);
     screen_test::Run run;
@@ -81,6 +88,7 @@ TEST(TitleScreen, KeysStartTheMainStoryAndTheDateScreenRecordsTheChoice) {
     int32_t finalFlags[3] = {-1, -1, -1};
     std::string finalScenario;
     int32_t finalChainIndex = -1;
+    bool finalBackground = false;
     run.afterPass = [&](core::Engine& engine, game::Game& game) {
         recorder.Note(engine);
         const uint32_t now = engine.backend.clock->TickCount();
@@ -89,6 +97,7 @@ TEST(TitleScreen, KeysStartTheMainStoryAndTheDateScreenRecordsTheChoice) {
         for (int k = 0; k < 3; ++k) finalFlags[k] = game.Story().vars.flags[384 + 32 * k];
         finalScenario = game.Story().state.scenarioPath;
         finalChainIndex = game.Story().state.chainIndex;
+        finalBackground = engine.SpriteAt(script::kBackgroundSlot) != nullptr;
     };
     ASSERT_EQ(screen_test::RunGame(folder.dir.path(), run), 0);
 
@@ -111,6 +120,8 @@ TEST(TitleScreen, KeysStartTheMainStoryAndTheDateScreenRecordsTheChoice) {
     EXPECT_EQ(finalFlags[0], 0);
     EXPECT_EQ(finalFlags[1], 0);
     EXPECT_EQ(finalFlags[2], 1);
+    // The date screen took the background away; the next day shows it again.
+    EXPECT_TRUE(finalBackground);
 }
 
 // With every ending reached the title has its other picture and an eighth
