@@ -1,5 +1,7 @@
 #include "engine/screens/date_screen.h"
 
+#include <algorithm>
+
 #include "engine/screens/screen_support.h"
 #include "engine/script/interpreter.h"
 #include "engine/sound/music_controller.h"
@@ -87,21 +89,22 @@ void DateScreen::Build() {
     for (int option = 0; option < kOptionCount; ++option) ShowOption(option, false);
 
     // The date: month, day and weekday as the story's eye-catch numbers hold them.
+    // A script sets them; two digits each keep the cell arithmetic small
+    // (a cell outside the picture shows nothing).
     const auto& numbers = story_.state.eyecatchNumbers;
-    const int32_t month = numbers[0];
-    const int32_t day = numbers[1];
-    const int32_t weekday = numbers[2];
+    const int32_t month = std::clamp(numbers[0], 0, 99);
+    const int32_t day = std::clamp(numbers[1], 0, 99);
+    const int32_t weekday = std::clamp(numbers[2], 0, 99);
     slots.CreateSprite(15, kWindowImage, 432, 296, 192, 32, 24, 24, 0, 0, 62);
     slots.CreateSprite(16, kWindowImage, 432 + 32 * weekday, 328, 32, 24, 160, 28, 0, 0, 60);
     slots.CreateSprite(17, kWindowImage, (month + 27) * kDigitWidth, kDigitY, kDigitWidth,
                        kDigitHeight, 56, 28, 0, 0, 60);
     if (day > 9) {
-        slots.CreateSprite(18, kWindowImage, (day / 10 % 10) * kDigitWidth, kDigitY, kDigitWidth,
+        slots.CreateSprite(18, kWindowImage, (day / 10) * kDigitWidth, kDigitY, kDigitWidth,
                            kDigitHeight, 96, 28, 0, 0, 60);
     }
-    const int32_t units = day < 0 ? 0 : day % 10;
-    slots.CreateSprite(19, kWindowImage, units * kDigitWidth, kDigitY, kDigitWidth, kDigitHeight,
-                       112, 28, 0, 0, 60);
+    slots.CreateSprite(19, kWindowImage, (day % 10) * kDigitWidth, kDigitY, kDigitWidth,
+                       kDigitHeight, 112, 28, 0, 0, 60);
 
     PlayScreenMusic(services_, "12.mp3", MusicRepeat::kLoop);
     selection_ = kNone;

@@ -89,11 +89,16 @@ TEST(TitleScreen, KeysStartTheMainStoryAndTheDateScreenRecordsTheChoice) {
     std::string finalScenario;
     int32_t finalChainIndex = -1;
     bool finalBackground = false;
+    std::array<int32_t, 4> dateCells{};  // source x of the weekday, month, tens, units
     run.afterPass = [&](core::Engine& engine, game::Game& game) {
         recorder.Note(engine);
         const uint32_t now = engine.backend.clock->TickCount();
         if (engine.flow.gameState == core::kStateTitle)
             rows[now] = {SourceY(engine, 16), SourceY(engine, 12)};
+        if (engine.flow.gameState == core::kStateDate) {
+            for (int i = 0; i < 4; ++i)
+                dateCells[i] = screen_test::PlacementOf(engine, 16 + i).sourceX;
+        }
         for (int k = 0; k < 3; ++k) finalFlags[k] = game.Story().vars.flags[384 + 32 * k];
         finalScenario = game.Story().state.scenarioPath;
         finalChainIndex = game.Story().state.chainIndex;
@@ -113,6 +118,8 @@ TEST(TitleScreen, KeysStartTheMainStoryAndTheDateScreenRecordsTheChoice) {
     EXPECT_FALSE(recorder.Visited(core::kStateTitle, 11)) << "no choice without the archive";
     EXPECT_TRUE(recorder.Visited(core::kStateDate, 2));
     ExpectGolden(folder.dir.path(), 4500, "date-third-option");
+    // Wednesday (3), February, the 14th: cells of the window's picture.
+    EXPECT_EQ(dateCells, (std::array<int32_t, 4>{432 + 32 * 3, (2 + 27) * 16, 16, 4 * 16}));
 
     EXPECT_EQ(recorder.steps.back().state, core::kStateScript);
     EXPECT_EQ(finalScenario, "GameData\\sinario\\day02.MES");
