@@ -39,7 +39,7 @@ struct TitleFolder {
                                           .Op(MesOp::kPageWait)
                                           .Bytes();
         content.scenarios1["all_end"] = Page(0);
-        content.scenarios2["1225_a00"] = Page(1);
+        content.scenarios2["1225_a00"] = ScriptBuilder(1).Op(MesOp::kEndScenario).Bytes();
         content.scenarios2["gakuen_omake"] = Page(1);
         content.scenarios2["00701_00"] = Page(2);
         content.dataset = screen_test::ScreenDataSet();
@@ -245,17 +245,18 @@ TEST(TitleScreen, TapsSelectAndConfirm) {
 
 // With the further stories the start offers the three stories on the
 // message window's plates: keys pick the middle one (the opening movie, of
-// which this folder has none, then the main story), taps the others.
+// which this folder has none, then the main story), taps the others. The
+// Christmas story, once ended, goes on into the main story.
 TEST(TitleScreen, StartOffersTheThreeStories) {
     struct Case {
         const char* input;
-        const char* scenario;
-        int32_t dialect;
+        std::vector<std::pair<std::string, int32_t>> stories;  // scenario, dialect
     };
     const Case cases[] = {
-        {"3200 press DOWN\n3300 press DOWN\n3500 press C\n", "GameData\\sinario\\day01.MES", 0},
-        {"3200 tap 150 88\n", "GameData\\sinario\\1225_a00.MES", 1},
-        {"3200 tap 150 132\n", "GameData\\sinario\\00701_00.MES", 2},
+        {"3200 press DOWN\n3300 press DOWN\n3500 press C\n", {{"GameData\\sinario\\day01.MES", 0}}},
+        {"3200 tap 150 88\n",
+         {{"GameData\\sinario\\1225_a00.MES", 1}, {"GameData\\sinario\\day01.MES", 0}}},
+        {"3200 tap 150 132\n", {{"GameData\\sinario\\00701_00.MES", 2}}},
     };
     bool first = true;
     for (const Case& test : cases) {
@@ -266,19 +267,19 @@ TEST(TitleScreen, StartOffersTheThreeStories) {
         run.input = std::string("100 tap 160 120\n1300 press DOWN\n1400 press C\n") + test.input;
         if (first) run.shotTimes = {3100, 3400};
         Recorder recorder;
-        std::string scenario;
-        int32_t dialect = -1;
+        std::vector<std::pair<std::string, int32_t>> stories;
         bool window = false;
         run.afterPass = [&](core::Engine& engine, game::Game& game) {
             recorder.Note(engine);
-            scenario = game.Story().state.scenarioPath;
-            dialect = engine.flow.scriptDialect;
+            const std::string& path = game.Story().state.scenarioPath;
+            if (!path.empty() && (stories.empty() || stories.back().first != path))
+                stories.emplace_back(path, engine.flow.scriptDialect);
             window = game.Story().Window() != nullptr;
         };
         ASSERT_EQ(screen_test::RunGame(folder.dir.path(), run), 0);
         EXPECT_TRUE(recorder.Visited(core::kStateTitle, 11));
-        EXPECT_EQ(scenario, test.scenario);
-        EXPECT_EQ(dialect, test.dialect);
+        EXPECT_EQ(stories, test.stories);
+        EXPECT_EQ(recorder.Visited(core::kStateTitle, 15), test.stories.size() == 2);
         EXPECT_TRUE(window) << "the story has its window";
         if (first) {
             ExpectGolden(folder.dir.path(), 3100, "title-story-choice");
