@@ -131,6 +131,23 @@ TEST(TitleScreen, KeysStartTheMainStoryAndTheDateScreenRecordsTheChoice) {
     EXPECT_TRUE(finalBackground);
 }
 
+// A tap on a date option picks it and goes on at once.
+TEST(DateScreen, TapPicksTheOptionUnderTheStylus) {
+    TitleFolder folder(false);
+    screen_test::Run run;
+    run.untilMs = 5600;
+    run.input = "100 tap 160 120\n1300 press DOWN\n1400 press C\n4300 tap 260 178\n";
+    std::array<int32_t, 3> flags{};
+    int32_t state = -1;
+    run.afterPass = [&](core::Engine& engine, game::Game& game) {
+        for (int k = 0; k < 3; ++k) flags[k] = game.Story().vars.flags[384 + 32 * k];
+        state = engine.flow.gameState;
+    };
+    ASSERT_EQ(screen_test::RunGame(folder.dir.path(), run), 0);
+    EXPECT_EQ(flags, (std::array<int32_t, 3>{0, 1, 0}));
+    EXPECT_EQ(state, core::kStateScript);
+}
+
 // With every ending reached the title has its other picture and an eighth
 // item: Down walks through every item, opening the extras panel on 2..4,
 // reaches 7 from 6, and 7 starts the all-endings story.
