@@ -36,6 +36,7 @@ enum class SectionKind {
     kRouteEndings,
     kNames,
     kSaveCaptions,
+    kEndingPictures,
 };
 
 struct SectionInfo {
@@ -58,6 +59,8 @@ constexpr SectionInfo kSections[] = {
     {"route-endings", SectionKind::kRouteEndings, false, 1, kRouteCount},
     {"names", SectionKind::kNames, false, 0, 0},
     {"save-captions", SectionKind::kSaveCaptions, false, 0, 0},
+    // Numbered by route (1..kEndingPictureRoutes) instead of by dialect.
+    {"ending-pictures", SectionKind::kEndingPictures, false, 0, kEndingPicturePairs - 1},
 };
 
 bool IsBlank(char c) {
@@ -161,6 +164,7 @@ private:
     int lineNumber_ = 0;
     const SectionInfo* section_ = nullptr;  // none before the first header
     int dialect_ = 0;
+    int route_ = 0;  // of an [ending-pictures ROUTE] section
     // First line of each section seen, by its written form ("music 1").
     std::map<std::string, int> sectionLines_;
     // Within the current section: first line of each index, key and path.
@@ -234,6 +238,14 @@ bool Parser::ParseHeader(std::string_view header) {
         }
         dialect_ = static_cast<int>(dialect);
         canonical += " " + std::to_string(dialect_);
+    } else if (info->kind == SectionKind::kEndingPictures) {
+        int64_t route;
+        if (!ParseIndex(number, &route) || route < 1 || route > kEndingPictureRoutes) {
+            return Fail("section [" + canonical + "] needs a route number 1.." +
+                        std::to_string(kEndingPictureRoutes));
+        }
+        route_ = static_cast<int>(route);
+        canonical += " " + std::to_string(route_);
     } else if (!number.empty()) {
         return Fail("section [" + canonical + "] takes no number");
     }
@@ -279,6 +291,9 @@ bool Parser::ParseIndexedEntry(std::string_view line) {
             break;
         case SectionKind::kDateChain:
             tables_.dateChain[at] = std::move(value);
+            break;
+        case SectionKind::kEndingPictures:
+            tables_.endingPictures[route_ - 1][at] = std::move(value);
             break;
         case SectionKind::kPairs:
         case SectionKind::kRouteEndings: {

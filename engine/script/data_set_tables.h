@@ -18,6 +18,9 @@ inline constexpr char kDataSetFileName[] = "dataset.txt";
 inline constexpr int kMusicRowLength = 32;
 inline constexpr int kEffectRowLength = 68;
 inline constexpr int kDateChainLength = 23;
+// The ending pictures: a row of left pictures for each route that shows them.
+inline constexpr int kEndingPictureRoutes = 8;
+inline constexpr int kEndingPicturePairs = 27;
 
 struct PlaceName {
     int32_t index = 0;
@@ -70,6 +73,8 @@ struct DataSetTables {
     std::string nameToken;
     std::string defaultPlayerName;
     SaveCaptions captions;
+    // Route r's left pictures (pair 0 first) at r - 1; missing entries are empty.
+    std::array<std::array<std::string, kEndingPicturePairs>, kEndingPictureRoutes> endingPictures;
 };
 
 // Parses the UTF-8 text. On a malformed line returns false with

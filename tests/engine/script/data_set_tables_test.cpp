@@ -68,6 +68,10 @@ TEST(DataSetTables, SampleFileGivesTheSampleTitlesTables) {
     EXPECT_EQ(tables.routeEndings[2], "GameData\\sinario\\end_sea.MES");
     EXPECT_EQ(tables.nameToken, "\x81\x79\x96\xBC\x81\x7A");  // 【名】
     EXPECT_EQ(tables.defaultPlayerName, "\x83\x6E\x83\x8B\x83\x67");
+    EXPECT_EQ(tables.endingPictures[1][0], "GameData\\char\\event\\town_01.rbp");
+    EXPECT_EQ(tables.endingPictures[1][26], "GameData\\char\\event\\town_27.rbp");
+    EXPECT_EQ(tables.endingPictures[2][13], "GameData\\char\\event\\sea_02.rbp");
+    EXPECT_EQ(tables.endingPictures[2][12], "");
 }
 
 TEST(DataSetTables, ValuesComeOutAsShiftJis) {
@@ -115,7 +119,9 @@ TEST(DataSetTables, GapsStayEmptyAndRangeEndsAreAccepted) {
         "[date-chain]\n22 = last.MES\n0 = first.MES\n"
         "[pairs]\n1 = one.rbp\n3 = three.rbp\n"
         "[route-endings]\n7 = seven.MES\n"
-        "[place-names]\n999 = far.rbp\n");
+        "[place-names]\n999 = far.rbp\n"
+        "[ending-pictures 8]\n26 = last.rbp\n"
+        "[ending-pictures 1]\n0 = first.rbp\n");
     EXPECT_EQ(tables.music[2][31], "last.mp3");
     EXPECT_EQ(tables.music[2][0], "");
     EXPECT_EQ(tables.effects[1][67], "last.mp3");
@@ -128,6 +134,11 @@ TEST(DataSetTables, GapsStayEmptyAndRangeEndsAreAccepted) {
     EXPECT_EQ(tables.routeEndings[6], "seven.MES");
     ASSERT_EQ(tables.placeNames.size(), 1u);
     EXPECT_EQ(tables.placeNames[0].index, 999);
+    // Each route's section fills its own row.
+    EXPECT_EQ(tables.endingPictures[7][26], "last.rbp");
+    EXPECT_EQ(tables.endingPictures[0][0], "first.rbp");
+    EXPECT_EQ(tables.endingPictures[0][26], "");
+    EXPECT_EQ(tables.endingPictures[7][0], "");
     // Sections left out are empty.
     EXPECT_EQ(tables.music[0][0], "");
     EXPECT_TRUE(tables.shadedBackgrounds.empty());
@@ -155,6 +166,12 @@ TEST(DataSetTables, MistakesNameTheirLineAndChangeNothing) {
         {"[music 3]\n", "1: dialect 3 is out of range 0..2"},
         {"[effects]\n", "1: section [effects] needs a dialect number 0, 1 or 2"},
         {"[pairs 1]\n", "1: section [pairs] takes no number"},
+        {"[ending-pictures]\n", "1: section [ending-pictures] needs a route number 1..8"},
+        {"[ending-pictures 0]\n", "1: section [ending-pictures] needs a route number 1..8"},
+        {"[ending-pictures 9]\n", "1: section [ending-pictures] needs a route number 1..8"},
+        {"[ending-pictures 2]\n[ending-pictures 02]\n",
+         "2: section [ending-pictures 2] appears a second time (first on line 1)"},
+        {"[ending-pictures 2]\n27 = a.rbp\n", "2: index 27 is out of range 0..26"},
         {"[names\n", "1: section header without a closing ']'"},
         {"[names]\n[pairs]\n[names]\n",
          "3: section [names] appears a second time (first on line 1)"},
