@@ -6,7 +6,9 @@
 #include "engine/menu/engine_menu.h"
 #include "engine/persist/config_file.h"
 #include "engine/persist/save_files.h"
+#include "engine/screens/epilogue_screen.h"
 #include "engine/screens/logo_screen.h"
+#include "engine/screens/map_screen.h"
 #include "engine/script/interpreter.h"
 #include "engine/sound/sound_mixer.h"
 #include "platform/device_file.h"
@@ -22,6 +24,8 @@ Game::~Game() {
     // Handlers go before what they run, so the engine never calls a dead one.
     engine_.states.Unregister(core::kStateLogo);
     engine_.states.Unregister(core::kStateScript);
+    engine_.states.Unregister(core::kStateMap);
+    engine_.states.Unregister(core::kStateEpilogue);
 }
 
 std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& start,
@@ -89,6 +93,11 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     };
     game->screenHooks_.openLoadPage = [&engine] { engine.OpenMenuAt(0); };
     game->screenHooks_.quit = closeWindow;
+    game->map_ = std::make_unique<screens::MapScreen>(services, *game->story_, game->screenHooks_);
+    game->epilogue_ =
+        std::make_unique<screens::EpilogueScreen>(services, *game->story_, game->screenHooks_);
+    engine.states.Register(core::kStateMap, *game->map_);
+    engine.states.Register(core::kStateEpilogue, *game->epilogue_);
 
     if (!start.scenario.empty()) {
         std::string name;

@@ -17,7 +17,9 @@ class Interpreter;
 }
 namespace screens {
 class LogoScreen;
-}
+class MapScreen;
+class EpilogueScreen;
+}  // namespace screens
 
 namespace game {
 
@@ -52,6 +54,8 @@ private:
     std::unique_ptr<screens::LogoScreen> logo_;
     std::unique_ptr<script::Interpreter> story_;
     std::unique_ptr<menu::EngineMenu> menu_;
+    std::unique_ptr<screens::MapScreen> map_;
+    std::unique_ptr<screens::EpilogueScreen> epilogue_;
 };
 
 // Runs the engine with the game until it quits; returns the exit code.
