@@ -11,7 +11,8 @@ namespace {
 
 constexpr int kFirstPictureSlot = 10;
 constexpr int kEpilogueTimer = 1;
-// The pictures and the music come from the third story's folder.
+// The pictures and the music come from the third story's folder and its
+// music row.
 constexpr int kEpilogueLocation = 2;
 constexpr int kMusicEntry = 12;
 constexpr int32_t kPictureIntervalMs = 5000;
@@ -102,8 +103,8 @@ void EpilogueScreen::Start() {
     counter_ = 0;
     services_.composition.SetBrightness(256);
     ClearScene();
-    const int dialect = services_.flow.scriptDialect;
-    std::string_view name = story_.tables.music[static_cast<size_t>(dialect)][kMusicEntry];
+    const int dialect = kEpilogueLocation;
+    std::string_view name = story_.tables.music[dialect][kMusicEntry];
     size_t slash = formats::SjisFindLastBackslash(name);
     if (slash != formats::kSjisNotFound) name = name.substr(slash + 1);
     // Played once; the sequence keeps its pace even when it is silent.
