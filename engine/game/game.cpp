@@ -8,7 +8,9 @@
 #include "engine/persist/save_files.h"
 #include "engine/screens/date_screen.h"
 #include "engine/screens/ending_pictures_screen.h"
+#include "engine/screens/epilogue_screen.h"
 #include "engine/screens/logo_screen.h"
+#include "engine/screens/map_screen.h"
 #include "engine/screens/staff_roll_screen.h"
 #include "engine/screens/title_screen.h"
 #include "engine/script/interpreter.h"
@@ -29,6 +31,8 @@ Game::~Game() {
     for (int32_t state :
          {core::kStateTitle, core::kStateDate, core::kStateStaffRoll, core::kStateEndingPictures})
         engine_.states.Unregister(state);
+    engine_.states.Unregister(core::kStateMap);
+    engine_.states.Unregister(core::kStateEpilogue);
 }
 
 std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& start,
@@ -96,6 +100,11 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     };
     game->screenHooks_.openLoadPage = [&engine] { engine.OpenMenuAt(0); };
     game->screenHooks_.quit = closeWindow;
+    game->map_ = std::make_unique<screens::MapScreen>(services, *game->story_, game->screenHooks_);
+    game->epilogue_ =
+        std::make_unique<screens::EpilogueScreen>(services, *game->story_, game->screenHooks_);
+    engine.states.Register(core::kStateMap, *game->map_);
+    engine.states.Register(core::kStateEpilogue, *game->epilogue_);
 
     script::Interpreter& story = *game->story_;
     const screens::ScreenHooks& screenHooks = game->screenHooks_;

@@ -21,6 +21,9 @@ class TitleScreen;
 class DateScreen;
 class StaffRollScreen;
 class EndingPicturesScreen;
+
+class MapScreen;
+class EpilogueScreen;
 }  // namespace screens
 
 namespace game {
@@ -60,6 +63,9 @@ private:
     std::unique_ptr<screens::DateScreen> date_;
     std::unique_ptr<screens::StaffRollScreen> staffRoll_;
     std::unique_ptr<screens::EndingPicturesScreen> endingPictures_;
+
+    std::unique_ptr<screens::MapScreen> map_;
+    std::unique_ptr<screens::EpilogueScreen> epilogue_;
 };
 
 // Runs the engine with the game until it quits; returns the exit code.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/script/script_state.h"
+#include "formats/mlz_archive.h"
 #include "formats/sjis.h"
 #include "platform/device_file.h"
 #include "platform/device_path.h"
@@ -37,6 +38,8 @@ enum class SectionKind {
     kNames,
     kSaveCaptions,
     kEndingPictures,
+    kMapPlaces,
+    kEpiloguePictures,
 };
 
 struct SectionInfo {
@@ -61,6 +64,9 @@ constexpr SectionInfo kSections[] = {
     {"save-captions", SectionKind::kSaveCaptions, false, 0, 0},
     // Numbered by route (1..kEndingPictureRoutes) instead of by dialect.
     {"ending-pictures", SectionKind::kEndingPictures, false, 0, kEndingPicturePairs - 1},
+    // Numbered by the place table's row instead of a dialect.
+    {"map-places", SectionKind::kMapPlaces, true, 0, kMapPlaceColumns - 1},
+    {"epilogue-pictures", SectionKind::kEpiloguePictures, false, 0, kEpiloguePictureCount - 1},
 };
 
 bool IsBlank(char c) {
@@ -228,7 +234,17 @@ bool Parser::ParseHeader(std::string_view header) {
 
     std::string canonical(name);
     dialect_ = 0;
-    if (info->perDialect) {
+    if (info->kind == SectionKind::kMapPlaces) {
+        int64_t row;
+        const std::string range = "0.." + std::to_string(kMapPlaceRows - 1);
+        if (!ParseIndex(number, &row)) {
+            return Fail("section [" + canonical + "] needs a row number " + range);
+        }
+        if (row >= kMapPlaceRows)
+            return Fail("row " + std::string(number) + " is out of range " + range);
+        dialect_ = static_cast<int>(row);
+        canonical += " " + std::to_string(row);
+    } else if (info->perDialect) {
         int64_t dialect;
         if (!ParseIndex(number, &dialect)) {
             return Fail("section [" + canonical + "] needs a dialect number 0, 1 or 2");
@@ -295,6 +311,23 @@ bool Parser::ParseIndexedEntry(std::string_view line) {
         case SectionKind::kEndingPictures:
             tables_.endingPictures[route_ - 1][at] = std::move(value);
             break;
+        case SectionKind::kMapPlaces:
+        case SectionKind::kEpiloguePictures: {
+            // The screens hand these to the archive, whose names are bounded.
+            if (value.size() > formats::kMlzMaxNameLength) {
+                return Fail("path longer than " + std::to_string(formats::kMlzMaxNameLength) +
+                            " bytes");
+            }
+            if (section_->kind == SectionKind::kEpiloguePictures) {
+                tables_.epiloguePictures[at] = std::move(value);
+                break;
+            }
+            // dialect_ holds the section's row number here.
+            auto row = static_cast<size_t>(dialect_);
+            if (tables_.mapPlaces.size() <= row) tables_.mapPlaces.resize(row + 1);
+            tables_.mapPlaces[row][at] = std::move(value);
+            break;
+        }
         case SectionKind::kPairs:
         case SectionKind::kRouteEndings: {
             // Id 1 is the first entry; ids left out stay empty.
