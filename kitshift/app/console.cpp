@@ -12,6 +12,7 @@
 #include "common/mp3_encoder.h"
 #include "formats/sjis.h"
 #include "kitshift/conversion_job.h"
+#include "kitshift/folder_checks.h"
 #include "kitshift/title_checks.h"
 #include "mirelo_version.h"
 
@@ -83,7 +84,8 @@ public:
         auto now = std::chrono::steady_clock::now();
         if (!force && !terminal_ && now - lastPrint_ < std::chrono::seconds(5)) return;
         lastPrint_ = now;
-        std::string text = FormatProgress(job.EntriesDone(), job.EntriesTotal(), job.CurrentName());
+        std::string text = FormatProgress(job.EntriesDone(), job.EntriesTotal(), job.CurrentName(),
+                                          kConsoleProgressFormat);
         if (terminal_) {
             std::printf("\r%s\033[K", text.c_str());
         } else {
@@ -107,6 +109,9 @@ int RunConsole(const std::vector<std::string>& args) {
     ConversionSettings settings;
     std::error_code code;
     settings.outputFolder = fs::current_path(code);
+    // Messages name the output folder as the user typed it; without --out,
+    // its files by their bare names.
+    bool outputTyped = false;
     fs::path listsPath = DefaultPictureListsPath();
     fs::path source;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -147,6 +152,7 @@ int RunConsole(const std::vector<std::string>& args) {
         } else if (arg == "--out") {
             if (!value(&v) || v.empty()) return Usage("--out needs a folder");
             settings.outputFolder = v;
+            outputTyped = true;
         } else if (arg == "--picture-lists") {
             if (!value(&v) || v.empty()) return Usage("--picture-lists needs a file");
             listsPath = v;
@@ -164,15 +170,13 @@ int RunConsole(const std::vector<std::string>& args) {
         std::fprintf(stderr, "kitshift: %s: %s\n", kModuleMissingCaption, kModuleMissingText);
         return kExitModuleMissing;
     }
-    if (!HasTitleExecutable(source)) {
-        std::fprintf(stderr, "kitshift: %s: %s: %s\n", source.string().c_str(), kFolderWrongCaption,
-                     kFolderWrongText);
+    std::string why;
+    if (CheckSourceFolder(source, &why) != SourceFolderState::kTitle) {
+        std::fprintf(stderr, "kitshift: %s: %s\n", source.c_str(), why.c_str());
         return kExitNotATitleFolder;
     }
-    fs::create_directories(settings.outputFolder, code);
-    if (!fs::is_directory(settings.outputFolder, code)) {
-        std::fprintf(stderr, "kitshift: %s: cannot create the output folder\n",
-                     settings.outputFolder.string().c_str());
+    if (!PrepareOutputFolder(settings.outputFolder, &why)) {
+        std::fprintf(stderr, "kitshift: %s: %s\n", settings.outputFolder.c_str(), why.c_str());
         return kExitOutputFailed;
     }
     settings.sourceFolder = source;
@@ -198,20 +202,39 @@ int RunConsole(const std::vector<std::string>& args) {
 
     const JobSummary& summary = job.Summary();
     const ConversionSettings& used = job.Settings();
-    std::printf("kitshift: %s: %d entries%s\n", (used.outputFolder / "grpack.mlz").c_str(),
-                summary.graphicsEntries, summary.graphicsArchiveWritten ? "" : " (not written)");
+    auto output = [&](const std::string& name) {
+        return outputTyped ? (used.outputFolder / name).string() : name;
+    };
+    if (summary.graphicsArchiveWritten) {
+        std::printf("kitshift: %s: %d entries\n", output("grpack.mlz").c_str(),
+                    summary.graphicsEntries);
+    }
     std::printf("kitshift: %d music and effect sounds written as .mp3\n", summary.musicFiles);
     if (summary.voiceArchiveWritten) {
-        std::printf("kitshift: %s: %d entries, %d of them empty\n",
-                    (used.outputFolder / "voice.mlz").c_str(), summary.voiceEntries,
-                    summary.emptyVoiceEntries);
-    } else {
+        std::printf("kitshift: %s: %d entries, %d of them empty\n", output("voice.mlz").c_str(),
+                    summary.voiceEntries, summary.emptyVoiceEntries);
+    } else if (!summary.voiceIndexFound) {
         std::printf("kitshift: no voice.mlz (no voice.dat in the source folder)\n");
     }
     for (const JobProblem& problem : job.Problems()) {
-        std::fprintf(stderr, "kitshift: %s: %s\n", problem.file.c_str(), problem.reason.c_str());
+        std::string file = problem.place == ProblemPlace::kOutput
+                               ? output(problem.file)
+                               : (used.sourceFolder / problem.file).string();
+        std::fprintf(stderr, "kitshift: %s: %s\n", file.c_str(), problem.reason.c_str());
     }
-    if (!summary.graphicsArchiveWritten) return kExitOutputFailed;
+    if (!summary.graphicsArchiveWritten ||
+        (summary.voiceIndexFound && !summary.voiceArchiveWritten)) {
+        return kExitOutputFailed;
+    }
+    if (!IsProgramDataFolder(used.outputFolder, used.titleIndex)) {
+        std::string folder = ProgramDataFolderName(used.titleIndex);
+        std::printf(
+            "kitshift: note: %s is not a program folder's data folder (DIR/1 for title 0, DIR/2 "
+            "for titles 1 and 2); \"kitshift --title %d --out DIR/%s SOURCE\" is how a converted "
+            "title becomes a program folder\n",
+            outputTyped ? used.outputFolder.c_str() : "the current folder", used.titleIndex,
+            folder.c_str());
+    }
     if (!job.Problems().empty()) {
         std::fprintf(stderr, "kitshift: %zu file(s) could not be converted\n",
                      job.Problems().size());
