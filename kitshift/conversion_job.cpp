@@ -150,7 +150,7 @@ void ConversionJob::Prepare() {
             total += static_cast<int>(voiceIndex_.records.size() + voiceFiles_.size());
         }
     }
-    entriesTotal_.store(total, std::memory_order_relaxed);
+    entriesTotal_.store(total, std::memory_order_release);
 }
 
 void ConversionJob::Run() {
@@ -180,7 +180,7 @@ bool ConversionJob::PackGraphicsArchive() {
     if (!writer.Create(archivePath, static_cast<uint32_t>(entryCount), &error)) {
         Report(kGraphicsArchiveName, error, ProblemPlace::kOutput);
         // Its entries will not come; the count moves on past them.
-        entriesDone_.store(stageStart + entryCount, std::memory_order_relaxed);
+        entriesDone_.store(stageStart + entryCount, std::memory_order_release);
         return false;
     }
     SetCurrentName("chip.rbp");
@@ -227,7 +227,7 @@ bool ConversionJob::PackGraphicsArchive() {
         // The archive itself, not the entry, failed: blame it and move the
         // count past what will not come.
         problems_.back() = {kGraphicsArchiveName, problems_.back().reason, ProblemPlace::kOutput};
-        entriesDone_.store(stageStart + entryCount, std::memory_order_relaxed);
+        entriesDone_.store(stageStart + entryCount, std::memory_order_release);
         return false;
     }
     if (!writer.Finish(&error)) {
@@ -288,7 +288,7 @@ bool ConversionJob::RunVoiceStage() {
     if (!writer.Create(settings_.outputFolder / kVoiceArchiveName,
                        static_cast<uint32_t>(entryCount), &why)) {
         Report(kVoiceArchiveName, why, ProblemPlace::kOutput);
-        entriesDone_.store(stageStart + static_cast<int>(entryCount), std::memory_order_relaxed);
+        entriesDone_.store(stageStart + static_cast<int>(entryCount), std::memory_order_release);
         return false;
     }
     // Every entry keeps its place, so a sound that fails leaves an empty
@@ -348,7 +348,7 @@ bool ConversionJob::RunVoiceStage() {
         Advance();
     }
     if (writer.FileFailed()) {
-        entriesDone_.store(stageStart + static_cast<int>(entryCount), std::memory_order_relaxed);
+        entriesDone_.store(stageStart + static_cast<int>(entryCount), std::memory_order_release);
         return false;
     }
     if (!writer.Finish(&why)) {

@@ -74,8 +74,8 @@ public:
     // Progress, readable from any thread. The total is counted before the
     // first entry is converted and does not change afterwards; it is 0
     // until then.
-    int EntriesDone() const { return entriesDone_.load(std::memory_order_relaxed); }
-    int EntriesTotal() const { return entriesTotal_.load(std::memory_order_relaxed); }
+    int EntriesDone() const { return entriesDone_.load(std::memory_order_acquire); }
+    int EntriesTotal() const { return entriesTotal_.load(std::memory_order_acquire); }
     // The file being converted (UTF-8), empty before the first.
     std::string CurrentName() const;
     bool IsDone() const { return done_.load(std::memory_order_acquire); }
@@ -100,7 +100,8 @@ private:
     void Report(const std::string& file, const std::string& reason,
                 ProblemPlace place = ProblemPlace::kSource);
     void SetCurrentName(const std::string& name);
-    void Advance() { entriesDone_.fetch_add(1, std::memory_order_relaxed); }
+    // Release: whoever sees a count also sees the total counted before it.
+    void Advance() { entriesDone_.fetch_add(1, std::memory_order_release); }
 
     ConversionSettings settings_;
     SourceTree tree_;
