@@ -92,7 +92,7 @@ QString HostText(const std::filesystem::path& path) {
 // What a finished job wrote, in a few lines.
 QString SummaryText(const JobSummary& summary, const std::filesystem::path& output) {
     QStringList lines;
-    lines << Text("変換が終わりました。出力先: %1").arg(HostText(output));
+    lines << Text("変換が終わりました。") << Text("出力先: %1").arg(HostText(output));
     QString graphics = summary.graphicsArchiveWritten
                            ? Text("grpack.mlz: %1 件").arg(summary.graphicsEntries)
                            : Text("grpack.mlz: 書き込めませんでした");
@@ -238,7 +238,10 @@ KitshiftDialog::KitshiftDialog(std::filesystem::path outputFolder, QWidget* pare
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
     auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(statusLabel_, 1);
+    // The text keeps the room it needs; the bar takes what is left.
+    statusLabel_->setMinimumWidth(statusLabel_->fontMetrics().horizontalAdvance(
+        Text("変換データ数：0000 / 0000 (WWWWWWWW.WWW)")));
+    statusRow->addWidget(statusLabel_);
     statusRow->addWidget(progressBar_, 1);
     resultLabel_ = new QLabel;
     resultLabel_->setObjectName("result");
