@@ -116,9 +116,21 @@ void ConversionJob::Prepare() {
     if (prepared_) return;
     prepared_ = true;
     tree_.Clear();
+    // The walk's errors read "FOLDER: reason" with the folder's whole path;
+    // problems name it below the source folder like every other file.
+    auto reportFolder = [this](const std::string& error) {
+        size_t split = error.rfind(": ");
+        if (split == std::string::npos) {
+            Report({}, error);
+            return;
+        }
+        fs::path folder =
+            fs::path(error.substr(0, split)).lexically_relative(settings_.sourceFolder);
+        Report(folder == "." ? std::string() : folder.generic_string(), error.substr(split + 2));
+    };
     std::string error;
-    if (tree_.ScanAll(&error) < 0) Report(".", error);
-    for (const std::string& folder : tree_.UnlistedFolders()) Report(folder, "cannot list folder");
+    if (tree_.ScanAll(&error) < 0) reportFolder(error);
+    for (const std::string& folder : tree_.UnlistedFolders()) reportFolder(folder);
     const SourceCounters& counters = tree_.Counters();
     int total = counters.pictures + counters.scripts + 1 + counters.musicSounds;
 

@@ -15,6 +15,7 @@
 #include "kitshift/folder_checks.h"
 #include "kitshift/title_checks.h"
 #include "mirelo_version.h"
+#include "platform/host_files.h"
 
 namespace kitshift {
 
@@ -156,6 +157,13 @@ int RunConsole(const std::vector<std::string>& args) {
         } else if (arg == "--picture-lists") {
             if (!value(&v) || v.empty()) return Usage("--picture-lists needs a file");
             listsPath = v;
+            // A list named on purpose must be there; the default may be missing.
+            formats::ByteVector lists;
+            std::string why;
+            if (!platform::ReadHostFile(listsPath, &lists, &why)) {
+                std::fprintf(stderr, "kitshift: %s: %s\n", v.c_str(), why.c_str());
+                return kExitUsage;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Usage("unknown option " + arg);
         } else if (!source.empty()) {
@@ -217,9 +225,9 @@ int RunConsole(const std::vector<std::string>& args) {
         std::printf("kitshift: no voice.mlz (no voice.dat in the source folder)\n");
     }
     for (const JobProblem& problem : job.Problems()) {
-        std::string file = problem.place == ProblemPlace::kOutput
-                               ? output(problem.file)
-                               : (used.sourceFolder / problem.file).string();
+        std::string file = problem.place == ProblemPlace::kOutput ? output(problem.file)
+                           : problem.file.empty()                 ? used.sourceFolder.string()
+                                                  : (used.sourceFolder / problem.file).string();
         std::fprintf(stderr, "kitshift: %s: %s\n", file.c_str(), problem.reason.c_str());
     }
     if (!summary.graphicsArchiveWritten ||
