@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -230,10 +231,13 @@ int RunConsole(const std::vector<std::string>& args) {
                                                   : (used.sourceFolder / problem.file).string();
         std::fprintf(stderr, "kitshift: %s: %s\n", file.c_str(), problem.reason.c_str());
     }
-    if (!summary.graphicsArchiveWritten ||
-        (summary.voiceIndexFound && !summary.voiceArchiveWritten)) {
-        return kExitOutputFailed;
-    }
+    // An archive that was due but could not be written fails the run; an
+    // unreadable voice.dat is a source file that could not be converted.
+    bool voiceArchiveFailed =
+        std::any_of(job.Problems().begin(), job.Problems().end(), [](const JobProblem& problem) {
+            return problem.place == ProblemPlace::kOutput && problem.file == "voice.mlz";
+        });
+    if (!summary.graphicsArchiveWritten || voiceArchiveFailed) return kExitOutputFailed;
     if (!IsProgramDataFolder(used.outputFolder, used.titleIndex)) {
         std::string folder = ProgramDataFolderName(used.titleIndex);
         std::printf(
