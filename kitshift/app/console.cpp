@@ -176,7 +176,10 @@ int RunConsole(const std::vector<std::string>& args) {
     if (source.empty()) return Usage("no source folder given");
 
     if (!EncoderModuleAvailable()) {
-        std::fprintf(stderr, "kitshift: %s: %s\n", kModuleMissingCaption, kModuleMissingText);
+        std::fprintf(stderr,
+                     "kitshift: %s: the MP3 encoder module was not found beside the program, in "
+                     "MIRELO_MODULE_PATH or on the system's library path\n",
+                     common::Mp3Encoder::kModuleName);
         return kExitModuleMissing;
     }
     std::string why;
