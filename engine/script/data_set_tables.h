@@ -1,10 +1,11 @@
 #pragma once
 // The tables of the data set that the scripts and screens index: music and
 // effect names per dialect, the character pair pictures, the place names,
-// the shaded backgrounds, the date chain, the route endings, the name token
-// and the default player name. They come with the converted title as a
-// UTF-8 text file in the program folder (kDataSetFileName); the format is
-// described in sample/dataset.txt. All strings here are Shift-JIS.
+// the shaded backgrounds, the date chain, the route endings, the name token,
+// the default player name, the map's places and the epilogue's pictures.
+// They come with the converted title as a UTF-8 text file in the program
+// folder (kDataSetFileName); the format is described in sample/dataset.txt.
+// All strings here are Shift-JIS.
 
 #include <array>
 #include <cstdint>
@@ -18,6 +19,14 @@ inline constexpr char kDataSetFileName[] = "dataset.txt";
 inline constexpr int kMusicRowLength = 32;
 inline constexpr int kEffectRowLength = 68;
 inline constexpr int kDateChainLength = 23;
+// The ending pictures: a row of left pictures for each route that shows them.
+inline constexpr int kEndingPictureRoutes = 8;
+inline constexpr int kEndingPicturePairs = 27;
+// The map's place table: five places for the first visit of a day, five for
+// the second; rows by date.
+inline constexpr int kMapPlaceColumns = 10;
+inline constexpr int kMapPlaceRows = 64;
+inline constexpr int kEpiloguePictureCount = 14;
 
 struct PlaceName {
     int32_t index = 0;
@@ -70,6 +79,13 @@ struct DataSetTables {
     std::string nameToken;
     std::string defaultPlayerName;
     SaveCaptions captions;
+    // Route r's left pictures (pair 0 first) at r - 1; missing entries are empty.
+    std::array<std::array<std::string, kEndingPicturePairs>, kEndingPictureRoutes> endingPictures;
+    // Scenario paths of the map's places, row 0 first; the table runs up to
+    // the highest row with an entry, and rows or columns left out are empty.
+    std::vector<std::array<std::string, kMapPlaceColumns>> mapPlaces;
+    // The epilogue's pictures in the order shown (dialect 2's folder).
+    std::array<std::string, kEpiloguePictureCount> epiloguePictures;
 };
 
 // Parses the UTF-8 text. On a malformed line returns false with
