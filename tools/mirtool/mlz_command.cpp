@@ -19,27 +19,13 @@ namespace mirtool {
 
 namespace {
 
-// The archive named on the command line is opened as the user typed it; the
-// system's reason for a file that will not open is kept for the message.
-class ArchiveFile {
-public:
-    ArchiveFile()
-        : reader_([this](std::string_view path) -> std::unique_ptr<formats::ByteSource> {
-              std::string hostPath(path);
-              auto file = platform::DeviceFile::OpenHostFile(hostPath, &openError_);
-              std::error_code code;
-              if (!file && fs::is_directory(hostPath, code)) openError_ = "is a folder";
-              return file;
-          }) {}
-
-    formats::ArchiveReader& reader() { return reader_; }
-    // Why the last step failed: the system's words when the file did not open.
-    std::string LastError() const { return openError_.empty() ? reader_.LastError() : openError_; }
-
-private:
-    std::string openError_;
-    formats::ArchiveReader reader_;
-};
+// The archive named on the command line is opened as the user typed it, so
+// that messages name it so.
+formats::ByteSourceOpener HostFileOpener() {
+    return [](std::string_view path, std::string* why) -> std::unique_ptr<formats::ByteSource> {
+        return platform::DeviceFile::OpenHostFile(std::string(path), why);
+    };
+}
 
 const char* MethodName(const formats::MlzEntry& entry) {
     if (entry.IsCompressed()) return "lzss";
@@ -101,9 +87,9 @@ bool SafeHostPath(const fs::path& folder, std::string_view name, fs::path* out, 
 int List(const Args& args) {
     if (args.size() != 1) return UsageError("mlz list takes one archive");
     const std::string& archive = args[0];
-    ArchiveFile file;
-    const formats::MlzDirectory* directory = file.reader().OpenDirectory(archive);
-    if (directory == nullptr) return Fail(archive, file.LastError());
+    formats::ArchiveReader reader(HostFileOpener());
+    const formats::MlzDirectory* directory = reader.OpenDirectory(archive);
+    if (directory == nullptr) return Fail(archive, reader.LastError());
     std::printf("# %zu entries; index, name, stored size, unpacked size, method, data offset\n",
                 directory->entries.size());
     for (size_t i = 0; i < directory->entries.size(); ++i) {
@@ -119,10 +105,9 @@ int Extract(const Args& args) {
     if (args.size() < 2) return UsageError("mlz extract needs an archive and a folder");
     const std::string& archive = args[0];
     fs::path folder = args[1];
-    ArchiveFile file;
-    formats::ArchiveReader& reader = file.reader();
+    formats::ArchiveReader reader(HostFileOpener());
     const formats::MlzDirectory* directory = reader.OpenDirectory(archive);
-    if (directory == nullptr) return Fail(archive, file.LastError());
+    if (directory == nullptr) return Fail(archive, reader.LastError());
     fs::path failedFolder;
     std::string folderWhy;
     if (!MakeOutputFolder(folder, &failedFolder, &folderWhy)) {
@@ -165,7 +150,7 @@ int Extract(const Args& args) {
         }
         formats::ByteVector bytes;
         if (!reader.ReadEntry(archive, name, &bytes)) {
-            result = Fail(archive, file.LastError());
+            result = Fail(archive, reader.LastError());
             continue;
         }
         // The destination is to blame for what goes wrong from here.

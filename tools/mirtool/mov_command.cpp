@@ -26,11 +26,7 @@ class MovieFile {
 public:
     bool Open(const std::string& path, std::string* error) {
         file_ = platform::DeviceFile::OpenHostFile(path, error);
-        if (!file_) {
-            std::error_code code;
-            if (std::filesystem::is_directory(path, code)) *error = "is a folder";
-            return false;
-        }
+        if (!file_) return false;
         const uint64_t fileSize = file_->Size();
 
         formats::ByteVector first;
