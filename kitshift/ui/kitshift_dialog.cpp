@@ -95,10 +95,10 @@ QString SummaryText(const JobSummary& summary, const std::filesystem::path& outp
     lines << Text("変換が終わりました。") << Text("出力先: %1").arg(HostText(output));
     QString graphics = summary.graphicsArchiveWritten
                            ? Text("grpack.mlz: %1 件").arg(summary.graphicsEntries)
-                           : Text("grpack.mlz: 書き込めませんでした");
+                           : Text("grpack.mlz: 作成されませんでした");
     QString voices = summary.voiceArchiveWritten
                          ? Text("voice.mlz: %1 件").arg(summary.voiceEntries)
-                     : summary.voiceIndexFound ? Text("voice.mlz: 書き込めませんでした")
+                     : summary.voiceIndexFound ? Text("voice.mlz: 作成されませんでした")
                                                : Text("voice.mlz: なし (voice.dat がありません)");
     lines << graphics + Text("、MP3: %1 件、").arg(summary.musicFiles) + voices;
     return lines.join('\n');
