@@ -8,6 +8,10 @@ namespace clipmux {
 namespace {
 
 constexpr int kNarrowLimit = 160;
+// ceil(2^32 / n) divides exactly any sum below 2^32 / n; a window's sums
+// stay below 256 n, so windows of fewer than 4096 pixels qualify.
+constexpr int kExactReciprocalLimit = 4096;
+constexpr int kNarrowSumRows = 257;
 
 // One axis of a scaler: for each output index the first source index of its
 // window and the window's length, both already cut to the source.
@@ -67,31 +71,76 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     const Axis rows = MakeAxis(source.height, targetHeight, kind);
     out->Resize(targetWidth, targetHeight, 3);
     const int b = source.bytesPerPixel;
+    // Division by a window's pixel count as a multiplication: exact for sums
+    // of at most 255 x n when n is below kExactReciprocalLimit.
+    const int maxCount = *std::max_element(columns.count.begin(), columns.count.end()) *
+                         *std::max_element(rows.count.begin(), rows.count.end());
+    const bool useReciprocals = maxCount < kExactReciprocalLimit;
+    std::vector<uint64_t> reciprocal(useReciprocals ? static_cast<size_t>(maxCount) + 1 : 0, 0);
+    for (size_t n = 1; n < reciprocal.size(); ++n)
+        reciprocal[n] = ((uint64_t{1} << 32) + n - 1) / n;
+    // Per output row: the window's rows summed per source byte, then running
+    // sums along the row per channel, so that each window's sum is one
+    // difference.
+    const size_t rowBytes = static_cast<size_t>(source.width) * b;
+    std::vector<uint32_t> columnSums(rowBytes);
+    std::vector<uint16_t> narrowSums(rowBytes);
+    std::vector<uint32_t> running((static_cast<size_t>(source.width) + 1) * 3);
+    std::vector<uint32_t> sums(static_cast<size_t>(targetWidth) * 3);
     for (int i = 0; i < targetHeight; ++i) {
         const int rowFirst = rows.first[static_cast<size_t>(i)];
         const int rowCount = rows.count[static_cast<size_t>(i)];
-        uint8_t* target = out->Row(i);
-        for (int j = 0; j < targetWidth; ++j) {
-            const int colFirst = columns.first[static_cast<size_t>(j)];
-            const int colCount = columns.count[static_cast<size_t>(j)];
-            const uint32_t pixels = static_cast<uint32_t>(rowCount) * colCount;
-            uint8_t* pixel = target + static_cast<size_t>(j) * 3;
-            if (pixels == 0) {
-                pixel[0] = pixel[1] = pixel[2] = 0;
-                continue;
-            }
-            uint32_t s0 = 0, s1 = 0, s2 = 0;
+        if (rowCount <= kNarrowSumRows) {
+            // Sums of up to 257 bytes fit 16 bits: twice the lanes per step.
+            std::fill(narrowSums.begin(), narrowSums.end(), 0);
             for (int y = rowFirst; y < rowFirst + rowCount; ++y) {
-                const uint8_t* p = source.Row(y) + static_cast<size_t>(colFirst) * b;
-                for (int x = 0; x < colCount; ++x, p += b) {
-                    s0 += p[0];
-                    s1 += p[1];
-                    s2 += p[2];
-                }
+                const uint8_t* row = source.Row(y);
+                uint16_t* column = narrowSums.data();
+                for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
             }
-            pixel[0] = static_cast<uint8_t>(s0 / pixels);
-            pixel[1] = static_cast<uint8_t>(s1 / pixels);
-            pixel[2] = static_cast<uint8_t>(s2 / pixels);
+            std::copy(narrowSums.begin(), narrowSums.end(), columnSums.begin());
+        } else {
+            std::fill(columnSums.begin(), columnSums.end(), 0);
+            for (int y = rowFirst; y < rowFirst + rowCount; ++y) {
+                const uint8_t* row = source.Row(y);
+                uint32_t* column = columnSums.data();
+                for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
+            }
+        }
+        uint32_t r0 = 0, r1 = 0, r2 = 0;
+        const uint32_t* column = columnSums.data();
+        for (int x = 0; x < source.width; ++x, column += b) {
+            r0 += column[0];
+            r1 += column[1];
+            r2 += column[2];
+            running[(static_cast<size_t>(x) + 1) * 3] = r0;
+            running[(static_cast<size_t>(x) + 1) * 3 + 1] = r1;
+            running[(static_cast<size_t>(x) + 1) * 3 + 2] = r2;
+        }
+        for (int j = 0; j < targetWidth; ++j) {
+            const size_t first = static_cast<size_t>(columns.first[static_cast<size_t>(j)]) * 3;
+            const size_t last =
+                first + static_cast<size_t>(columns.count[static_cast<size_t>(j)]) * 3;
+            for (int c = 0; c < 3; ++c)
+                sums[static_cast<size_t>(j) * 3 + c] = running[last + c] - running[first + c];
+        }
+        uint8_t* target = out->Row(i);
+        const uint32_t* sum = sums.data();
+        for (int j = 0; j < targetWidth; ++j, sum += 3, target += 3) {
+            const uint32_t pixels =
+                static_cast<uint32_t>(rowCount) * columns.count[static_cast<size_t>(j)];
+            if (pixels == 0) {
+                target[0] = target[1] = target[2] = 0;
+            } else if (useReciprocals) {
+                const uint64_t r = reciprocal[pixels];
+                target[0] = static_cast<uint8_t>((sum[0] * r) >> 32);
+                target[1] = static_cast<uint8_t>((sum[1] * r) >> 32);
+                target[2] = static_cast<uint8_t>((sum[2] * r) >> 32);
+            } else {
+                target[0] = static_cast<uint8_t>(sum[0] / pixels);
+                target[1] = static_cast<uint8_t>(sum[1] / pixels);
+                target[2] = static_cast<uint8_t>(sum[2] / pixels);
+            }
         }
     }
     return true;

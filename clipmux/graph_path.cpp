@@ -71,6 +71,7 @@ public:
         current_.reset(av_frame_alloc());
         ahead_.reset(av_frame_alloc());
         if (!decoder_ || !packet_ || !current_ || !ahead_) return Fail(why, "out of memory");
+        decoder_->thread_count = 0;
         if (avcodec_parameters_to_context(decoder_.get(), stream_->codecpar) < 0 ||
             (result = avcodec_open2(decoder_.get(), codec, nullptr)) < 0) {
             return Fail(why, "cannot open the decoder");
@@ -97,10 +98,9 @@ public:
     bool FrameAt(uint64_t position, bool seek, Picture* out, std::string* why) {
         const AVRational timeBase = stream_->time_base;
         const int64_t start = stream_->start_time == AV_NOPTS_VALUE ? 0 : stream_->start_time;
-        const int64_t target =
-            start + av_rescale_q_rnd(static_cast<int64_t>(position * 2 + 1),
-                                     AVRational{1, 2 * kGraphPositionsPerSecond}, timeBase,
-                                     AV_ROUND_DOWN);
+        const int64_t target = start + av_rescale_q_rnd(static_cast<int64_t>(position * 2 + 1),
+                                                        AVRational{1, 2 * kGraphPositionsPerSecond},
+                                                        timeBase, AV_ROUND_DOWN);
         if (seek) {
             // Free running: go to a little before the position and run up to it.
             const int64_t back = position < 2 ? 0 : static_cast<int64_t>(position - 2);

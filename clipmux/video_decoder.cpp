@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <utility>
 
 #include "clipmux/av_support.h"
 
@@ -27,9 +29,9 @@ struct VideoDecoder::State {
     const AviStream* stream = nullptr;
     AvCodecPtr decoder;
     AvPacketPtr packet;
-    AvFramePtr decoded;  // a frame just received
-    AvFramePtr latest;   // the last frame received, not converted yet
-    int64_t latestNumber = -1;
+    // Frames received and not yet passed by the requests, oldest first; the
+    // decoder's threads may hand several over at once.
+    std::deque<std::pair<int64_t, AvFramePtr>> pending;
     int64_t outputs = 0;  // frames received so far
     size_t nextChunk = 0;
     bool flushed = false;
@@ -70,9 +72,7 @@ bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, st
     }
     s.decoder.reset(avcodec_alloc_context3(codec));
     s.packet.reset(av_packet_alloc());
-    s.decoded.reset(av_frame_alloc());
-    s.latest.reset(av_frame_alloc());
-    if (!s.decoder || !s.packet || !s.decoded || !s.latest) {
+    if (!s.decoder || !s.packet) {
         *why = "out of memory";
         return false;
     }
@@ -105,6 +105,9 @@ bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, st
         std::memcpy(c->extradata, extra.data(), extra.size());
         c->extradata_size = static_cast<int>(extra.size());
     }
+    // The library's own threads decode ahead while this one scales and
+    // encodes; frames still come out in order.
+    c->thread_count = 0;
     const int opened = avcodec_open2(c, codec, nullptr);
     if (opened < 0) {
         *why = "cannot open the video decoder: " + AvErrorText(opened);
@@ -158,10 +161,14 @@ bool VideoDecoder::Feed(std::string* why) {
         *why = "out of memory";
         return false;
     }
-    while (avcodec_receive_frame(s.decoder.get(), s.decoded.get()) == 0) {
-        av_frame_unref(s.latest.get());
-        av_frame_move_ref(s.latest.get(), s.decoded.get());
-        s.latestNumber = s.outputs++;
+    while (true) {
+        AvFramePtr frame(av_frame_alloc());
+        if (!frame) {
+            *why = "out of memory";
+            return false;
+        }
+        if (avcodec_receive_frame(s.decoder.get(), frame.get()) != 0) break;
+        s.pending.emplace_back(s.outputs++, std::move(frame));
     }
     return true;
 }
@@ -177,17 +184,24 @@ bool VideoDecoder::Frame(uint32_t frame, const Picture** picture, std::string* w
         *picture = &s.picture;
         return true;
     }
-    while (s.latestNumber < wanted && !(s.flushed && s.nextChunk >= s.stream->chunks.size())) {
+    while ((s.pending.empty() || s.pending.back().first < wanted) &&
+           !(s.flushed && s.nextChunk >= s.stream->chunks.size())) {
         if (!Feed(why)) return false;
     }
-    if (s.latestNumber < 0) {
+    // The newest frame not after the wanted one; a frame the decoder could
+    // not make is shown as the nearest one before it.
+    while (s.pending.size() > 1 && s.pending[1].first <= wanted) s.pending.pop_front();
+    if (s.pending.empty()) {
+        if (s.pictureNumber >= 0) {
+            *picture = &s.picture;
+            return true;
+        }
         *why = "video frame " + std::to_string(frame) + " cannot be decoded";
         return false;
     }
-    // A frame the decoder could not make is shown as the nearest one before it.
-    if (s.pictureNumber != s.latestNumber) {
-        if (!s.converter.Convert(s.latest.get(), &s.picture, why)) return false;
-        s.pictureNumber = s.latestNumber;
+    if (s.pictureNumber != s.pending.front().first) {
+        if (!s.converter.Convert(s.pending.front().second.get(), &s.picture, why)) return false;
+        s.pictureNumber = s.pending.front().first;
     }
     *picture = &s.picture;
     return true;
