@@ -81,65 +81,64 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
         reciprocal[n] = ((uint64_t{1} << 32) + n - 1) / n;
     // Per output row: the window's rows summed per source byte, then running
     // sums along the row per channel, so that each window's sum is one
-    // difference.
+    // difference. Sums of up to 257 rows fit 16 bits, twice the lanes per step.
     const size_t rowBytes = static_cast<size_t>(source.width) * b;
-    std::vector<uint32_t> columnSums(rowBytes);
     std::vector<uint16_t> narrowSums(rowBytes);
+    std::vector<uint32_t> wideSums(rowBytes);
     std::vector<uint32_t> running((static_cast<size_t>(source.width) + 1) * 3);
-    std::vector<uint32_t> sums(static_cast<size_t>(targetWidth) * 3);
+    auto runningSums = [&](const auto* column) {
+        uint32_t r0 = 0, r1 = 0, r2 = 0;
+        uint32_t* out = running.data() + 3;
+        for (int x = 0; x < source.width; ++x, column += b, out += 3) {
+            r0 += column[0];
+            r1 += column[1];
+            r2 += column[2];
+            out[0] = r0;
+            out[1] = r1;
+            out[2] = r2;
+        }
+    };
     for (int i = 0; i < targetHeight; ++i) {
         const int rowFirst = rows.first[static_cast<size_t>(i)];
         const int rowCount = rows.count[static_cast<size_t>(i)];
         if (rowCount <= kNarrowSumRows) {
-            // Sums of up to 257 bytes fit 16 bits: twice the lanes per step.
             std::fill(narrowSums.begin(), narrowSums.end(), 0);
             for (int y = rowFirst; y < rowFirst + rowCount; ++y) {
                 const uint8_t* row = source.Row(y);
                 uint16_t* column = narrowSums.data();
                 for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
             }
-            std::copy(narrowSums.begin(), narrowSums.end(), columnSums.begin());
+            runningSums(narrowSums.data());
         } else {
-            std::fill(columnSums.begin(), columnSums.end(), 0);
+            std::fill(wideSums.begin(), wideSums.end(), 0);
             for (int y = rowFirst; y < rowFirst + rowCount; ++y) {
                 const uint8_t* row = source.Row(y);
-                uint32_t* column = columnSums.data();
+                uint32_t* column = wideSums.data();
                 for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
             }
-        }
-        uint32_t r0 = 0, r1 = 0, r2 = 0;
-        const uint32_t* column = columnSums.data();
-        for (int x = 0; x < source.width; ++x, column += b) {
-            r0 += column[0];
-            r1 += column[1];
-            r2 += column[2];
-            running[(static_cast<size_t>(x) + 1) * 3] = r0;
-            running[(static_cast<size_t>(x) + 1) * 3 + 1] = r1;
-            running[(static_cast<size_t>(x) + 1) * 3 + 2] = r2;
-        }
-        for (int j = 0; j < targetWidth; ++j) {
-            const size_t first = static_cast<size_t>(columns.first[static_cast<size_t>(j)]) * 3;
-            const size_t last =
-                first + static_cast<size_t>(columns.count[static_cast<size_t>(j)]) * 3;
-            for (int c = 0; c < 3; ++c)
-                sums[static_cast<size_t>(j) * 3 + c] = running[last + c] - running[first + c];
+            runningSums(wideSums.data());
         }
         uint8_t* target = out->Row(i);
-        const uint32_t* sum = sums.data();
-        for (int j = 0; j < targetWidth; ++j, sum += 3, target += 3) {
-            const uint32_t pixels =
-                static_cast<uint32_t>(rowCount) * columns.count[static_cast<size_t>(j)];
+        for (int j = 0; j < targetWidth; ++j, target += 3) {
+            const int count = columns.count[static_cast<size_t>(j)];
+            const uint32_t pixels = static_cast<uint32_t>(rowCount) * count;
+            const uint32_t* first =
+                running.data() + static_cast<size_t>(columns.first[static_cast<size_t>(j)]) * 3;
+            const uint32_t* last = first + static_cast<size_t>(count) * 3;
+            const uint32_t s0 = last[0] - first[0];
+            const uint32_t s1 = last[1] - first[1];
+            const uint32_t s2 = last[2] - first[2];
             if (pixels == 0) {
                 target[0] = target[1] = target[2] = 0;
             } else if (useReciprocals) {
                 const uint64_t r = reciprocal[pixels];
-                target[0] = static_cast<uint8_t>((sum[0] * r) >> 32);
-                target[1] = static_cast<uint8_t>((sum[1] * r) >> 32);
-                target[2] = static_cast<uint8_t>((sum[2] * r) >> 32);
+                target[0] = static_cast<uint8_t>((s0 * r) >> 32);
+                target[1] = static_cast<uint8_t>((s1 * r) >> 32);
+                target[2] = static_cast<uint8_t>((s2 * r) >> 32);
             } else {
-                target[0] = static_cast<uint8_t>(sum[0] / pixels);
-                target[1] = static_cast<uint8_t>(sum[1] / pixels);
-                target[2] = static_cast<uint8_t>(sum[2] / pixels);
+                target[0] = static_cast<uint8_t>(s0 / pixels);
+                target[1] = static_cast<uint8_t>(s1 / pixels);
+                target[2] = static_cast<uint8_t>(s2 / pixels);
             }
         }
     }
