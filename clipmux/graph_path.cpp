@@ -266,17 +266,11 @@ void MovieJob::RunGraphPath() {
     ConvertGraphSound();
 }
 
-void MovieJob::ConvertGraphSound() {
-    std::string why;
+bool MovieJob::ReadGraphSound(common::WaveFormat* decoded, std::vector<uint8_t>* pcm,
+                              std::string* why) {
+    pcm->clear();
     GraphReader reader(*this);
-    if (!reader.Open(AVMEDIA_TYPE_AUDIO, &why)) {
-        if (why == "no sound stream") {
-            Note("the file has no sound stream; no .mp3 written");
-        } else {
-            Fail("the sound cannot be read (" + why + "); no .mp3 written");
-        }
-        return;
-    }
+    if (!reader.Open(AVMEDIA_TYPE_AUDIO, why)) return false;
     if (reader.StreamsOfType() > 1) {
         Note("the file has " + std::to_string(reader.StreamsOfType()) +
              " sound streams; the first is used");
@@ -285,60 +279,72 @@ void MovieJob::ConvertGraphSound() {
     const int sourceChannels = decoder->ch_layout.nb_channels;
     const int sourceRate = decoder->sample_rate;
     if (sourceChannels < 1 || sourceRate <= 0) {
-        Fail("the sound stream has no usable format; no .mp3 written");
-        return;
+        *why = "the sound stream has no usable format";
+        return false;
     }
     // The decoded sound, 16-bit, one or two channels at the source's rate:
     // what the graph's audio reader hands over. It grows as it is decoded,
     // with no cap on its length.
-    common::WaveFormat decoded;
-    decoded.formatTag = common::kWaveFormatPcm;
-    decoded.channels = static_cast<uint16_t>(sourceChannels >= 2 ? 2 : 1);
-    decoded.samplesPerSecond = static_cast<uint32_t>(sourceRate);
-    decoded.bitsPerSample = 16;
-    decoded.blockAlign = static_cast<uint16_t>(decoded.channels * 2);
-    decoded.averageBytesPerSecond = decoded.samplesPerSecond * decoded.blockAlign;
+    decoded->formatTag = common::kWaveFormatPcm;
+    decoded->channels = static_cast<uint16_t>(sourceChannels >= 2 ? 2 : 1);
+    decoded->samplesPerSecond = static_cast<uint32_t>(sourceRate);
+    decoded->bitsPerSample = 16;
+    decoded->blockAlign = static_cast<uint16_t>(decoded->channels * 2);
+    decoded->averageBytesPerSecond = decoded->samplesPerSecond * decoded->blockAlign;
+    decoded->extraSize = 0;
 
     SwrContext* resampler = nullptr;
     AVChannelLayout outLayout;
-    av_channel_layout_default(&outLayout, decoded.channels);
-    std::vector<uint8_t> pcm;
+    av_channel_layout_default(&outLayout, decoded->channels);
     AvFramePtr frame(av_frame_alloc());
     bool ok = frame != nullptr;
+    if (!ok) *why = "out of memory";
     while (ok) {
-        int got = reader.Decode(frame.get(), &why);
+        const int got = reader.Decode(frame.get(), why);
         if (got < 0) {
             ok = false;
             break;
         }
         if (got == 0) break;
-        if (resampler == nullptr) {
-            if (swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_S16, sourceRate,
-                                    &frame->ch_layout, static_cast<AVSampleFormat>(frame->format),
-                                    frame->sample_rate, 0, nullptr) < 0 ||
-                swr_init(resampler) < 0) {
-                why = "cannot convert the decoded sound";
-                ok = false;
-                break;
-            }
+        if (resampler == nullptr &&
+            (swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_S16, sourceRate,
+                                 &frame->ch_layout, static_cast<AVSampleFormat>(frame->format),
+                                 frame->sample_rate, 0, nullptr) < 0 ||
+             swr_init(resampler) < 0)) {
+            *why = "cannot convert the decoded sound";
+            ok = false;
+            break;
         }
         const int capacity = swr_get_out_samples(resampler, frame->nb_samples);
-        if (capacity < 0) break;
-        const size_t at = pcm.size();
-        pcm.resize(at + static_cast<size_t>(capacity) * decoded.blockAlign);
-        uint8_t* out = pcm.data() + at;
-        const int made =
-            swr_convert(resampler, &out, capacity,
-                        const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-        pcm.resize(at + static_cast<size_t>(std::max(made, 0)) * decoded.blockAlign);
+        if (capacity > 0) {
+            const size_t at = pcm->size();
+            pcm->resize(at + static_cast<size_t>(capacity) * decoded->blockAlign);
+            uint8_t* out = pcm->data() + at;
+            const int made =
+                swr_convert(resampler, &out, capacity,
+                            const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
+            pcm->resize(at + static_cast<size_t>(std::max(made, 0)) * decoded->blockAlign);
+        }
         av_frame_unref(frame.get());
     }
     swr_free(&resampler);
     av_channel_layout_uninit(&outLayout);
-    if (!ok) {
-        Fail("the sound cannot be read (" + why + "); no .mp3 written");
+    return ok;
+}
+
+void MovieJob::ConvertGraphSound() {
+    std::string why;
+    common::WaveFormat decodedFormat;
+    std::vector<uint8_t> pcm;
+    if (!ReadGraphSound(&decodedFormat, &pcm, &why)) {
+        if (why == "no sound stream") {
+            Note("the file has no sound stream; no .mp3 written");
+        } else {
+            Fail("the sound cannot be read (" + why + "); no .mp3 written");
+        }
         return;
     }
+    const common::WaveFormat& decoded = decodedFormat;
     if (pcm.empty()) {
         Note("the sound track is empty; no .mp3 written");
         return;

@@ -90,6 +90,9 @@ public:
     void RunAviPath();
     void RunMjPath();
     void RunGraphPath();
+    // The decoding graph's sound: the first sound stream decoded whole to
+    // 16-bit PCM of one or two channels at its own rate.
+    bool ReadGraphSound(common::WaveFormat* decoded, std::vector<uint8_t>* pcm, std::string* why);
 
 private:
     friend class FrameWriter;

@@ -397,3 +397,33 @@ TEST_F(MovieJobTest, OutputNamesReplaceTheLastExtension) {
 
 }  // namespace
 }  // namespace clipmux
+
+namespace clipmux {
+namespace {
+
+TEST(GraphSoundTest, ASoundTrackOverSixtyFourMebibytesIsReadWhole) {
+    TempDir dir;
+    MovieSpec spec;
+    spec.frames = 1;
+    spec.frameRate = {1, 1};
+    spec.audio = AV_CODEC_ID_PCM_S16LE;
+    spec.sampleRate = 44100;
+    spec.channels = 2;
+    spec.audioSamples = 44100 * 390;  // 68.8 MB of PCM
+    clipmux_test::WriteTestMovie(dir / "long.avi", spec);
+    MovieSettings settings;
+    settings.inputPath = dir / "long.avi";
+    settings.outputFolder = dir.path();
+    MovieJob job(settings);
+    common::WaveFormat format;
+    std::vector<uint8_t> pcm;
+    std::string why;
+    ASSERT_TRUE(job.ReadGraphSound(&format, &pcm, &why)) << why;
+    EXPECT_EQ(format.samplesPerSecond, 44100u);
+    EXPECT_EQ(format.channels, 2);
+    EXPECT_GT(pcm.size(), size_t{64} << 20);
+    EXPECT_EQ(pcm.size(), size_t{44100} * 390 * 4);
+}
+
+}  // namespace
+}  // namespace clipmux
