@@ -244,6 +244,10 @@ void MovieJob::RunGraphPath() {
             Note("the file has " + std::to_string(reader.StreamsOfType()) +
                  " video streams; the first is used");
         }
+        if (reader.Positions() == 0) {
+            Fail("the file does not tell how long its video runs; nothing written");
+            return;
+        }
         const uint32_t targetRate = GraphTargetRate(settings_.frameRateChoice);
         StepPlan plan;
         if (!PlanGraphSteps(targetRate, reader.Positions(), &plan, &why)) {

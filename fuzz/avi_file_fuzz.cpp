@@ -15,7 +15,7 @@ public:
     MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     uint64_t Size() const override { return size_; }
     size_t ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes) override {
-        if (offset >= size_) return 0;
+        if (offset >= size_ || bytes.empty()) return 0;
         const size_t count = std::min<uint64_t>(bytes.size(), size_ - offset);
         std::memcpy(bytes.data(), data_ + offset, count);
         return count;
