@@ -102,19 +102,27 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
         const int rowFirst = rows.first[static_cast<size_t>(i)];
         const int rowCount = rows.count[static_cast<size_t>(i)];
         if (rowCount <= kNarrowSumRows) {
-            std::fill(narrowSums.begin(), narrowSums.end(), 0);
+            uint16_t* column = narrowSums.data();
+            if (rowCount == 0) std::fill(narrowSums.begin(), narrowSums.end(), 0);
             for (int y = rowFirst; y < rowFirst + rowCount; ++y) {
                 const uint8_t* row = source.Row(y);
-                uint16_t* column = narrowSums.data();
-                for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
+                if (y == rowFirst) {
+                    for (size_t k = 0; k < rowBytes; ++k) column[k] = row[k];
+                } else {
+                    for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
+                }
             }
             runningSums(narrowSums.data());
         } else {
-            std::fill(wideSums.begin(), wideSums.end(), 0);
+            uint32_t* column = wideSums.data();
+            if (rowCount == 0) std::fill(wideSums.begin(), wideSums.end(), 0);
             for (int y = rowFirst; y < rowFirst + rowCount; ++y) {
                 const uint8_t* row = source.Row(y);
-                uint32_t* column = wideSums.data();
-                for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
+                if (y == rowFirst) {
+                    for (size_t k = 0; k < rowBytes; ++k) column[k] = row[k];
+                } else {
+                    for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
+                }
             }
             runningSums(wideSums.data());
         }
