@@ -9,6 +9,8 @@ namespace movie {
 
 namespace {
 
+constexpr uint32_t kMaxRows = 240;
+
 // The library reports a fatal error by calling error_exit, which must not
 // return; it jumps back into Decode, which gives the frame up.
 struct JumpingErrorManager {
@@ -39,19 +41,24 @@ bool DecodeInto(jpeg_decompress_struct* info, JumpingErrorManager* errors, const
     }
     info->dct_method = JDCT_IFAST;
     info->do_fancy_upsampling = FALSE;
-    info->out_color_space = JCS_RGB;
+    // The components stay in the file's order; the fourth byte pads.
+    info->out_color_space = JCS_EXT_RGBX;
     info->scale_num = 1;
     info->scale_denom = 1;
     jpeg_start_decompress(info);
-    if (info->output_components != 3 || info->output_width != width ||
+    if (info->output_components != 4 || info->output_width != width ||
         info->output_height != height) {
         jpeg_abort_decompress(info);
         return false;
     }
-    const size_t stride = size_t{info->output_width} * 3;
+    // Every row's place at once: the library fills as many as it can per
+    // call, which saves a copy of each row pair the upsampler makes.
+    JSAMPROW rows[kMaxRows];
+    const size_t stride = size_t{width} * kFrameBytesPerPixel;
+    for (uint32_t row = 0; row < height; ++row) rows[row] = frame + row * stride;
     while (info->output_scanline < info->output_height) {
-        JSAMPROW row = frame + size_t{info->output_scanline} * stride;
-        jpeg_read_scanlines(info, &row, 1);
+        jpeg_read_scanlines(info, rows + info->output_scanline,
+                            info->output_height - info->output_scanline);
     }
     jpeg_finish_decompress(info);
     return true;
@@ -79,7 +86,9 @@ FrameDecoder::~FrameDecoder() {
 bool FrameDecoder::Decode(const uint8_t* bytes, size_t size, uint32_t width, uint32_t height) {
     // The buffer holds any picture the container lets through (at most
     // 320 x 240); an empty frame is the converter's record of one it lost.
-    if (bytes == nullptr || size == 0 || size_t{width} * height * 3 > frame_.size()) return false;
+    if (bytes == nullptr || size == 0 || height > kMaxRows ||
+        size_t{width} * height * kFrameBytesPerPixel > frame_.size())
+        return false;
     Library& l = *library_;
     const bool decoded = DecodeInto(&l.info, &l.errors, bytes, size, width, height, frame_.data());
     // The library counts afresh for every image.

@@ -12,8 +12,8 @@
 
 namespace movie {
 
-// The frame buffer as FrameDecoder leaves it: rows of width x 3 bytes,
-// blue, green, red.
+// The frame buffer as FrameDecoder leaves it: rows of width x 4 bytes,
+// blue, green, red and a byte of padding.
 struct FramePicture {
     const uint8_t* pixels = nullptr;
     uint32_t width = 0;

@@ -14,22 +14,24 @@ namespace {
 using movie::ToRgb565;
 using movie_test::MemoryDisplay;
 
-// A picture whose every pixel differs: blue from the column, green from the
-// row, red from both.
+// A picture as the decoder leaves it whose every pixel differs: blue from
+// the column, green from the row, red from both; the padding byte is noise
+// that must not show.
 std::vector<uint8_t> Gradient(uint32_t width, uint32_t height) {
     std::vector<uint8_t> pixels;
     for (uint32_t y = 0; y < height; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
-            pixels.insert(pixels.end(), {static_cast<uint8_t>(x * 255 / width),
-                                         static_cast<uint8_t>(y * 255 / height),
-                                         static_cast<uint8_t>((x + y) * 7)});
+            pixels.insert(
+                pixels.end(),
+                {static_cast<uint8_t>(x * 255 / width), static_cast<uint8_t>(y * 255 / height),
+                 static_cast<uint8_t>((x + y) * 7), static_cast<uint8_t>(x * 31 + y)});
         }
     }
     return pixels;
 }
 
 uint16_t Expected(const std::vector<uint8_t>& pixels, uint32_t width, uint32_t x, uint32_t y) {
-    const uint8_t* p = pixels.data() + (size_t{y} * width + x) * 3;
+    const uint8_t* p = pixels.data() + (size_t{y} * width + x) * 4;
     return ToRgb565(p[0], p[1], p[2]);
 }
 
@@ -40,7 +42,7 @@ TEST(FrameDecoder, DeliversTheFilesChannelOrderAndGivesUpOnBadFrames) {
     const std::vector<uint8_t> jpeg =
         movie_test::EncodeFrame(movie_test::SolidBgr(160, 120, orange), 160, 120, 95);
     ASSERT_TRUE(decoder.Decode(jpeg.data(), jpeg.size(), 160, 120));
-    const uint8_t* centre = decoder.FrameBuffer() + (60 * 160 + 80) * 3;
+    const uint8_t* centre = decoder.FrameBuffer() + (60 * 160 + 80) * 4;
     EXPECT_NEAR(centre[0], orange.blue, 4);
     EXPECT_NEAR(centre[1], orange.green, 4);
     EXPECT_NEAR(centre[2], orange.red, 4);
@@ -98,6 +100,27 @@ TEST(FrameDrawing, FullSizeTurnsThePictureOntoThePortraitScreenCentred) {
     EXPECT_EQ(display.At(195, 160), 0);
     EXPECT_EQ(display.At(120, 260), 0);
     EXPECT_EQ(display.At(120, 59), 0);
+
+    // A device laid out the other way round (screen columns side by side)
+    // gets the same picture.
+    platform::GXDisplayProperties columns = properties;
+    columns.cbxPitch = 640;
+    columns.cbyPitch = 2;
+    for (uint32_t height : {240u, 150u}) {
+        const std::vector<uint8_t> picture = Gradient(320, height);
+        MemoryDisplay other;
+        display.Fill(0);
+        movie::DrawFrame({picture.data(), 320, height}, display.bits.data(), properties);
+        movie::DrawFrame({picture.data(), 320, height}, other.bits.data(), columns);
+        const int32_t left = 120 - static_cast<int32_t>(height) / 2;
+        for (int32_t y = 0; y < 320; ++y) {
+            for (int32_t x = left; x < left + static_cast<int32_t>(height); ++x) {
+                uint16_t word;
+                std::memcpy(&word, other.bits.data() + x * 640 + y * 2, 2);
+                ASSERT_EQ(word, display.At(x, y)) << height << ": " << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(FrameDrawing, HalfSizeDoublesEveryPixelWithAveragesBetween) {
@@ -110,7 +133,7 @@ TEST(FrameDrawing, HalfSizeDoublesEveryPixelWithAveragesBetween) {
         for (int32_t x = 0; x < 240; ++x)
             ASSERT_NE(display.At(x, y), MemoryDisplay::kUntouched) << x << "," << y;
 
-    auto pixel = [&](uint32_t x, uint32_t y) { return half.data() + (size_t{y} * 160 + x) * 3; };
+    auto pixel = [&](uint32_t x, uint32_t y) { return half.data() + (size_t{y} * 160 + x) * 4; };
     auto average = [](const uint8_t* a, const uint8_t* b) {
         return ToRgb565(static_cast<uint8_t>((a[0] + b[0]) / 2),
                         static_cast<uint8_t>((a[1] + b[1]) / 2),
