@@ -1,5 +1,6 @@
 #include "engine/movie/frame_drawing.h"
 
+#include <cstddef>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -39,8 +40,8 @@ struct FullSizePlace {
 };
 
 // Rows [firstRow, endRow), pixel by pixel (any pitches).
-void DrawRowsSingly(const FramePicture& picture, uint8_t* device, int32_t pitchX, int32_t pitchY,
-                    FullSizePlace place, int32_t firstRow, int32_t endRow) {
+void DrawRowsSingly(const FramePicture& picture, uint8_t* device, ptrdiff_t pitchX,
+                    ptrdiff_t pitchY, FullSizePlace place, int32_t firstRow, int32_t endRow) {
     const int32_t columns = static_cast<int32_t>(picture.width) / 8 * 8;
     for (int32_t my = firstRow; my < endRow; ++my) {
         const size_t row = size_t(my) * picture.width;
@@ -54,7 +55,7 @@ void DrawRowsSingly(const FramePicture& picture, uint8_t* device, int32_t pitchX
 // Blocks of 8 x 8 pixels turned in registers or a small buffer: the picture
 // is read along its rows and the screen written along its rows, eight
 // pixels a pass each way. Returns the rows drawn (whole blocks).
-int32_t DrawBlocks(const FramePicture& picture, uint8_t* device, int32_t pitchX, int32_t pitchY,
+int32_t DrawBlocks(const FramePicture& picture, uint8_t* device, ptrdiff_t pitchX, ptrdiff_t pitchY,
                    FullSizePlace place) {
     const int32_t w = static_cast<int32_t>(picture.width);
     const int32_t blockRows = static_cast<int32_t>(picture.height) / 8 * 8;
@@ -105,7 +106,7 @@ int32_t DrawBlocks(const FramePicture& picture, uint8_t* device, int32_t pitchX,
                                            _mm_unpacklo_epi64(u1, u5), _mm_unpackhi_epi64(u1, u5),
                                            _mm_unpacklo_epi64(u2, u6), _mm_unpackhi_epi64(u2, u6),
                                            _mm_unpacklo_epi64(u3, u7), _mm_unpackhi_epi64(u3, u7)};
-                uint8_t* out = device + (place.left + my) * 2 + (place.bottom - mx) * pitchY;
+                uint8_t* out = device + (place.left + my) * pitchX + (place.bottom - mx) * pitchY;
                 for (int32_t k = 0; k < 8; ++k) {
                     _mm_storeu_si128(reinterpret_cast<__m128i*>(out - k * pitchY), column[k]);
                 }
@@ -132,7 +133,8 @@ int32_t DrawBlocks(const FramePicture& picture, uint8_t* device, int32_t pitchX,
     return blockRows;
 }
 
-void DrawFullSize(const FramePicture& picture, uint8_t* device, int32_t pitchX, int32_t pitchY) {
+void DrawFullSize(const FramePicture& picture, uint8_t* device, ptrdiff_t pitchX,
+                  ptrdiff_t pitchY) {
     const int32_t w = static_cast<int32_t>(picture.width);
     const int32_t h = static_cast<int32_t>(picture.height);
     const FullSizePlace place{120 - h / 2, 159 + w / 2};
@@ -140,7 +142,8 @@ void DrawFullSize(const FramePicture& picture, uint8_t* device, int32_t pitchX, 
     DrawRowsSingly(picture, device, pitchX, pitchY, place, drawn, h);
 }
 
-void DrawHalfSize(const FramePicture& picture, uint8_t* device, int32_t pitchX, int32_t pitchY) {
+void DrawHalfSize(const FramePicture& picture, uint8_t* device, ptrdiff_t pitchX,
+                  ptrdiff_t pitchY) {
     const int32_t w = static_cast<int32_t>(picture.width);
     const int32_t h = static_cast<int32_t>(picture.height);
     const int32_t x0 = 120 - h;
@@ -170,7 +173,7 @@ void DrawHalfSize(const FramePicture& picture, uint8_t* device, int32_t pitchX, 
 void ClearScreen(uint8_t* device, const platform::GXDisplayProperties& display) {
     for (int32_t y = 0; y < platform::kDeviceHeight; ++y) {
         for (int32_t x = 0; x < platform::kDeviceWidth; ++x) {
-            Put(device + x * display.cbxPitch + y * display.cbyPitch, 0);
+            Put(device + ptrdiff_t{x} * display.cbxPitch + ptrdiff_t{y} * display.cbyPitch, 0);
         }
     }
 }

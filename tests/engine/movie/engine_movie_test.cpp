@@ -50,7 +50,7 @@ protected:
     uint32_t FrameOnScreen(uint32_t frameCount) {
         const uint8_t* device = static_cast<uint8_t*>(platform::GXBeginDraw());
         uint16_t word;
-        std::memcpy(&word, device + 120 * 2 + 160 * 480, 2);
+        std::memcpy(&word, device + size_t{120} * 2 + size_t{160} * 480, 2);
         platform::GXEndDraw();
         return movie_test::NearestFrame(word, frameCount);
     }

@@ -42,7 +42,7 @@ TEST(FrameDecoder, DeliversTheFilesChannelOrderAndGivesUpOnBadFrames) {
     const std::vector<uint8_t> jpeg =
         movie_test::EncodeFrame(movie_test::SolidBgr(160, 120, orange), 160, 120, 95);
     ASSERT_TRUE(decoder.Decode(jpeg.data(), jpeg.size(), 160, 120));
-    const uint8_t* centre = decoder.FrameBuffer() + (60 * 160 + 80) * 4;
+    const uint8_t* centre = decoder.FrameBuffer() + size_t{60 * 160 + 80} * 4;
     EXPECT_NEAR(centre[0], orange.blue, 4);
     EXPECT_NEAR(centre[1], orange.green, 4);
     EXPECT_NEAR(centre[2], orange.red, 4);
@@ -116,7 +116,7 @@ TEST(FrameDrawing, FullSizeTurnsThePictureOntoThePortraitScreenCentred) {
         for (int32_t y = 0; y < 320; ++y) {
             for (int32_t x = left; x < left + static_cast<int32_t>(height); ++x) {
                 uint16_t word;
-                std::memcpy(&word, other.bits.data() + x * 640 + y * 2, 2);
+                std::memcpy(&word, other.bits.data() + ptrdiff_t{x} * 640 + ptrdiff_t{y} * 2, 2);
                 ASSERT_EQ(word, display.At(x, y)) << height << ": " << x << "," << y;
             }
         }

@@ -36,7 +36,7 @@ public:
     // Screen position (x 0..239, y 0..319) of the portrait device.
     uint16_t At(int32_t x, int32_t y) const {
         uint16_t word;
-        std::memcpy(&word, bits.data() + x * 2 + y * 480, 2);
+        std::memcpy(&word, bits.data() + ptrdiff_t{x} * 2 + ptrdiff_t{y} * 480, 2);
         return word;
     }
     std::vector<uint8_t> bits = std::vector<uint8_t>(240 * 320 * 2);
