@@ -20,7 +20,14 @@ class Interpreter;
 }
 namespace screens {
 class LogoScreen;
-}
+class TitleScreen;
+class DateScreen;
+class StaffRollScreen;
+class EndingPicturesScreen;
+
+class MapScreen;
+class EpilogueScreen;
+}  // namespace screens
 
 namespace game {
 
@@ -58,6 +65,13 @@ private:
     std::unique_ptr<script::Interpreter> story_;
     std::unique_ptr<menu::EngineMenu> menu_;
     std::unique_ptr<movie::MovieControl> movies_;
+    std::unique_ptr<screens::TitleScreen> title_;
+    std::unique_ptr<screens::DateScreen> date_;
+    std::unique_ptr<screens::StaffRollScreen> staffRoll_;
+    std::unique_ptr<screens::EndingPicturesScreen> endingPictures_;
+
+    std::unique_ptr<screens::MapScreen> map_;
+    std::unique_ptr<screens::EpilogueScreen> epilogue_;
 };
 
 // Runs the engine with the game until it quits; returns the exit code.

@@ -4,6 +4,8 @@
 #include <map>
 #include <utility>
 
+#include "engine/script/script_state.h"
+#include "formats/mlz_archive.h"
 #include "formats/sjis.h"
 #include "platform/device_file.h"
 #include "platform/device_path.h"
@@ -20,6 +22,7 @@ constexpr int kRouteCount = 7;
 constexpr int kMaxPlaceIndex = 999;
 constexpr int kDialectCount = 3;
 constexpr int kNameTokenCharacters = 3;
+constexpr int kFlagRows = kFlagBytes / kFlagColumns;
 // The table file of a whole title is a few kilobytes; anything near this
 // size is not one.
 constexpr uint64_t kMaxFileBytes = uint64_t{1} << 20;
@@ -33,6 +36,10 @@ enum class SectionKind {
     kDateChain,
     kRouteEndings,
     kNames,
+    kSaveCaptions,
+    kEndingPictures,
+    kMapPlaces,
+    kEpiloguePictures,
 };
 
 struct SectionInfo {
@@ -54,6 +61,12 @@ constexpr SectionInfo kSections[] = {
     {"date-chain", SectionKind::kDateChain, false, 0, kDateChainLength - 1},
     {"route-endings", SectionKind::kRouteEndings, false, 1, kRouteCount},
     {"names", SectionKind::kNames, false, 0, 0},
+    {"save-captions", SectionKind::kSaveCaptions, false, 0, 0},
+    // Numbered by route (1..kEndingPictureRoutes) instead of by dialect.
+    {"ending-pictures", SectionKind::kEndingPictures, false, 0, kEndingPicturePairs - 1},
+    // Numbered by the place table's row instead of a dialect.
+    {"map-places", SectionKind::kMapPlaces, true, 0, kMapPlaceColumns - 1},
+    {"epilogue-pictures", SectionKind::kEpiloguePictures, false, 0, kEpiloguePictureCount - 1},
 };
 
 bool IsBlank(char c) {
@@ -137,6 +150,10 @@ private:
     bool ParseIndexedEntry(std::string_view line);
     bool ParseListEntry(std::string_view line);
     bool ParseNameEntry(std::string_view line);
+    bool ParseCaptionEntry(std::string_view line);
+    // "ROW COLUMN" of a local flag at the front of *text, which is left
+    // after it.
+    bool ReadFlag(std::string_view* text, SaveCaptions::Flag* flag);
     // The value after '=' (or a whole list line), unquoted and converted.
     bool ReadValue(std::string_view text, bool isPath, std::string* sjis);
     // Notes the use of an index in the current section; false if it was
@@ -153,6 +170,7 @@ private:
     int lineNumber_ = 0;
     const SectionInfo* section_ = nullptr;  // none before the first header
     int dialect_ = 0;
+    int route_ = 0;  // of an [ending-pictures ROUTE] section
     // First line of each section seen, by its written form ("music 1").
     std::map<std::string, int> sectionLines_;
     // Within the current section: first line of each index, key and path.
@@ -194,6 +212,8 @@ bool Parser::ParseLine(std::string_view line) {
             return ParseListEntry(line);
         case SectionKind::kNames:
             return ParseNameEntry(line);
+        case SectionKind::kSaveCaptions:
+            return ParseCaptionEntry(line);
         default:
             return ParseIndexedEntry(line);
     }
@@ -214,7 +234,17 @@ bool Parser::ParseHeader(std::string_view header) {
 
     std::string canonical(name);
     dialect_ = 0;
-    if (info->perDialect) {
+    if (info->kind == SectionKind::kMapPlaces) {
+        int64_t row;
+        const std::string range = "0.." + std::to_string(kMapPlaceRows - 1);
+        if (!ParseIndex(number, &row)) {
+            return Fail("section [" + canonical + "] needs a row number " + range);
+        }
+        if (row >= kMapPlaceRows)
+            return Fail("row " + std::string(number) + " is out of range " + range);
+        dialect_ = static_cast<int>(row);
+        canonical += " " + std::to_string(row);
+    } else if (info->perDialect) {
         int64_t dialect;
         if (!ParseIndex(number, &dialect)) {
             return Fail("section [" + canonical + "] needs a dialect number 0, 1 or 2");
@@ -224,6 +254,14 @@ bool Parser::ParseHeader(std::string_view header) {
         }
         dialect_ = static_cast<int>(dialect);
         canonical += " " + std::to_string(dialect_);
+    } else if (info->kind == SectionKind::kEndingPictures) {
+        int64_t route;
+        if (!ParseIndex(number, &route) || route < 1 || route > kEndingPictureRoutes) {
+            return Fail("section [" + canonical + "] needs a route number 1.." +
+                        std::to_string(kEndingPictureRoutes));
+        }
+        route_ = static_cast<int>(route);
+        canonical += " " + std::to_string(route_);
     } else if (!number.empty()) {
         return Fail("section [" + canonical + "] takes no number");
     }
@@ -270,6 +308,26 @@ bool Parser::ParseIndexedEntry(std::string_view line) {
         case SectionKind::kDateChain:
             tables_.dateChain[at] = std::move(value);
             break;
+        case SectionKind::kEndingPictures:
+            tables_.endingPictures[route_ - 1][at] = std::move(value);
+            break;
+        case SectionKind::kMapPlaces:
+        case SectionKind::kEpiloguePictures: {
+            // The screens hand these to the archive, whose names are bounded.
+            if (value.size() > formats::kMlzMaxNameLength) {
+                return Fail("path longer than " + std::to_string(formats::kMlzMaxNameLength) +
+                            " bytes");
+            }
+            if (section_->kind == SectionKind::kEpiloguePictures) {
+                tables_.epiloguePictures[at] = std::move(value);
+                break;
+            }
+            // dialect_ holds the section's row number here.
+            auto row = static_cast<size_t>(dialect_);
+            if (tables_.mapPlaces.size() <= row) tables_.mapPlaces.resize(row + 1);
+            tables_.mapPlaces[row][at] = std::move(value);
+            break;
+        }
         case SectionKind::kPairs:
         case SectionKind::kRouteEndings: {
             // Id 1 is the first entry; ids left out stay empty.
@@ -325,6 +383,103 @@ bool Parser::ParseNameEntry(std::string_view line) {
         if (value.empty()) return Fail("empty player name");
         tables_.defaultPlayerName = std::move(value);
     }
+    return true;
+}
+
+bool Parser::ParseCaptionEntry(std::string_view line) {
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return Fail("expected KEY = VALUE");
+    const std::string key(Trim(line.substr(0, equals)));
+    std::string_view valueText = Trim(line.substr(equals + 1));
+    auto [seen, isNew] = keyLines_.emplace(key, lineNumber_);
+    if (!isNew) {
+        return Fail(key + " is given a second time (first on line " + std::to_string(seen->second) +
+                    ")");
+    }
+    SaveCaptions& captions = tables_.captions;
+    // "progress N" and "status N" number their labels.
+    auto numbered = [&key](std::string_view word, int highest, size_t* at) {
+        if (key.size() <= word.size() + 1 || key.compare(0, word.size(), word) != 0 ||
+            !IsBlank(key[word.size()])) {
+            return false;
+        }
+        int64_t number;
+        if (!ParseIndex(Trim(std::string_view(key).substr(word.size())), &number) || number < 1 ||
+            number > highest) {
+            *at = SIZE_MAX;
+            return true;
+        }
+        *at = static_cast<size_t>(number - 1);
+        return true;
+    };
+    size_t at;
+    if (numbered("progress", SaveCaptions::kProgressLabels, &at)) {
+        if (at == SIZE_MAX) return Fail("progress labels are numbered 1..7");
+        SaveCaptions::Progress& progress = captions.progress[at];
+        if (!ReadFlag(&valueText, &progress.flag)) return false;
+        return ReadValue(valueText, false, &progress.label);
+    }
+    if (numbered("status", 2, &at)) {
+        if (at == SIZE_MAX) return Fail("status labels are numbered 1..2");
+        return ReadValue(valueText, false, &captions.status[at]);
+    }
+    if (key == "status-flag") {
+        if (!ReadFlag(&valueText, &captions.statusFlag)) return false;
+        if (!valueText.empty()) return Fail("text after the flag's row and column");
+        return true;
+    }
+    if (key == "weekdays") {
+        std::string all;
+        if (!ReadValue(valueText, false, &all)) return false;
+        std::string_view rest = all;
+        for (std::string& name : captions.weekdays) {
+            rest = Trim(rest);
+            size_t end = rest.find_first_of(" \t");
+            name = std::string(rest.substr(0, end));
+            rest.remove_prefix(name.size());
+        }
+        if (captions.weekdays.back().empty() || !Trim(rest).empty()) {
+            return Fail("weekdays needs exactly seven names separated by spaces");
+        }
+        return true;
+    }
+    struct Text {
+        const char* key;
+        std::string SaveCaptions::*field;
+        bool isPath;
+    };
+    static constexpr Text kTexts[] = {
+        {"prologue", &SaveCaptions::prologue, false},
+        {"ending", &SaveCaptions::ending, false},
+        {"date", &SaveCaptions::date, false},
+        {"story", &SaveCaptions::story, false},
+        {"extra", &SaveCaptions::extra, false},
+        {"extra-script", &SaveCaptions::extraScript, true},
+    };
+    for (const Text& text : kTexts) {
+        if (key == text.key) return ReadValue(valueText, text.isPath, &(captions.*text.field));
+    }
+    return Fail("unknown caption '" + key +
+                "' (expected prologue, ending, date, weekdays, progress N, story, extra, "
+                "extra-script, status-flag or status N)");
+}
+
+bool Parser::ReadFlag(std::string_view* text, SaveCaptions::Flag* flag) {
+    int64_t numbers[2];
+    for (int64_t& number : numbers) {
+        *text = Trim(*text);
+        size_t end = std::min(text->find_first_of(" \t"), text->size());
+        if (!ParseIndex(text->substr(0, end), &number)) {
+            return Fail("expected a flag's row and column before the text");
+        }
+        text->remove_prefix(end);
+    }
+    *text = Trim(*text);
+    if (numbers[0] >= kFlagRows || numbers[1] >= kFlagColumns) {
+        return Fail("flag row 0..15 and column 0..31 expected");
+    }
+    flag->row = static_cast<int32_t>(numbers[0]);
+    flag->column = static_cast<int32_t>(numbers[1]);
     return true;
 }
 
