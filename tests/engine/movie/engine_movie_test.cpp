@@ -65,20 +65,19 @@ protected:
 
 TEST_F(EngineMovieTest, OnlyATapCOrRightEndsTheMovieAndNoGameStateRunsMeanwhile) {
     WriteMovie(dir_ / "clip.mov", 10, 160, 120, SolidFrames(50, 160, 120));
-    using platform::VirtualKey;
+    // What begins each press that ends the movie, and what ends the press.
     struct Stopper {
         const char* name;
-        std::function<void()> act;
+        std::function<void()> down;
+        std::function<void()> up;
     };
     const std::vector<Stopper> stoppers = {
-        {"C", [this] { Press(platform::kVkC); }},
-        {"Right", [this] { Press(platform::kVkRight); }},
-        {"tap",
-         [this] {
-             engine_->input.OnStylusDown(120, 160);
-             engine_->Tick();
-             engine_->input.OnStylusUp(120, 160);
-         }},
+        {"C", [this] { engine_->input.OnKey(platform::kVkC, true); },
+         [this] { engine_->input.OnKey(platform::kVkC, false); }},
+        {"Right", [this] { engine_->input.OnKey(platform::kVkRight, true); },
+         [this] { engine_->input.OnKey(platform::kVkRight, false); }},
+        {"tap", [this] { engine_->input.OnStylusDown(120, 160); },
+         [this] { engine_->input.OnStylusUp(120, 160); }},
     };
     for (const Stopper& stopper : stoppers) {
         ASSERT_TRUE(movies_.PlayMovieFile(Folder(), "clip.mov", 100, false));
@@ -93,10 +92,13 @@ TEST_F(EngineMovieTest, OnlyATapCOrRightEndsTheMovieAndNoGameStateRunsMeanwhile)
         EXPECT_GE(movies_.Player()->CurrentFrame(), 4);
         EXPECT_EQ(title_.runs, runsBefore);
 
-        stopper.act();
+        stopper.down();
+        engine_->Tick();
         EXPECT_FALSE(movies_.IsMoviePlaying()) << stopper.name;
-        // The press that ended the movie is used up.
+        // The press that ended the movie is used up: the game does not see
+        // it in the tick that follows.
         EXPECT_FALSE(engine_->inputState.Confirmed()) << stopper.name;
+        stopper.up();
         TickFor(40);
         EXPECT_GT(title_.runs, runsBefore) << stopper.name;
     }
