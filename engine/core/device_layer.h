@@ -13,6 +13,7 @@
 #include "engine/core/data_folders.h"
 #include "engine/core/engine_clock.h"
 #include "engine/core/input_state.h"
+#include "engine/core/movie_handler.h"
 #include "engine/core/services.h"
 #include "engine/core/settings.h"
 #include "engine/core/sprite.h"
@@ -114,6 +115,8 @@ public:
     bool menuOpen = false;
     // Installed by the game assembly; none leaves the menu key without effect.
     MenuHandler* menu = nullptr;
+    // Installed by the game assembly; none plays no movie.
+    MovieHandler* movie = nullptr;
 
     gfx::ImageTable images;
     SpriteTable sprites;

@@ -38,6 +38,23 @@ int Engine::Tick() {
         clock.Sleep(1);
         return 0;
     }
+    if (movie != nullptr && movie->IsMoviePlaying()) {
+        input.LatchInput();
+        bool ended = false;
+        if (inputState.Confirmed()) {
+            movie->StopMovie();
+            // The press that ends the movie does not also confirm what follows.
+            inputState.tap = false;
+            inputState.keyC = 0;
+            inputState.right = 0;
+            ended = true;
+        } else {
+            ended = !movie->AdvanceMovie();
+        }
+        // The movie drew straight into the device: the game's picture comes back whole.
+        if (ended) MarkScreenDirty();
+        return 1;
+    }
     if (frameTimer.FrameDue(clock)) {
         input.LatchInput();
         RunFrame();

@@ -4,6 +4,7 @@
 
 #include "engine/core/engine.h"
 #include "engine/menu/engine_menu.h"
+#include "engine/movie/movie_control.h"
 #include "engine/persist/config_file.h"
 #include "engine/persist/save_files.h"
 #include "engine/screens/date_screen.h"
@@ -25,6 +26,7 @@ Game::Game(core::Engine& engine) : engine_(engine) {}
 Game::~Game() {
     engine_.menu = nullptr;
     engine_.menuOpen = false;
+    engine_.movie = nullptr;
     // Handlers go before what they run, so the engine never calls a dead one.
     engine_.states.Unregister(core::kStateLogo);
     engine_.states.Unregister(core::kStateScript);
@@ -62,6 +64,7 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     hooks.returnToTitle = [self] {
         // The story puts everything away: sounds, pictures, its window and
         // its script; then the game starts again from the logo.
+        self->movies_->StopMovie();
         self->story_->ReturnToTitle();
         self->menu_->Widget().EnableSlotMenus(false);
     };
@@ -70,7 +73,8 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
             window->ApplyTransparency(level);
     };
     hooks.loadSlot = [self](int slot) {
-        // A loaded game may save again.
+        // A loaded game may save again; no movie outlives the change of scene.
+        self->movies_->StopMovie();
         if (self->story_->LoadSlot(slot)) self->menu_->Widget().EnableSlotMenus(true);
     };
     hooks.saveSlot = [self](int slot, int kind) {
@@ -100,6 +104,15 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     };
     game->screenHooks_.openLoadPage = [&engine] { engine.OpenMenuAt(0); };
     game->screenHooks_.quit = closeWindow;
+    game->movies_ = std::make_unique<movie::MovieControl>(
+        movie::MovieOutput{engine.clock, engine, properties, engine.mixer.get()});
+    engine.movie = game->movies_.get();
+    // Movies are looked up in the movie folder; the title sequence's movie
+    // reads its sound track whole.
+    game->screenHooks_.playMovie = [self, &engine](const std::string& fileName, int volume) {
+        return self->movies_->PlayMovieFile(engine.DataFolders()[core::kLocationMovies], fileName,
+                                            volume, true);
+    };
     game->map_ = std::make_unique<screens::MapScreen>(services, *game->story_, game->screenHooks_);
     game->epilogue_ =
         std::make_unique<screens::EpilogueScreen>(services, *game->story_, game->screenHooks_);

@@ -12,6 +12,9 @@
 namespace menu {
 class EngineMenu;
 }
+namespace movie {
+class MovieControl;
+}
 namespace script {
 class Interpreter;
 }
@@ -45,6 +48,8 @@ public:
 
     script::Interpreter& Story() { return *story_; }
     menu::EngineMenu& Menu() { return *menu_; }
+    movie::MovieControl& Movies() { return *movies_; }
+    const screens::ScreenHooks& ScreenHooks() const { return screenHooks_; }
     // The slot items of the menu from the slot files: the save time and
     // caption of each saved slot, which can then be loaded; "undefined" for
     // the others.
@@ -59,6 +64,7 @@ private:
     std::unique_ptr<screens::LogoScreen> logo_;
     std::unique_ptr<script::Interpreter> story_;
     std::unique_ptr<menu::EngineMenu> menu_;
+    std::unique_ptr<movie::MovieControl> movies_;
     std::unique_ptr<screens::TitleScreen> title_;
     std::unique_ptr<screens::DateScreen> date_;
     std::unique_ptr<screens::StaffRollScreen> staffRoll_;
