@@ -148,7 +148,9 @@ TEST_F(ClipmuxDialogTest, BrowsingAndDroppingChooseTheInputAndItsKind) {
 TEST_F(ClipmuxDialogTest, ARunShowsItsProgressAndEndsIdle) {
     TempDir dir;
     clipmux_test::MjSpec spec;
-    spec.frames = 40;
+    // Long enough (about half a second) for the 100 ms progress timer to
+    // show it several times, however fast the machine.
+    spec.frames = 400;
     spec.width = 640;
     spec.height = 480;
     testing_support::WriteHostFile(dir / "run.mj", clipmux_test::MakeMjFile(spec));
@@ -174,8 +176,8 @@ TEST_F(ClipmuxDialogTest, ARunShowsItsProgressAndEndsIdle) {
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_TRUE(seen.last().startsWith(QString::fromUtf8("変換データ数：")))
         << seen.last().toStdString();
-    EXPECT_TRUE(seen.last().endsWith(" / 40")) << seen.last().toStdString();
-    EXPECT_EQ(clipmux_test::ReadMovie(dir / "run.mov").frames.size(), 40u);
+    EXPECT_TRUE(seen.last().endsWith(" / 400")) << seen.last().toStdString();
+    EXPECT_EQ(clipmux_test::ReadMovie(dir / "run.mov").frames.size(), 400u);
 
     // A damaged file ends with a report.
     testing_support::WriteHostFile(dir / "bad.mj", std::string(80, 'x'));
