@@ -6,7 +6,10 @@
 #include "engine/menu/engine_menu.h"
 #include "engine/persist/config_file.h"
 #include "engine/persist/save_files.h"
+#include "engine/screens/cg_gallery_screen.h"
 #include "engine/screens/logo_screen.h"
+#include "engine/screens/music_gallery_screen.h"
+#include "engine/screens/scenario_select_screen.h"
 #include "engine/script/interpreter.h"
 #include "engine/sound/sound_mixer.h"
 #include "platform/device_file.h"
@@ -22,6 +25,9 @@ Game::~Game() {
     // Handlers go before what they run, so the engine never calls a dead one.
     engine_.states.Unregister(core::kStateLogo);
     engine_.states.Unregister(core::kStateScript);
+    engine_.states.Unregister(core::kStateScenarioSelect);
+    engine_.states.Unregister(core::kStateCgGallery);
+    engine_.states.Unregister(core::kStateMusicGallery);
 }
 
 std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& start,
@@ -89,6 +95,16 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     };
     game->screenHooks_.openLoadPage = [&engine] { engine.OpenMenuAt(0); };
     game->screenHooks_.quit = closeWindow;
+
+    game->scenarioSelect_ = std::make_unique<screens::ScenarioSelectScreen>(services, *game->story_,
+                                                                            game->screenHooks_);
+    game->cgGallery_ =
+        std::make_unique<screens::CgGalleryScreen>(services, *game->story_, game->screenHooks_);
+    game->musicGallery_ =
+        std::make_unique<screens::MusicGalleryScreen>(services, *game->story_, game->screenHooks_);
+    engine.states.Register(core::kStateScenarioSelect, *game->scenarioSelect_);
+    engine.states.Register(core::kStateCgGallery, *game->cgGallery_);
+    engine.states.Register(core::kStateMusicGallery, *game->musicGallery_);
 
     if (!start.scenario.empty()) {
         std::string name;

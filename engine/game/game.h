@@ -17,7 +17,10 @@ class Interpreter;
 }
 namespace screens {
 class LogoScreen;
-}
+class ScenarioSelectScreen;
+class CgGalleryScreen;
+class MusicGalleryScreen;
+}  // namespace screens
 
 namespace game {
 
@@ -52,6 +55,9 @@ private:
     std::unique_ptr<screens::LogoScreen> logo_;
     std::unique_ptr<script::Interpreter> story_;
     std::unique_ptr<menu::EngineMenu> menu_;
+    std::unique_ptr<screens::ScenarioSelectScreen> scenarioSelect_;
+    std::unique_ptr<screens::CgGalleryScreen> cgGallery_;
+    std::unique_ptr<screens::MusicGalleryScreen> musicGallery_;
 };
 
 // Runs the engine with the game until it quits; returns the exit code.
