@@ -304,6 +304,9 @@ void ScenarioSelectScreen::StartReplay() {
     // The fade left the screen dark; the scenario draws on a bright one.
     services_.composition.SetBrightness(256);
     story_.NewGame(0);
+    // The last replay's pictures were cleared away with the screen; the
+    // story must not take them as still shown.
+    story_.state.shownPaths = {};
     story_.LoadScenarioFile(formats::FormatText("GameData\\sinario\\%s", {entry.name}));
     story_.state.fromScenarioSelect = true;
 }

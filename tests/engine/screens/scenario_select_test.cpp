@@ -141,6 +141,8 @@ TEST(ScenarioSelect, PageButtonsWrapAndFiveForwardMayPassTheLastPage) {
     EXPECT_EQ(PageShown(rig), 1);  // five forward from the last page
 }
 
+// The replay runs the first story's scenario with its end leading back here,
+// to the tab and page it was chosen from; a second replay starts afresh.
 TEST(ScenarioSelect, ReplayEndsBackOnTheSameTabAndPage) {
     GalleryRig rig;
     Opened(rig);
@@ -173,6 +175,12 @@ TEST(ScenarioSelect, ReplayEndsBackOnTheSameTabAndPage) {
     EXPECT_EQ(PageShown(rig), 2);
     EXPECT_TRUE(Near(Centre(rig, Entry(1)), kTitle));
     EXPECT_EQ(rig.Engine().music->Name(), "15.mp3");
+
+    // The same scenario again draws its pictures again.
+    Tap(rig, Entry(1));
+    ASSERT_TRUE(rig.RunUntil(core::kStateScript, 0, 100));
+    rig.Frames(60);
+    EXPECT_TRUE(Near(rig.Pixel(400, 100), {60, 120, 220}));
 }
 
 }  // namespace
