@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "engine/script/script_state.h"
 #include "formats/sjis.h"
 #include "platform/device_file.h"
 #include "platform/device_path.h"
@@ -20,6 +21,7 @@ constexpr int kRouteCount = 7;
 constexpr int kMaxPlaceIndex = 999;
 constexpr int kDialectCount = 3;
 constexpr int kNameTokenCharacters = 3;
+constexpr int kFlagRows = kFlagBytes / kFlagColumns;
 // The table file of a whole title is a few kilobytes; anything near this
 // size is not one.
 constexpr uint64_t kMaxFileBytes = uint64_t{1} << 20;
@@ -33,6 +35,7 @@ enum class SectionKind {
     kDateChain,
     kRouteEndings,
     kNames,
+    kSaveCaptions,
     kSceneTabs,
     kScenes,
     kSceneDates,
@@ -53,6 +56,8 @@ struct SectionInfo {
     bool perTab = false;
 };
 
+constexpr int kTrackCount = kTracksPerPage * kTrackPages;
+
 constexpr SectionInfo kSections[] = {
     {"music", SectionKind::kMusic, true, 0, kMusicRowLength - 1},
     {"effects", SectionKind::kEffects, true, 0, kEffectRowLength - 1},
@@ -62,12 +67,13 @@ constexpr SectionInfo kSections[] = {
     {"date-chain", SectionKind::kDateChain, false, 0, kDateChainLength - 1},
     {"route-endings", SectionKind::kRouteEndings, false, 1, kRouteCount},
     {"names", SectionKind::kNames, false, 0, 0},
+    {"save-captions", SectionKind::kSaveCaptions, false, 0, 0},
     {"scenario-tabs", SectionKind::kSceneTabs, false, 0, kGalleryTabCount - 1},
     {"scenarios", SectionKind::kScenes, false, 0, kSceneEntriesPerTab - 1, true},
     {"scenario-dates", SectionKind::kSceneDates, false, 0, 0},
     {"cg-pages", SectionKind::kCgPages, false, 0, kGalleryTabCount - 1},
     {"cg", SectionKind::kCg, false, 0, kCgMaxPages * 9 - 1, true},
-    {"tracks", SectionKind::kTracks, false, 0, kTracksPerPage* kTrackPages - 1},
+    {"tracks", SectionKind::kTracks, false, 0, kTrackCount - 1},
 };
 
 constexpr int kMaxScenePages = kSceneEntriesPerTab / 10;
@@ -161,6 +167,10 @@ private:
     bool ParseIndexedEntry(std::string_view line);
     bool ParseListEntry(std::string_view line);
     bool ParseNameEntry(std::string_view line);
+    bool ParseCaptionEntry(std::string_view line);
+    // "ROW COLUMN" of a local flag at the front of *text, which is left
+    // after it.
+    bool ReadFlag(std::string_view* text, SaveCaptions::Flag* flag);
     bool ParseGalleryEntry(int64_t index, std::string_view valueText);
     bool ParseDateEntry(std::string_view line);
     bool ParseCgEntry(std::string_view line);
@@ -225,6 +235,8 @@ bool Parser::ParseLine(std::string_view line) {
             return ParseListEntry(line);
         case SectionKind::kNames:
             return ParseNameEntry(line);
+        case SectionKind::kSaveCaptions:
+            return ParseCaptionEntry(line);
         case SectionKind::kSceneDates:
             return ParseDateEntry(line);
         case SectionKind::kCg:
@@ -371,6 +383,103 @@ bool Parser::ParseNameEntry(std::string_view line) {
         if (value.empty()) return Fail("empty player name");
         tables_.defaultPlayerName = std::move(value);
     }
+    return true;
+}
+
+bool Parser::ParseCaptionEntry(std::string_view line) {
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return Fail("expected KEY = VALUE");
+    const std::string key(Trim(line.substr(0, equals)));
+    std::string_view valueText = Trim(line.substr(equals + 1));
+    auto [seen, isNew] = keyLines_.emplace(key, lineNumber_);
+    if (!isNew) {
+        return Fail(key + " is given a second time (first on line " + std::to_string(seen->second) +
+                    ")");
+    }
+    SaveCaptions& captions = tables_.captions;
+    // "progress N" and "status N" number their labels.
+    auto numbered = [&key](std::string_view word, int highest, size_t* at) {
+        if (key.size() <= word.size() + 1 || key.compare(0, word.size(), word) != 0 ||
+            !IsBlank(key[word.size()])) {
+            return false;
+        }
+        int64_t number;
+        if (!ParseIndex(Trim(std::string_view(key).substr(word.size())), &number) || number < 1 ||
+            number > highest) {
+            *at = SIZE_MAX;
+            return true;
+        }
+        *at = static_cast<size_t>(number - 1);
+        return true;
+    };
+    size_t at;
+    if (numbered("progress", SaveCaptions::kProgressLabels, &at)) {
+        if (at == SIZE_MAX) return Fail("progress labels are numbered 1..7");
+        SaveCaptions::Progress& progress = captions.progress[at];
+        if (!ReadFlag(&valueText, &progress.flag)) return false;
+        return ReadValue(valueText, false, &progress.label);
+    }
+    if (numbered("status", 2, &at)) {
+        if (at == SIZE_MAX) return Fail("status labels are numbered 1..2");
+        return ReadValue(valueText, false, &captions.status[at]);
+    }
+    if (key == "status-flag") {
+        if (!ReadFlag(&valueText, &captions.statusFlag)) return false;
+        if (!valueText.empty()) return Fail("text after the flag's row and column");
+        return true;
+    }
+    if (key == "weekdays") {
+        std::string all;
+        if (!ReadValue(valueText, false, &all)) return false;
+        std::string_view rest = all;
+        for (std::string& name : captions.weekdays) {
+            rest = Trim(rest);
+            size_t end = rest.find_first_of(" \t");
+            name = std::string(rest.substr(0, end));
+            rest.remove_prefix(name.size());
+        }
+        if (captions.weekdays.back().empty() || !Trim(rest).empty()) {
+            return Fail("weekdays needs exactly seven names separated by spaces");
+        }
+        return true;
+    }
+    struct Text {
+        const char* key;
+        std::string SaveCaptions::*field;
+        bool isPath;
+    };
+    static constexpr Text kTexts[] = {
+        {"prologue", &SaveCaptions::prologue, false},
+        {"ending", &SaveCaptions::ending, false},
+        {"date", &SaveCaptions::date, false},
+        {"story", &SaveCaptions::story, false},
+        {"extra", &SaveCaptions::extra, false},
+        {"extra-script", &SaveCaptions::extraScript, true},
+    };
+    for (const Text& text : kTexts) {
+        if (key == text.key) return ReadValue(valueText, text.isPath, &(captions.*text.field));
+    }
+    return Fail("unknown caption '" + key +
+                "' (expected prologue, ending, date, weekdays, progress N, story, extra, "
+                "extra-script, status-flag or status N)");
+}
+
+bool Parser::ReadFlag(std::string_view* text, SaveCaptions::Flag* flag) {
+    int64_t numbers[2];
+    for (int64_t& number : numbers) {
+        *text = Trim(*text);
+        size_t end = std::min(text->find_first_of(" \t"), text->size());
+        if (!ParseIndex(text->substr(0, end), &number)) {
+            return Fail("expected a flag's row and column before the text");
+        }
+        text->remove_prefix(end);
+    }
+    *text = Trim(*text);
+    if (numbers[0] >= kFlagRows || numbers[1] >= kFlagColumns) {
+        return Fail("flag row 0..15 and column 0..31 expected");
+    }
+    flag->row = static_cast<int32_t>(numbers[0]);
+    flag->column = static_cast<int32_t>(numbers[1]);
     return true;
 }
 

@@ -39,6 +39,36 @@ struct PlaceName {
     std::string backgroundPath;  // e.g. "GameData\\char\\back\\town.rbp"
 };
 
+// The caption a slot save carries, by the story's dialect: dialect 0 by
+// its calendar and progress flags, dialect 1 by its script, dialect 2 by a
+// status flag and its calendar.
+struct SaveCaptions {
+    inline static constexpr int kProgressLabels = 7;
+    inline static constexpr int kWeekdays = 7;
+    // A local flag of the running story (row 0..15, column 0..31).
+    struct Flag {
+        int32_t row = -1;  // -1: none given
+        int32_t column = 0;
+    };
+    struct Progress {
+        Flag flag;
+        std::string label;
+    };
+    std::string prologue;  // dialect 0 before its calendar starts
+    std::string ending;    // dialect 0 when the month is -1
+    // Text formatter pattern taking the month, the day and the weekday name.
+    std::string date;
+    std::array<std::string, kWeekdays> weekdays;
+    // Dialect 0: the first set flag picks its label (before the date).
+    std::array<Progress, kProgressLabels> progress;
+    std::string story;        // dialect 1
+    std::string extra;        // dialect 1 in its extra-story script
+    std::string extraScript;  // that script's path
+    // Dialect 2: the date while the status flag is 0, else label 1 or 2.
+    Flag statusFlag;
+    std::array<std::string, 2> status;
+};
+
 // One entry of the scenario select: no entry while dateCode is -1.
 struct SceneEntry {
     int32_t dateCode = -1;
@@ -77,6 +107,7 @@ struct DataSetTables {
     // Three double-byte characters in the text that stand for the player's name.
     std::string nameToken;
     std::string defaultPlayerName;
+    SaveCaptions captions;
     std::array<SceneTab, kGalleryTabCount> sceneTabs;
     // Date codes in the order of the date cells' sheet.
     std::vector<int32_t> sceneDates;

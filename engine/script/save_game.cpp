@@ -8,6 +8,7 @@
 
 #include "engine/persist/save_files.h"
 #include "engine/script/interpreter.h"
+#include "engine/script/save_caption.h"
 #include "engine/script/script_input.h"
 #include "engine/sound/music_controller.h"
 #include "engine/sound/sound_mixer.h"
@@ -161,6 +162,12 @@ bool Interpreter::SaveSlot(int index, int32_t kind) {
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day,
                   now.hour, now.minute, now.second);
     record.saveTime = text;
+    // The caption tells where the saved game stands, so it is taken from
+    // the snapshot, not from the story's moment now.
+    ScriptVariables saved;
+    saved.flags = record.flags;
+    record.caption =
+        SaveCaption(tables.captions, record.dialect, record.calendar, saved, record.scenarioPath);
     record.timeFields = {now.year, now.month, now.day, now.hour, now.minute, now.second};
     bool written = persist::WriteSlotRecord(SaveFolder(), index, record);
     WriteSystemFile();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/sound/music_controller.h"
+#include "engine/sound/sound_test_fixture.h"
 #include "engine_test_support.h"
 
 namespace menu {
@@ -198,6 +199,33 @@ TEST(MenuCommands, PercentListWithNoMatchingEntryChecksNone) {
     f.commands.UpdateAllMarks();
     EXPECT_TRUE(f.CheckedIn(40069, 40078).empty());
     EXPECT_EQ(f.CheckedIn(40126, 40135), std::vector<uint32_t>{40126});
+}
+
+class MenuMusicVolume : public sound_test::MixerFixture {};
+
+// The playing music takes the music volume scaled by the master volume at
+// once, whichever of the two changes.
+TEST_F(MenuMusicVolume, MusicAndMasterVolumeScaleThePlayingMusic) {
+    std::unique_ptr<sound::SoundMixer> mixer = MakeMixer();
+    WriteFile("bgm.wav", sound_test::MakeWav(2, 22050, 16, std::vector<int16_t>(200000, 1000)));
+    core::Settings settings;
+    sound::MusicController music{[this] { return tick_; }};
+    music.SetMode(mixer.get(), sound::kMusicOn);
+    MenuWidget widget{nullptr};
+    BuildMenuTree(widget);
+    MenuCommands commands{widget, settings, music, mixer.get(), {}};
+    music.Play("bgm.wav", Folder(), 100, 0, 1);
+    auto level = [&] {
+        for (int pass = 0; pass < 3; ++pass) device_.Complete();
+        return device_.Complete()[0];
+    };
+    ASSERT_EQ(level(), 1000);
+    commands.Dispatch(40069 + 2);  // music 80
+    EXPECT_EQ(level(), 800);
+    commands.Dispatch(40126 + 5);  // master 50
+    EXPECT_EQ(settings.musicVolume, 80);
+    EXPECT_EQ(settings.masterVolume, 50);
+    EXPECT_EQ(level(), 400);
 }
 
 }  // namespace

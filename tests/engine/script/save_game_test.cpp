@@ -248,14 +248,20 @@ TEST(SaveGameProgramTest, QuickSaveInOneRunQuickLoadInTheNext) {
 // time) and loads.
 TEST(SaveGameProgramTest, SaveAndLoadThroughTheMenu) {
     testing_support::TempDir dir;
-    story_test::BuildStoryFolder(dir.path(), TwoPages());
+    StoryFolder folder = TwoPages();
+    folder.dataset = "[save-captions]\nstory = 冬の日の物語\n";
+    story_test::BuildStoryFolder(dir.path(), folder);
     // Down twice: the load list, then the save list; Right enters it, Down
     // takes its first slot, C saves there.
     RunWithCentreKey(dir, 1,
                      "1500 press B\n1600 press DOWN\n1700 press DOWN\n1800 press RIGHT\n"
                      "1900 press DOWN\n2000 press C\n",
                      "1400,2500", dir / "first");
-    ASSERT_EQ(testing_support::ReadHostFile(dir / "save001.dat").size(), persist::kSlotRecordSize);
+    const std::vector<uint8_t> record = testing_support::ReadHostFile(dir / "save001.dat");
+    ASSERT_EQ(record.size(), persist::kSlotRecordSize);
+    // The slot carries the story's caption from the data set.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data()) + 28),
+              engine_test::Sjis("冬の日の物語"));
     RunWithCentreKey(dir, 1,
                      "1500 press C\n2500 press B\n2600 press DOWN\n2700 press RIGHT\n"
                      "2800 press DOWN\n2900 press C\n",
