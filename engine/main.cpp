@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +23,32 @@ std::string ExecutableFolder() {
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return "./";
     return self.parent_path().string() + "/";
+}
+
+// Where the data is without --data: beside the program when it was put
+// there (a build, a folder copied to a device), else the user's data folder
+// of an installed program.
+std::string DefaultProgramFolder() {
+    const std::string beside = ExecutableFolder();
+    std::error_code error;
+    if (std::filesystem::exists(beside + "1", error) ||
+        std::filesystem::exists(beside + "mirelo.cfg", error)) {
+        return beside;
+    }
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path base;
+    if (xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else if (home != nullptr && home[0] != '\0') {
+        base = std::filesystem::path(home) / ".local" / "share";
+    } else {
+        return beside;
+    }
+    std::string folder = (base / "mirelo").string() + "/";
+    // The settings and saves are written there, so the folder is made.
+    std::filesystem::create_directories(folder, error);
+    return folder;
 }
 
 }  // namespace
@@ -43,7 +70,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::string folder = ExecutableFolder();
+    std::string folder = DefaultProgramFolder();
     if (!commandLine.dataFolder.empty()) {
         std::error_code fsError;
         std::filesystem::path data = std::filesystem::absolute(commandLine.dataFolder, fsError);

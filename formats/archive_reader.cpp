@@ -4,20 +4,20 @@
 
 namespace formats {
 
-std::unique_ptr<ByteSource> ArchiveReader::Open(std::string_view path) const {
-    return opener_ ? opener_(path) : nullptr;
+std::unique_ptr<ByteSource> ArchiveReader::Open(std::string_view path, std::string* why) const {
+    return opener_ ? opener_(path, why) : nullptr;
 }
 
 const MlzDirectory* ArchiveReader::OpenDirectory(std::string_view archivePath, Reload reload) {
     if (heldDirectory_ && reload == Reload::kIfChanged && SjisEqualNoCase(heldPath_, archivePath)) {
+        archiveFailed_ = false;
         return heldDirectory_.get();
     }
     std::string path(archivePath);
-    auto file = Open(path);
-    if (!file) {
-        lastError_ = "cannot open archive";
-        return nullptr;
-    }
+    archiveFailed_ = true;
+    lastError_ = "cannot be opened";
+    auto file = Open(path, &lastError_);
+    if (!file) return nullptr;
     ByteVector header(kMlzHeaderSize);
     uint32_t count = 0;
     if (file->ReadSomeAt(0, header) != header.size()) {
@@ -38,6 +38,7 @@ const MlzDirectory* ArchiveReader::OpenDirectory(std::string_view archivePath, R
     }
     auto directory = std::make_unique<MlzDirectory>();
     if (!ParseMlzDirectory(bytes, file->Size(), directory.get(), &lastError_)) return nullptr;
+    archiveFailed_ = false;
     heldDirectory_ = std::move(directory);
     heldPath_ = std::move(path);
     return heldDirectory_.get();
@@ -47,7 +48,7 @@ const MlzEntry* ArchiveReader::FindEntry(std::string_view archivePath, std::stri
     const MlzDirectory* directory = OpenDirectory(archivePath);
     if (directory == nullptr) return nullptr;
     const MlzEntry* entry = directory->Find(name);
-    if (entry == nullptr) lastError_ = "no entry named " + std::string(name);
+    if (entry == nullptr) lastError_ = "no such entry in the archive";
     return entry;
 }
 
@@ -56,9 +57,10 @@ bool ArchiveReader::ReadEntry(std::string_view archivePath, std::string_view nam
     bytes->clear();
     const MlzEntry* entry = FindEntry(archivePath, name);
     if (entry == nullptr) return false;
-    auto file = Open(heldPath_);
+    lastError_ = "cannot be opened";
+    auto file = Open(heldPath_, &lastError_);
     if (!file) {
-        lastError_ = "cannot open archive";
+        archiveFailed_ = true;
         return false;
     }
     ByteVector stored(entry->storedSize);
@@ -79,9 +81,10 @@ std::unique_ptr<ByteSource> ArchiveReader::LocateEntry(std::string_view archiveP
         lastError_ = "entry " + entry->name + " is compressed";
         return nullptr;
     }
-    auto file = Open(heldPath_);
+    lastError_ = "cannot be opened";
+    auto file = Open(heldPath_, &lastError_);
     if (!file) {
-        lastError_ = "cannot open archive";
+        archiveFailed_ = true;
         return nullptr;
     }
     *absoluteOffset = heldDirectory_->AbsoluteOffset(*entry);

@@ -43,17 +43,21 @@ public:
 
     // Why the last call failed, for tools and logs.
     const std::string& LastError() const { return lastError_; }
+    // The last call failed on the archive itself (missing, unreadable, not
+    // an archive) rather than on one of its entries.
+    bool LastErrorIsArchiveWide() const { return archiveFailed_; }
 
     const std::string& HeldPath() const { return heldPath_; }
 
 private:
-    std::unique_ptr<ByteSource> Open(std::string_view path) const;
+    std::unique_ptr<ByteSource> Open(std::string_view path, std::string* why) const;
     const MlzEntry* FindEntry(std::string_view archivePath, std::string_view name);
 
     ByteSourceOpener opener_;
     std::string heldPath_;
     std::unique_ptr<MlzDirectory> heldDirectory_;
     std::string lastError_;
+    bool archiveFailed_ = false;
 };
 
 }  // namespace formats

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace formats {
@@ -29,7 +30,8 @@ public:
 };
 
 // Opens the file named by a device path ('\' separated) for reading; nullptr
-// when it cannot be opened.
-using ByteSourceOpener = std::function<std::unique_ptr<ByteSource>(std::string_view devicePath)>;
+// when it cannot be opened, with the reason in *why when why is not null.
+using ByteSourceOpener =
+    std::function<std::unique_ptr<ByteSource>(std::string_view devicePath, std::string* why)>;
 
 }  // namespace formats

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "formats/short_sound.h"
 #include "formats/wave_file.h"
 
 namespace {
@@ -29,6 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         CheckInside(file, info.dataOffset, info.dataSize);
         CheckInside(file, info.formatExtraOffset, info.formatExtraSize);
+    }
+    // The converters' short-sound container: an accepted one is PCM of one
+    // or two channels whose samples lie inside the input.
+    formats::WaveInfo sound;
+    if (formats::ParseShortSound(file, &sound)) {
+        if (sound.formatTag != 1 || sound.channels < 1 || sound.channels > 2 || sound.dataSize == 0)
+            std::abort();
+        CheckInside(file, sound.dataOffset, sound.dataSize);
     }
     return 0;
 }

@@ -43,6 +43,10 @@ std::filesystem::path DefaultPictureListsPath() {
         std::filesystem::path(platform::ExecutableFolder()) / "picture_lists.txt";
     std::error_code code;
     if (std::filesystem::exists(besides, code)) return besides;
+    // Installed: PREFIX/bin/kitshift reads PREFIX/share/kitshift.
+    const std::filesystem::path shared = std::filesystem::path(platform::ExecutableFolder()) /
+                                         ".." / "share" / "kitshift" / "picture_lists.txt";
+    if (std::filesystem::exists(shared, code)) return shared;
     return std::filesystem::path(KITSHIFT_DATA_DIR) / "picture_lists.txt";
 }
 

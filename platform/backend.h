@@ -55,8 +55,9 @@ public:
     virtual LocalTime Now() = 0;
     // 0..100; 100 when unknown (a desktop without battery).
     virtual int BatteryPercent() = 0;
-    // True when this is the only running copy; false when another holds the lock.
-    virtual bool AcquireSingleInstance() = 0;
+    // True when this is the only running copy; false when another holds the
+    // lock, with the lock file's host path in *lockPath.
+    virtual bool AcquireSingleInstance(std::string* lockPath) = 0;
 };
 
 struct Backend {
@@ -88,8 +89,9 @@ int ReadBatteryPercent(const std::string& powerSupplyFolder = "/sys/class/power_
 // The host's local time (month 1..12, dayOfWeek 0 = Sunday).
 LocalTime ReadLocalTime();
 
-// A lock file in the user's runtime folder; false when another process holds it.
-bool AcquireInstanceLock(const std::string& name);
+// A lock file in the user's runtime folder; false when another process holds
+// it, with the lock file's path in *lockPath.
+bool AcquireInstanceLock(const std::string& name, std::string* lockPath = nullptr);
 
 // Writes a 240 x 320 portrait RGB565 device buffer as a 320 x 240 landscape
 // PNG (the way the player sees it). False with a reason on failure.

@@ -26,6 +26,8 @@ std::unique_ptr<DeviceFile> DeviceFile::OpenHostFile(const std::string& hostPath
     const char* refusal = nullptr;
     if (::fstat(descriptor, &info) != 0) {
         refusal = std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        refusal = "is a folder";
     } else if (!S_ISREG(info.st_mode)) {
         refusal = "not a regular file";
     }
@@ -55,9 +57,10 @@ size_t DeviceFile::ReadSomeAt(uint64_t offset, std::span<uint8_t> bytes) {
 }
 
 formats::ByteSourceOpener DeviceFileOpener() {
-    return [](std::string_view devicePath) -> std::unique_ptr<formats::ByteSource> {
-        return DeviceFile::OpenForReading(devicePath);
-    };
+    return
+        [](std::string_view devicePath, std::string* why) -> std::unique_ptr<formats::ByteSource> {
+            return DeviceFile::OpenHostFile(DeviceToHostPath(devicePath), why);
+        };
 }
 
 bool ReadWholeFile(std::string_view devicePath, std::vector<uint8_t>* bytes, uint64_t maxBytes) {

@@ -24,7 +24,7 @@ std::string LockPath(const std::string& name) {
 
 }  // namespace
 
-bool AcquireInstanceLock(const std::string& name) {
+bool AcquireInstanceLock(const std::string& name, std::string* lockPath) {
     // Names this process already holds: asking again is not a second copy.
     static std::set<std::string> held;
     if (held.count(name) != 0) return true;
@@ -40,6 +40,7 @@ bool AcquireInstanceLock(const std::string& name) {
     if (result != 0) {
         int reason = errno;
         ::close(descriptor);
+        if (lockPath != nullptr) *lockPath = path;
         return reason != EWOULDBLOCK;
     }
     // The descriptor stays open on purpose: the lock lives as long as the

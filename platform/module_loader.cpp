@@ -33,7 +33,12 @@ std::string ExecutableFolder() {
 
 void* LoadModule(const std::string& name) {
     if (name.empty()) return nullptr;
-    if (void* module = OpenInFolder(ExecutableFolder(), name)) return module;
+    const std::string programs = ExecutableFolder();
+    if (void* module = OpenInFolder(programs, name)) return module;
+    // An installed program finds its modules in PREFIX/lib/mirelo.
+    if (!programs.empty()) {
+        if (void* module = OpenInFolder(programs + "../lib/mirelo", name)) return module;
+    }
     if (const char* list = std::getenv("MIRELO_MODULE_PATH")) {
         std::string_view rest(list);
         while (!rest.empty()) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "formats/sjis.h"
+#include "platform/device_path.h"
 #include "platform/text_encoding.h"
 
 namespace core {
@@ -97,15 +98,30 @@ bool DeviceLayer::LoadImageSlot(int slot, int location, std::string_view name, g
     int entry = location + 1;
     const std::string& where =
         (entry >= 0 && entry < kLocationCount) ? dataFolders[entry] : dataFolders[kLocationImages0];
-    if (images[slot]->Load(name, where, keying, archives) == 0) {
+    std::string why;
+    if (!images[slot]->Load(name, where, keying, archives, &why)) {
         errorWord |= kErrorImageLoad;
-        // Not shown to the player, but whoever runs the program should learn why it stopped.
-        std::fprintf(stderr, "mirelo: cannot load image %s from %s\n",
-                     platform::SjisForDisplay(name).c_str(),
-                     platform::SjisForDisplay(where).c_str());
+        // Not shown to the player, but whoever runs the program should learn
+        // why it stopped: once for an archive that fails as a whole, else
+        // per picture.
+        ReportLoadFailure(where, name, why);
         return false;
     }
     return true;
+}
+
+void DeviceLayer::ReportLoadFailure(std::string_view location, std::string_view name,
+                                    const std::string& why) {
+    const std::string host = platform::DeviceToHostPath(location);
+    if (!location.empty() && location.back() == '\\') {
+        std::fprintf(stderr, "mirelo: %s%s: %s\n", host.c_str(),
+                     platform::SjisForDisplay(name).c_str(), why.c_str());
+    } else if (!archives.LastErrorIsArchiveWide()) {
+        std::fprintf(stderr, "mirelo: %s: %s: %s\n", host.c_str(),
+                     platform::SjisForDisplay(name).c_str(), why.c_str());
+    } else if (reportedArchives_.insert(host).second) {
+        std::fprintf(stderr, "mirelo: %s: %s\n", host.c_str(), why.c_str());
+    }
 }
 
 bool DeviceLayer::LoadMaskSlot(int slot, int location, std::string_view maskName) {

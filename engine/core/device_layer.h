@@ -4,6 +4,7 @@
 // Slot operations take design coordinates (800 x 600).
 
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,9 +129,16 @@ public:
     // Always present (it plays nothing without a mixer).
     std::unique_ptr<sound::MusicController> music;
 
+    // Marks an archive whose failure was already told (host path), so that
+    // each of its pictures does not say it again.
+    void NoteArchiveReported(const std::string& hostPath) { reportedArchives_.insert(hostPath); }
+
 private:
     void RememberSeen(std::string_view name);
+    void ReportLoadFailure(std::string_view location, std::string_view name,
+                           const std::string& why);
     std::vector<std::string> seenImages_;
+    std::set<std::string> reportedArchives_;
 };
 
 }  // namespace core

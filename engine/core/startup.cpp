@@ -17,14 +17,16 @@ const char kErrorCaption[] = "Error";
 
 // The first data a new player needs is the first story's archive; without
 // it the logo cannot load and the program would end without a word.
-void ReportMissingData(const Engine& engine) {
-    const std::string& archive = engine.dataFolders[kLocationImages0];
-    if (platform::DeviceFile::OpenForReading(archive)) return;
+void ReportMissingData(Engine& engine) {
+    const std::string archive = platform::DeviceToHostPath(engine.dataFolders[kLocationImages0]);
+    std::string why;
+    if (platform::DeviceFile::OpenHostFile(archive, &why)) return;
     std::fprintf(stderr,
-                 "mirelo: %s: no such archive; the program folder %s holds no converted data "
+                 "mirelo: %s: %s; the program folder %s holds no converted data "
                  "(convert a title with kitshift, or name the folder with --data)\n",
-                 platform::DeviceToHostPath(archive).c_str(),
+                 archive.c_str(), why.c_str(),
                  platform::DeviceToHostPath(engine.programFolder).c_str());
+    engine.NoteArchiveReported(archive);
 }
 
 }  // namespace
@@ -41,8 +43,13 @@ int RunEngine(platform::Backend& backend, const std::string& programFolder,
     // 1. The engine object and all its layers.
     auto engine = std::make_unique<Engine>(backend, std::move(glyphs),
                                            platform::HostToDevicePath(programFolder));
-    // 2. A second copy leaves the first one alone.
-    if (!backend.system->AcquireSingleInstance()) return 0;
+    // 2. A second copy leaves the first one alone, and says why it ends.
+    std::string lockPath;
+    if (!backend.system->AcquireSingleInstance(&lockPath)) {
+        std::fprintf(stderr, "mirelo: already running (%s is held by another copy)\n",
+                     lockPath.c_str());
+        return 1;
+    }
     if (!engine->glyphs) {
         // Not a failure the handheld could have: the font is a package of ours.
         backend.system->MessageBox("No Japanese font: " + fontError, kErrorCaption);

@@ -7,9 +7,15 @@
 #include "engine/persist/config_file.h"
 #include "engine/persist/save_files.h"
 #include "engine/screens/cg_gallery_screen.h"
+#include "engine/screens/date_screen.h"
+#include "engine/screens/ending_pictures_screen.h"
+#include "engine/screens/epilogue_screen.h"
 #include "engine/screens/logo_screen.h"
+#include "engine/screens/map_screen.h"
 #include "engine/screens/music_gallery_screen.h"
 #include "engine/screens/scenario_select_screen.h"
+#include "engine/screens/staff_roll_screen.h"
+#include "engine/screens/title_screen.h"
 #include "engine/script/interpreter.h"
 #include "engine/sound/sound_mixer.h"
 #include "platform/device_file.h"
@@ -25,6 +31,11 @@ Game::~Game() {
     // Handlers go before what they run, so the engine never calls a dead one.
     engine_.states.Unregister(core::kStateLogo);
     engine_.states.Unregister(core::kStateScript);
+    for (int32_t state :
+         {core::kStateTitle, core::kStateDate, core::kStateStaffRoll, core::kStateEndingPictures})
+        engine_.states.Unregister(state);
+    engine_.states.Unregister(core::kStateMap);
+    engine_.states.Unregister(core::kStateEpilogue);
     engine_.states.Unregister(core::kStateScenarioSelect);
     engine_.states.Unregister(core::kStateCgGallery);
     engine_.states.Unregister(core::kStateMusicGallery);
@@ -95,6 +106,23 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     };
     game->screenHooks_.openLoadPage = [&engine] { engine.OpenMenuAt(0); };
     game->screenHooks_.quit = closeWindow;
+    game->map_ = std::make_unique<screens::MapScreen>(services, *game->story_, game->screenHooks_);
+    game->epilogue_ =
+        std::make_unique<screens::EpilogueScreen>(services, *game->story_, game->screenHooks_);
+    engine.states.Register(core::kStateMap, *game->map_);
+    engine.states.Register(core::kStateEpilogue, *game->epilogue_);
+
+    script::Interpreter& story = *game->story_;
+    const screens::ScreenHooks& screenHooks = game->screenHooks_;
+    game->title_ = std::make_unique<screens::TitleScreen>(services, story, screenHooks);
+    game->date_ = std::make_unique<screens::DateScreen>(services, story, screenHooks);
+    game->staffRoll_ = std::make_unique<screens::StaffRollScreen>(services, story, screenHooks);
+    game->endingPictures_ =
+        std::make_unique<screens::EndingPicturesScreen>(services, story, screenHooks);
+    engine.states.Register(core::kStateTitle, *game->title_);
+    engine.states.Register(core::kStateDate, *game->date_);
+    engine.states.Register(core::kStateStaffRoll, *game->staffRoll_);
+    engine.states.Register(core::kStateEndingPictures, *game->endingPictures_);
 
     game->scenarioSelect_ = std::make_unique<screens::ScenarioSelectScreen>(services, *game->story_,
                                                                             game->screenHooks_);
@@ -108,11 +136,11 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
 
     if (!start.scenario.empty()) {
         std::string name;
-        if (!platform::Utf8ToSjis(start.scenario, &name) ||
-            !game->story_->StartScenario(start.dialect, name)) {
-            *error = "Cannot load scenario " + start.scenario;
+        if (!platform::Utf8ToSjis(start.scenario, &name)) {
+            *error = "--scenario " + start.scenario + ": the name has no Shift-JIS form";
             return nullptr;
         }
+        if (!game->story_->StartScenario(start.dialect, name, error)) return nullptr;
     }
     return game;
 }

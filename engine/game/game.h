@@ -17,6 +17,13 @@ class Interpreter;
 }
 namespace screens {
 class LogoScreen;
+class TitleScreen;
+class DateScreen;
+class StaffRollScreen;
+class EndingPicturesScreen;
+
+class MapScreen;
+class EpilogueScreen;
 class ScenarioSelectScreen;
 class CgGalleryScreen;
 class MusicGalleryScreen;
@@ -55,6 +62,13 @@ private:
     std::unique_ptr<screens::LogoScreen> logo_;
     std::unique_ptr<script::Interpreter> story_;
     std::unique_ptr<menu::EngineMenu> menu_;
+    std::unique_ptr<screens::TitleScreen> title_;
+    std::unique_ptr<screens::DateScreen> date_;
+    std::unique_ptr<screens::StaffRollScreen> staffRoll_;
+    std::unique_ptr<screens::EndingPicturesScreen> endingPictures_;
+
+    std::unique_ptr<screens::MapScreen> map_;
+    std::unique_ptr<screens::EpilogueScreen> epilogue_;
     std::unique_ptr<screens::ScenarioSelectScreen> scenarioSelect_;
     std::unique_ptr<screens::CgGalleryScreen> cgGallery_;
     std::unique_ptr<screens::MusicGalleryScreen> musicGallery_;

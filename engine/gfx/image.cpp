@@ -38,30 +38,36 @@ bool IsFolderLocation(std::string_view location) {
 // Steps shared by pictures and masks: the name check, the forced ".rbp"
 // extension, and reading from the folder or the archive.
 bool ReadPictureFile(std::string_view name, std::string_view location,
-                     formats::ArchiveReader& archives, formats::ByteVector* file) {
+                     formats::ArchiveReader& archives, formats::ByteVector* file,
+                     std::string* why = nullptr) {
     file->clear();
-    if (name.size() > kMaxNameLength) return false;
-    std::string fileName = formats::SjisForceExtension(name, ".rbp");
-    bool read = false;
-    if (IsFolderLocation(location)) {
-        std::string path(location);
-        path += fileName;
-        read = platform::ReadWholeFile(path, file);
+    std::string reason;
+    if (name.size() > kMaxNameLength) {
+        reason = "name longer than " + std::to_string(kMaxNameLength) + " bytes";
     } else {
-        read = archives.ReadEntry(location, fileName, file);
+        std::string fileName = formats::SjisForceExtension(name, ".rbp");
+        if (IsFolderLocation(location)) {
+            std::string path(location);
+            path += fileName;
+            if (!platform::ReadWholeFile(path, file)) reason = "cannot be read";
+        } else if (!archives.ReadEntry(location, fileName, file)) {
+            reason = archives.LastError();
+        }
+        if (reason.empty() && file->empty()) reason = "empty picture file";
     }
-    return read && !file->empty();
+    if (why != nullptr) *why = reason;
+    return reason.empty();
 }
 
 }  // namespace
 
 bool Image::Load(std::string_view name, std::string_view location, Keying keying,
-                 formats::ArchiveReader& archives) {
+                 formats::ArchiveReader& archives, std::string* why) {
     Free();
     formats::ByteVector file;
-    if (!ReadPictureFile(name, location, archives, &file)) return false;
+    if (!ReadPictureFile(name, location, archives, &file, why)) return false;
     formats::RbpHeader header;
-    if (!formats::ParseRbpHeader(file, &header, nullptr)) return false;
+    if (!formats::ParseRbpHeader(file, &header, why)) return false;
     // The stored sizes are signed 32-bit; the file size already bounds the
     // pixel count far below this.
     if (header.width > INT32_MAX || header.height > INT32_MAX) return false;
@@ -85,7 +91,10 @@ bool Image::Load(std::string_view name, std::string_view location, Keying keying
         }
         return true;
     });
-    if (!decoded) return false;
+    if (!decoded) {
+        if (why != nullptr) *why = "picture data does not decode";
+        return false;
+    }
 
     pixels = std::move(portrait);
     storedWidth = static_cast<int32_t>(header.height);

@@ -28,9 +28,10 @@ class Image {
 public:
     // Reads a picture from a resource location: a text ending in '\' is a
     // folder of loose files (location + name), anything else an archive read
-    // through `archives`. The extension is forced to ".rbp". False on failure.
+    // through `archives`. The extension is forced to ".rbp". False on failure,
+    // with the reason in *why when given.
     bool Load(std::string_view name, std::string_view location, Keying keying,
-              formats::ArchiveReader& archives);
+              formats::ArchiveReader& archives, std::string* why = nullptr);
     // Replaces the alpha of the loaded picture from a type-13 mask picture of
     // the same landscape size: black opaque, white transparent. False on failure.
     bool LoadMask(std::string_view name, std::string_view location,

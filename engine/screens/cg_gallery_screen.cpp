@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/screens/screen_fades.h"
+#include "engine/screens/screen_support.h"
 #include "engine/script/interpreter.h"
 #include "formats/format_text.h"
 
@@ -64,7 +65,7 @@ void CgGalleryScreen::RunState() {
             tab_ = 0;
             page_ = 0;
             BuildPage();
-            PlayScreenMusic(services_, "09.mp3");
+            PlayScreenMusic(services_, "09.mp3", MusicRepeat::kLoop);
             services_.timers.NoteTimer(kScreenTimer);
             flow.subState = 1;
             break;
@@ -163,15 +164,15 @@ bool CgGalleryScreen::Selectable(int item) const {
 
 int CgGalleryScreen::ItemAtTap() const {
     const core::InputState& input = services_.input;
-    if (TapInside(input, 640, 440, 40, 32)) return kFirstPageButton;
-    if (TapInside(input, 688, 440, 40, 32)) return kFirstPageButton + 1;
-    if (TapInside(input, 624, 488, 120, 32)) return kLeave;
+    if (StylusIn(input, 640, 440, 40, 32)) return kFirstPageButton;
+    if (StylusIn(input, 688, 440, 40, 32)) return kFirstPageButton + 1;
+    if (StylusIn(input, 624, 488, 120, 32)) return kLeave;
     for (int t = 0; t < script::kGalleryTabCount; ++t) {
-        if (TapInside(input, TabX(t), TabY(t), 200, 32)) return kFirstTab + t;
+        if (StylusIn(input, TabX(t), TabY(t), 200, 32)) return kFirstTab + t;
     }
     for (int i = 0; i < thumbnailCount_; ++i) {
         if (HasPictures(i) &&
-            TapInside(input, ThumbnailX(i), ThumbnailY(i), kThumbnailWidth, kThumbnailHeight))
+            StylusIn(input, ThumbnailX(i), ThumbnailY(i), kThumbnailWidth, kThumbnailHeight))
             return kFirstThumbnail + i;
     }
     return kNone;
@@ -187,15 +188,13 @@ void CgGalleryScreen::Select(int item) {
 void CgGalleryScreen::Interact() {
     core::InputState& input = services_.input;
     const int itemCount = kFirstThumbnail + thumbnailCount_;
-    if (input.up == 1) {
-        input.up = 0;
+    if (TakePress(input.up)) {
         int item = selection_;
         do {
             item = (item == 0 || item == kNone) ? itemCount - 1 : item - 1;
         } while (!Selectable(item));
         Select(item);
-    } else if (input.down == 1) {
-        input.down = 0;
+    } else if (TakePress(input.down)) {
         int item = selection_;
         do {
             item = item == kNone ? 0 : (item + 1) % itemCount;

@@ -1,7 +1,9 @@
 #include "engine/screens/music_gallery_screen.h"
 
 #include "engine/screens/screen_fades.h"
+#include "engine/screens/screen_support.h"
 #include "engine/script/interpreter.h"
+#include "engine/sound/music_controller.h"
 #include "formats/sjis.h"
 
 namespace screens {
@@ -132,10 +134,10 @@ int MusicGalleryScreen::ItemAtTap() const {
     const core::InputState& input = services_.input;
     for (int item = kFirstPageButton; item <= kLeave; ++item) {
         const ButtonCell& cell = kButtons[item];
-        if (TapInside(input, cell.x, cell.y, cell.tapWidth, 32)) return item;
+        if (StylusIn(input, cell.x, cell.y, cell.tapWidth, 32)) return item;
     }
     for (int k = 0; k < trackCount_; ++k) {
-        if (TapInside(input, TitleX(k), TrackY(k), kTitleWidth, kTitleHeight))
+        if (StylusIn(input, TitleX(k), TrackY(k), kTitleWidth, kTitleHeight))
             return kFirstTrack + k;
     }
     return kNone;
@@ -151,11 +153,9 @@ void MusicGalleryScreen::Select(int item) {
 void MusicGalleryScreen::Interact() {
     core::InputState& input = services_.input;
     const int itemCount = kFirstTrack + trackCount_;
-    if (input.up == 1) {
-        input.up = 0;
+    if (TakePress(input.up)) {
         Select((selection_ == 0 || selection_ == kNone) ? itemCount - 1 : selection_ - 1);
-    } else if (input.down == 1) {
-        input.down = 0;
+    } else if (TakePress(input.down)) {
         Select(selection_ == kNone ? 0 : (selection_ + 1) % itemCount);
     }
     if (input.tap) Select(ItemAtTap());
@@ -179,9 +179,12 @@ void MusicGalleryScreen::Confirm() {
         // A gap in the track table plays nothing.
         if (name.empty()) return;
         size_t slash = formats::SjisFindLastBackslash(name);
-        PlayScreenMusic(services_, slash == formats::kSjisNotFound
-                                       ? std::string_view(name)
-                                       : std::string_view(name).substr(slash + 1));
+        std::string_view file = std::string_view(name);
+        if (slash != formats::kSjisNotFound) file.remove_prefix(slash + 1);
+        // The piece that plays already goes on undisturbed.
+        sound::MusicController& music = services_.sound.Music();
+        if (music.Playing() && formats::SjisEqualNoCase(music.Name(), file)) return;
+        PlayScreenMusic(services_, file, MusicRepeat::kLoop);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/screens/screen_fades.h"
+#include "engine/screens/screen_support.h"
 #include "engine/script/interpreter.h"
 #include "formats/format_text.h"
 
@@ -76,7 +77,7 @@ void ScenarioSelectScreen::RunState() {
             LoadSheets();
             selection_ = kNone;
             BuildPage();
-            PlayScreenMusic(services_, "15.mp3");
+            PlayScreenMusic(services_, "15.mp3", MusicRepeat::kLoop);
             services_.timers.NoteTimer(kScreenTimer);
             flow.subState = flow.subState == 30 ? 31 : 1;
             break;
@@ -209,15 +210,15 @@ bool ScenarioSelectScreen::Selectable(int item) const {
 int ScenarioSelectScreen::ItemAtTap() const {
     const core::InputState& input = services_.input;
     for (int item = kBackFive; item <= kForwardFive; ++item) {
-        if (TapInside(input, kButtonX[item], 232, kButtonTapWidth[item], 32)) return item;
+        if (StylusIn(input, kButtonX[item], 232, kButtonTapWidth[item], 32)) return item;
     }
-    if (TapInside(input, 608, 264, 120, 32)) return kLeave;
+    if (StylusIn(input, 608, 264, 120, 32)) return kLeave;
     for (int t = 0; t < script::kGalleryTabCount; ++t) {
-        if (TapInside(input, TabX(t), TabY(t), 120, 32)) return kFirstTab + t;
+        if (StylusIn(input, TabX(t), TabY(t), 120, 32)) return kFirstTab + t;
     }
     for (int i = 0; i < kEntriesPerPage; ++i) {
         if (entries_[i] == kPlayable &&
-            TapInside(input, EntryX(i), EntryY(i), kTitleWidth, kTitleHeight))
+            StylusIn(input, EntryX(i), EntryY(i), kTitleWidth, kTitleHeight))
             return kFirstEntry + i;
     }
     return kNone;
@@ -232,15 +233,13 @@ void ScenarioSelectScreen::Select(int item) {
 
 void ScenarioSelectScreen::Interact() {
     core::InputState& input = services_.input;
-    if (input.up == 1) {
-        input.up = 0;
+    if (TakePress(input.up)) {
         int item = selection_;
         do {
             item = (item == 0 || item == kNone) ? kItemCount - 1 : item - 1;
         } while (!Selectable(item));
         Select(item);
-    } else if (input.down == 1) {
-        input.down = 0;
+    } else if (TakePress(input.down)) {
         int item = selection_;
         do {
             item = item == kNone ? 0 : (item + 1) % kItemCount;

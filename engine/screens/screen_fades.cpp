@@ -1,9 +1,7 @@
 #include "engine/screens/screen_fades.h"
 
-#include "engine/gfx/rect.h"
-#include "engine/script/script_input.h"
+#include "engine/screens/screen_support.h"
 #include "engine/sound/music_controller.h"
-#include "formats/sjis.h"
 
 namespace screens {
 
@@ -17,15 +15,10 @@ constexpr uint32_t kLeaveFadeMs = 1500;
 
 }  // namespace
 
-void ClearScreen(const core::EngineServices& services) {
-    services.slots.DeleteAllSprites();
-    services.slots.FreeAllImages();
-}
-
 void BeginCrossFade(const core::EngineServices& services) {
     services.composition.SetBrightness(256);
     services.sound.Music().Stop();
-    ClearScreen(services);
+    ClearPictures(services);
     // The screen buffer still holds the last frame, although its sprites
     // are gone.
     services.slots.CaptureScreen(kCaptureSlot);
@@ -36,13 +29,11 @@ void BeginCrossFade(const core::EngineServices& services) {
 bool StepCrossFade(const core::EngineServices& services) {
     uint32_t elapsed = services.timers.TimerElapsed(kScreenTimer);
     if (elapsed < kCrossFadeMs) {
-        if (core::Sprite* capture = services.slots.SpriteAt(kCaptureSlot)) {
-            capture->SetAlpha(256 - static_cast<int32_t>(elapsed * 256 / kCrossFadeMs));
-        }
+        if (core::Sprite* capture = services.slots.SpriteAt(kCaptureSlot))
+            capture->SetAlpha(RampDown(elapsed, kCrossFadeMs));
         return false;
     }
-    services.slots.DeleteSprite(kCaptureSlot);
-    services.slots.FreeImageSlot(kCaptureSlot);
+    RemovePicture(services, kCaptureSlot);
     services.composition.SetBrightness(256);
     return true;
 }
@@ -54,35 +45,11 @@ void BeginLeaving(const core::EngineServices& services) {
 
 bool StepLeaving(const core::EngineServices& services) {
     uint32_t elapsed = services.timers.TimerElapsed(kScreenTimer);
-    if (elapsed < kLeaveFadeMs) {
-        services.composition.SetBrightness(256 -
-                                           static_cast<int32_t>(elapsed * 256 / kLeaveFadeMs));
-        return false;
-    }
-    services.composition.SetBrightness(0);
+    services.composition.SetBrightness(RampDown(elapsed, kLeaveFadeMs));
+    if (elapsed < kLeaveFadeMs) return false;
     services.sound.Music().Stop();
-    ClearScreen(services);
+    ClearPictures(services);
     return true;
-}
-
-void PlayScreenMusic(const core::EngineServices& services, std::string_view name) {
-    sound::MusicController& music = services.sound.Music();
-    if (music.Playing() && formats::SjisEqualNoCase(music.Name(), name)) return;
-    music.Play(name, services.data.DataFolders()[core::kLocationMusic0 + kFirstStory],
-               script::ScaledVolume(services, services.settings.musicVolume), 0, 1);
-}
-
-bool TapInside(const core::InputState& input, int32_t x, int32_t y, int32_t width, int32_t height) {
-    int32_t left = gfx::DesignToScreenX(x);
-    int32_t top = gfx::DesignToScreenY(y);
-    return input.stylusX >= left && input.stylusX < left + gfx::DesignToScreenX(width) &&
-           input.stylusY >= top && input.stylusY < top + gfx::DesignToScreenY(height);
-}
-
-void ClearConfirm(core::InputState& input) {
-    input.tap = false;
-    input.keyC = 0;
-    input.right = 0;
 }
 
 }  // namespace screens

@@ -3,9 +3,6 @@
 // cross-fade from the picture that was on screen, and they leave for the
 // title by fading the screen and the music out. Timer 1 measures both.
 
-#include <cstdint>
-#include <string_view>
-
 #include "engine/core/services.h"
 
 namespace screens {
@@ -13,9 +10,6 @@ namespace screens {
 inline constexpr int kScreenTimer = 1;
 // Screen pictures come from the first story's data folder.
 inline constexpr int kFirstStory = 0;
-
-// Removes every sprite and frees image slots 0..63.
-void ClearScreen(const core::EngineServices& services);
 
 // Full brightness, no music, nothing shown; then the last composed picture
 // is captured into image 0 and shown in front of everything as sprite 0,

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/script/script_state.h"
+#include "formats/mlz_archive.h"
 #include "formats/sjis.h"
 #include "platform/device_file.h"
 #include "platform/device_path.h"
@@ -36,6 +37,9 @@ enum class SectionKind {
     kRouteEndings,
     kNames,
     kSaveCaptions,
+    kEndingPictures,
+    kMapPlaces,
+    kEpiloguePictures,
     kSceneTabs,
     kScenes,
     kSceneDates,
@@ -68,6 +72,11 @@ constexpr SectionInfo kSections[] = {
     {"route-endings", SectionKind::kRouteEndings, false, 1, kRouteCount},
     {"names", SectionKind::kNames, false, 0, 0},
     {"save-captions", SectionKind::kSaveCaptions, false, 0, 0},
+    // Numbered by route (1..kEndingPictureRoutes) instead of by dialect.
+    {"ending-pictures", SectionKind::kEndingPictures, false, 0, kEndingPicturePairs - 1},
+    // Numbered by the place table's row instead of a dialect.
+    {"map-places", SectionKind::kMapPlaces, true, 0, kMapPlaceColumns - 1},
+    {"epilogue-pictures", SectionKind::kEpiloguePictures, false, 0, kEpiloguePictureCount - 1},
     {"scenario-tabs", SectionKind::kSceneTabs, false, 0, kGalleryTabCount - 1},
     {"scenarios", SectionKind::kScenes, false, 0, kSceneEntriesPerTab - 1, true},
     {"scenario-dates", SectionKind::kSceneDates, false, 0, 0},
@@ -194,6 +203,7 @@ private:
     int lineNumber_ = 0;
     const SectionInfo* section_ = nullptr;  // none before the first header
     int dialect_ = 0;                       // or the tab of a gallery section
+    int route_ = 0;                         // of an [ending-pictures ROUTE] section
     // First line of each section seen, by its written form ("music 1").
     std::map<std::string, int> sectionLines_;
     // Within the current section: first line of each index, key and path.
@@ -261,7 +271,17 @@ bool Parser::ParseHeader(std::string_view header) {
 
     std::string canonical(name);
     dialect_ = 0;
-    if (info->perDialect) {
+    if (info->kind == SectionKind::kMapPlaces) {
+        int64_t row;
+        const std::string range = "0.." + std::to_string(kMapPlaceRows - 1);
+        if (!ParseIndex(number, &row)) {
+            return Fail("section [" + canonical + "] needs a row number " + range);
+        }
+        if (row >= kMapPlaceRows)
+            return Fail("row " + std::string(number) + " is out of range " + range);
+        dialect_ = static_cast<int>(row);
+        canonical += " " + std::to_string(row);
+    } else if (info->perDialect) {
         int64_t dialect;
         if (!ParseIndex(number, &dialect)) {
             return Fail("section [" + canonical + "] needs a dialect number 0, 1 or 2");
@@ -271,6 +291,14 @@ bool Parser::ParseHeader(std::string_view header) {
         }
         dialect_ = static_cast<int>(dialect);
         canonical += " " + std::to_string(dialect_);
+    } else if (info->kind == SectionKind::kEndingPictures) {
+        int64_t route;
+        if (!ParseIndex(number, &route) || route < 1 || route > kEndingPictureRoutes) {
+            return Fail("section [" + canonical + "] needs a route number 1.." +
+                        std::to_string(kEndingPictureRoutes));
+        }
+        route_ = static_cast<int>(route);
+        canonical += " " + std::to_string(route_);
     } else if (info->perTab) {
         int64_t tab;
         if (!ParseIndex(number, &tab)) {
@@ -328,6 +356,26 @@ bool Parser::ParseIndexedEntry(std::string_view line) {
         case SectionKind::kDateChain:
             tables_.dateChain[at] = std::move(value);
             break;
+        case SectionKind::kEndingPictures:
+            tables_.endingPictures[route_ - 1][at] = std::move(value);
+            break;
+        case SectionKind::kMapPlaces:
+        case SectionKind::kEpiloguePictures: {
+            // The screens hand these to the archive, whose names are bounded.
+            if (value.size() > formats::kMlzMaxNameLength) {
+                return Fail("path longer than " + std::to_string(formats::kMlzMaxNameLength) +
+                            " bytes");
+            }
+            if (section_->kind == SectionKind::kEpiloguePictures) {
+                tables_.epiloguePictures[at] = std::move(value);
+                break;
+            }
+            // dialect_ holds the section's row number here.
+            auto row = static_cast<size_t>(dialect_);
+            if (tables_.mapPlaces.size() <= row) tables_.mapPlaces.resize(row + 1);
+            tables_.mapPlaces[row][at] = std::move(value);
+            break;
+        }
         case SectionKind::kPairs:
         case SectionKind::kRouteEndings: {
             // Id 1 is the first entry; ids left out stay empty.

@@ -2,10 +2,11 @@
 // The tables of the data set that the scripts and screens index: music and
 // effect names per dialect, the character pair pictures, the place names,
 // the shaded backgrounds, the date chain, the route endings, the name token,
-// the default player name, and the scenario-select, CG and track lists of
-// the galleries. They come with the converted title as a
-// UTF-8 text file in the program folder (kDataSetFileName); the format is
-// described in sample/dataset.txt. All strings here are Shift-JIS.
+// the default player name, the map's places, the epilogue's pictures and the
+// scenario-select, CG and track lists of the galleries. They come with the
+// converted title as a UTF-8 text file in the program folder
+// (kDataSetFileName); the format is described in sample/dataset.txt. All
+// strings here are Shift-JIS.
 
 #include <array>
 #include <cstdint>
@@ -19,6 +20,14 @@ inline constexpr char kDataSetFileName[] = "dataset.txt";
 inline constexpr int kMusicRowLength = 32;
 inline constexpr int kEffectRowLength = 68;
 inline constexpr int kDateChainLength = 23;
+// The ending pictures: a row of left pictures for each route that shows them.
+inline constexpr int kEndingPictureRoutes = 8;
+inline constexpr int kEndingPicturePairs = 27;
+// The map's place table: five places for the first visit of a day, five for
+// the second; rows by date.
+inline constexpr int kMapPlaceColumns = 10;
+inline constexpr int kMapPlaceRows = 64;
+inline constexpr int kEpiloguePictureCount = 14;
 // The galleries: seven character tabs each.
 inline constexpr int kGalleryTabCount = 7;
 inline constexpr int kSceneEntriesPerTab = 110;  // 11 pages of 10
@@ -108,6 +117,13 @@ struct DataSetTables {
     std::string nameToken;
     std::string defaultPlayerName;
     SaveCaptions captions;
+    // Route r's left pictures (pair 0 first) at r - 1; missing entries are empty.
+    std::array<std::array<std::string, kEndingPicturePairs>, kEndingPictureRoutes> endingPictures;
+    // Scenario paths of the map's places, row 0 first; the table runs up to
+    // the highest row with an entry, and rows or columns left out are empty.
+    std::vector<std::array<std::string, kMapPlaceColumns>> mapPlaces;
+    // The epilogue's pictures in the order shown (dialect 2's folder).
+    std::array<std::string, kEpiloguePictureCount> epiloguePictures;
     std::array<SceneTab, kGalleryTabCount> sceneTabs;
     // Date codes in the order of the date cells' sheet.
     std::vector<int32_t> sceneDates;

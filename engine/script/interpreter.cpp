@@ -9,6 +9,7 @@
 #include "engine/sound/sound_mixer.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
+#include "platform/device_path.h"
 #include "platform/text_encoding.h"
 
 namespace script {
@@ -114,7 +115,7 @@ void Interpreter::RunScript() {
     if (dialect_ == 0) StepCaption();
 }
 
-bool Interpreter::LoadScenarioFile(std::string_view path) {
+bool Interpreter::LoadScenarioFile(std::string_view path, std::string* why) {
     dialect_ = engine_.flow.scriptDialect;
     size_t slash = formats::SjisFindLastBackslash(path);
     std::string file(slash == formats::kSjisNotFound ? path : path.substr(slash + 1));
@@ -130,9 +131,14 @@ bool Interpreter::LoadScenarioFile(std::string_view path) {
     const std::string& archive = engine_.data.DataFolders()[core::kLocationScenario0 + dialect_];
     formats::ByteVector bytes;
     if (!engine_.data.Archives().ReadEntry(archive, path, &bytes)) {
-        std::fprintf(stderr, "mirelo: cannot load scenario %s from %s\n",
-                     platform::SjisForDisplay(path).c_str(),
-                     platform::SjisForDisplay(archive).c_str());
+        const std::string reason = platform::DeviceToHostPath(archive) + ": " +
+                                   platform::SjisForDisplay(path) + ": " +
+                                   engine_.data.Archives().LastError();
+        if (why != nullptr) {
+            *why = reason;
+        } else {
+            std::fprintf(stderr, "mirelo: %s\n", reason.c_str());
+        }
         return false;
     }
     UseScript(std::move(bytes));
@@ -196,10 +202,10 @@ void Interpreter::ReturnToTitle() {
     state.loaded = false;
 }
 
-bool Interpreter::StartScenario(int startDialect, std::string_view name) {
+bool Interpreter::StartScenario(int startDialect, std::string_view name, std::string* why) {
     NewGame(startDialect);
     std::string path = "GameData\\sinario\\" + std::string(name) + ".MES";
-    return LoadScenarioFile(path);
+    return LoadScenarioFile(path, why);
 }
 
 void Interpreter::BuildMessageWindow() {

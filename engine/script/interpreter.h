@@ -64,7 +64,9 @@ public:
     // Loads "path" (e.g. "GameData\\sinario\\x.MES") from the current
     // dialect's scenario archive and resets the script's position, labels
     // and per-scenario state. False leaves no script.
-    bool LoadScenarioFile(std::string_view path);
+    // False when it cannot be read: the reason goes to *why when given,
+    // else to the console.
+    bool LoadScenarioFile(std::string_view path, std::string* why = nullptr);
     // The second half of a load: takes the script's bytes as they are.
     void UseScript(formats::ByteVector bytes);
     // A new game in a dialect (0..2): state 99, cleared variables and flags,
@@ -76,7 +78,7 @@ public:
     // Starts a story directly in a dialect with the scenario
     // "GameData\\sinario\\" + name + ".MES", as the title screen would.
     // False (with a message on stderr) when it cannot be loaded.
-    bool StartScenario(int dialect, std::string_view name);
+    bool StartScenario(int dialect, std::string_view name, std::string* why = nullptr);
 
     void BuildMessageWindow();
     void RemoveMessageWindow();

@@ -7,6 +7,7 @@
 
 #include "engine/sound/pcm_convert.h"
 #include "engine/sound/sound_mixer.h"
+#include "formats/short_sound.h"
 #include "formats/sjis.h"
 #include "formats/wave_file.h"
 #include "platform/device_file.h"
@@ -92,7 +93,16 @@ int SoundMixer::LoadEffect(int slot, std::string_view name, std::string_view sou
     uint32_t channels = 0;
     uint32_t rate = 0;
     uint32_t bits = 0;
-    if (HasExtension(found, ".mp3")) {
+    // The converters keep a short sound as its PCM in a small container
+    // under the ".mp3" name: it is read by its magic, not by its name.
+    if (formats::IsShortSound(data)) {
+        formats::WaveInfo sound;
+        if (!formats::ParseShortSound(data, &sound)) return 0;
+        samples = std::span<const uint8_t>(data).subspan(sound.dataOffset, sound.dataSize);
+        channels = sound.channels;
+        rate = sound.sampleRate;
+        bits = sound.bitsPerSample;
+    } else if (HasExtension(found, ".mp3")) {
         platform::WaveFormat format;
         // A stream the module cannot open decodes to nothing: no sound to keep.
         if (!DecodeMp3(data, &decoded, &format) || decoded.empty()) return 0;

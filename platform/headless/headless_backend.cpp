@@ -214,13 +214,14 @@ private:
 
 class HeadlessSystem : public SystemServices {
 public:
-    void MessageBox(const std::string& text, const std::string& caption) override {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    void MessageBox(const std::string& text, const std::string& /*caption*/) override {
+        // The console's line names the program; the caption is the box's.
+        std::fprintf(stderr, "mirelo: %s\n", text.c_str());
     }
     LocalTime Now() override { return ReadLocalTime(); }
     int BatteryPercent() override { return ReadBatteryPercent(); }
     // Tests run many headless copies side by side; none of them needs the lock.
-    bool AcquireSingleInstance() override { return true; }
+    bool AcquireSingleInstance(std::string* /*lockPath*/) override { return true; }
 };
 
 }  // namespace

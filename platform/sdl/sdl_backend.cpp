@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <vector>
 
+#include "platform/sdl/quiet_stderr.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_wave_out.h"
 
@@ -40,12 +43,35 @@ public:
     }
 
     bool Start(std::string* error) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            if (error != nullptr)
-                *error = std::string("cannot start the video system: ") + SDL_GetError();
+        constexpr char kUseHeadless[] = "; use --headless to run without a window";
+        int started;
+        {
+            QuietStderr quiet;
+            started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+        }
+        if (started != 0) {
+            if (error != nullptr) {
+                *error =
+                    std::string("cannot start the video system: ") + SDL_GetError() + kUseHeadless;
+            }
             return false;
         }
         videoStarted_ = true;
+        // Without a display the video system may fall back to a driver that
+        // shows nothing: the program would then run unseen for ever. Only a
+        // driver the user asked for by name is taken as meant.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = std::getenv("SDL_VIDEODRIVER");
+        if (driver != nullptr && (asked == nullptr || asked[0] == '\0') &&
+            (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)) {
+            if (error != nullptr) {
+                *error = std::string(
+                             "no display to open a window on (DISPLAY and "
+                             "WAYLAND_DISPLAY are not set)") +
+                         kUseHeadless;
+            }
+            return false;
+        }
         // Without controller support the keyboard still plays the game.
         controllersStarted_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
         return true;
@@ -250,13 +276,23 @@ private:
         std::time_t now = std::time(nullptr);
         std::tm parts{};
         localtime_r(&now, &parts);
-        char name[64];
-        std::strftime(name, sizeof name, "screenshot-%Y%m%d-%H%M%S.png", &parts);
-        std::string path = programFolder_ + name;
+        char stamp[64];
+        std::strftime(stamp, sizeof stamp, "screenshot-%Y%m%d-%H%M%S", &parts);
+        // Shots in the same second get a number rather than replacing one
+        // another.
+        std::string path = programFolder_ + stamp + ".png";
+        std::error_code exists;
+        for (int n = 2; std::filesystem::exists(path, exists); ++n) {
+            path = programFolder_ + stamp + "-" + std::to_string(n) + ".png";
+        }
         std::string error;
         if (!WriteDeviceScreenshot(path, deviceBuffer(), kDeviceDisplayProperties.cbxPitch,
-                                   kDeviceDisplayProperties.cbyPitch, &error))
+                                   kDeviceDisplayProperties.cbyPitch, &error)) {
             std::fprintf(stderr, "mirelo: %s: %s\n", path.c_str(), error.c_str());
+        } else {
+            std::printf("mirelo: screenshot %s\n", path.c_str());
+            std::fflush(stdout);
+        }
     }
 
     std::string programFolder_;
@@ -356,7 +392,8 @@ public:
     void MessageBox(const std::string& text, const std::string& caption) override {
         // The console always gets the text: a box may have no screen to
         // appear on, and a log outlives it.
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        // The console's line names the program; the caption is the box's.
+        std::fprintf(stderr, "mirelo: %s\n", text.c_str());
         const char* driver = SDL_GetCurrentVideoDriver();
         if (driver == nullptr || std::strcmp(driver, "dummy") == 0 ||
             std::strcmp(driver, "offscreen") == 0)
@@ -366,7 +403,9 @@ public:
     }
     LocalTime Now() override { return ReadLocalTime(); }
     int BatteryPercent() override { return ReadBatteryPercent(); }
-    bool AcquireSingleInstance() override { return AcquireInstanceLock("mirelo"); }
+    bool AcquireSingleInstance(std::string* lockPath) override {
+        return AcquireInstanceLock("mirelo", lockPath);
+    }
 
 private:
     Machine machine_;

@@ -3,7 +3,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+
+#include "platform/sdl/quiet_stderr.h"
 
 namespace platform {
 
@@ -21,7 +24,17 @@ SdlWaveOut::~SdlWaveOut() {
 
 int SdlWaveOut::Open(const WaveFormat& format, BufferDone done, void* user) {
     if (device_ != 0 || !IsOutputFormat(format)) return kWaveError;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return kWaveError;
+    const auto noDevice = [] {
+        std::fprintf(stderr, "mirelo: no sound device (%s); the game plays on silently\n",
+                     SDL_GetError());
+        return kWaveError;
+    };
+    int started;
+    {
+        QuietStderr quiet;
+        started = SDL_InitSubSystem(SDL_INIT_AUDIO);
+    }
+    if (started != 0) return noDevice();
     SDL_AudioSpec wanted{};
     wanted.freq = static_cast<int>(format.sampleRate);
     wanted.format = AUDIO_S16LSB;
@@ -37,8 +50,13 @@ int SdlWaveOut::Open(const WaveFormat& format, BufferDone done, void* user) {
     position_.store(0, std::memory_order_relaxed);
     // No changes allowed: SDL converts to whatever the hardware wants, so
     // the callback always sees the output format.
-    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    SDL_AudioDeviceID device;
+    {
+        QuietStderr quiet;
+        device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    }
     if (device == 0) {
+        noDevice();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         done_ = nullptr;
         user_ = nullptr;

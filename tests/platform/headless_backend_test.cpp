@@ -102,7 +102,7 @@ TEST(HeadlessBackend, ClockWindowAndDisplayBehaveAsTheDevice) {
     backend.clock->Sleep(16);
     backend.clock->Sleep(1);
     EXPECT_EQ(backend.clock->TickCount(), 17u);
-    EXPECT_TRUE(backend.system->AcquireSingleInstance());
+    EXPECT_TRUE(backend.system->AcquireSingleInstance(nullptr));
 
     EXPECT_EQ(window.CreateMainWindow("mirelo"), 1u);
     platform::GXDisplayProperties properties = display.DisplayProperties();

@@ -41,7 +41,9 @@ TEST(InstanceLock, RefusedWhileAnotherProcessHoldsTheLock) {
     int other = ::open(path.c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(other, 0);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(platform::AcquireInstanceLock("mirelo-lock-test-a"));
+    std::string heldBy;
+    EXPECT_FALSE(platform::AcquireInstanceLock("mirelo-lock-test-a", &heldBy));
+    EXPECT_EQ(heldBy, path);
     ::close(other);
     // Once the other copy has ended, this one may run, and keeps the lock.
     EXPECT_TRUE(platform::AcquireInstanceLock("mirelo-lock-test-a"));

@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -111,14 +112,24 @@ TEST_F(SdlBackendTest, WindowAndDisplay) {
     EXPECT_EQ(shownAt(3 * 3 + 3, 3 * 4), 0u);
     EXPECT_EQ(shownAt(3 * 4, 3 * 3), 0u);
 
-    // F12 writes what the device shows into the program folder.
-    PushKey(SDL_KEYDOWN, SDLK_F12);
-    PushKey(SDL_KEYUP, SDLK_F12);
-    EXPECT_TRUE(Drain().empty());
+    // F12 writes what the device shows into the program folder and says
+    // where; a second shot in the same second does not replace the first.
+    testing::internal::CaptureStdout();
+    for (int press = 0; press < 2; ++press) {
+        PushKey(SDL_KEYDOWN, SDLK_F12);
+        PushKey(SDL_KEYUP, SDLK_F12);
+        EXPECT_TRUE(Drain().empty());
+    }
+    const std::string said = testing::internal::GetCapturedStdout();
     std::vector<std::filesystem::path> shots;
     for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
         shots.push_back(entry.path());
-    ASSERT_EQ(shots.size(), 1u);
+    // The first shot has the plain name.
+    std::sort(shots.begin(), shots.end(),
+              [](const auto& a, const auto& b) { return a.string().size() < b.string().size(); });
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_NE(said.find("mirelo: screenshot " + shots[0].string() + "\n"), std::string::npos)
+        << said;
     std::string name = shots[0].filename().string();
     EXPECT_EQ(name.rfind("screenshot-", 0), 0u) << name;
     EXPECT_EQ(name.size(), std::string("screenshot-YYYYMMDD-HHMMSS.png").size()) << name;
@@ -219,7 +230,7 @@ TEST_F(SdlBackendTest, ClosingAndDestroying) {
     // Without a screen the box goes to the console only, and nothing blocks.
     testing::internal::CaptureStderr();
     backend_.system->MessageBox("no display", "Error");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: no display\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "mirelo: no display\n");
 }
 
 }  // namespace

@@ -194,7 +194,12 @@ TEST_F(SdlWaveOutTest, ResetHandsEveryBufferBackAndLetsCloseFinish) {
 TEST_F(SdlWaveOutTest, OpenFailsWithoutASoundDeviceOrForOtherFormats) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SdlWaveOut wave;
+    // One line says so; the audio library's own noise stays off the console.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(wave.Open(WaveFormat{}, nullptr, nullptr), platform::kWaveError);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("mirelo: no sound device (", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     uint8_t block[16] = {};
     WaveBuffer buffer{block, sizeof block, 0, 0};
     EXPECT_EQ(wave.Prepare(&buffer), platform::kWaveError);

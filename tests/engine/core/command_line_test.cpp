@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/core/data_folder.h"
 #include "engine/core/startup.h"
 #include "test_support.h"
 
@@ -58,6 +62,47 @@ TEST(CommandLine, ProgramAnswersHelpVersionAndBadArguments) {
                                                " --headless --until 5 --data /nonexistent/folder");
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.output.find("no such folder"), std::string::npos);
+}
+
+// Each way of not being able to run says why in one line and ends with 1.
+TEST(CommandLine, ProgramSaysWhyItCannotRun) {
+    using testing_support::MireloCommand;
+    using testing_support::RunCommand;
+    testing_support::TempDir dir;
+    const std::string data = " --data '" + dir.path().string() + "'";
+    auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+
+    // No display: a window would never be seen.
+    auto unseen = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
+                             MireloCommand() + data);
+    EXPECT_EQ(unseen.exitCode, 1);
+    EXPECT_EQ(unseen.output.rfind("mirelo: ", 0), 0u) << unseen.output;
+    EXPECT_NE(unseen.output.find("use --headless"), std::string::npos) << unseen.output;
+    EXPECT_EQ(lines(unseen.output), 1) << unseen.output;
+
+    // A scenario that is not there: the archive, the entry and the reason.
+    testdata::BuildDataFolder(dir.path());
+    auto missing = RunCommand(MireloCommand() + " --headless --until 100" + data +
+                              " --scenario nosuch --dialect 0");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("mirelo: " + (dir / "1" / "grpack.mlz").string() +
+                                  ": GameData\\sinario\\nosuch.MES: no such entry in the archive"),
+              std::string::npos)
+        << missing.output;
+    // Said once (the window's own missing picture may be told beside it).
+    EXPECT_EQ(missing.output.find("nosuch.MES"), missing.output.rfind("nosuch.MES"))
+        << missing.output;
+
+    // A folder where the archive should be is named for what it is, once.
+    std::filesystem::remove(dir / "1" / "grpack.mlz");
+    std::filesystem::create_directory(dir / "1" / "grpack.mlz");
+    auto folder = RunCommand(MireloCommand() + " --headless --until 100" + data);
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_EQ(
+        folder.output.rfind("mirelo: " + (dir / "1" / "grpack.mlz").string() + ": is a folder", 0),
+        0u)
+        << folder.output;
+    EXPECT_EQ(lines(folder.output), 1) << folder.output;
 }
 
 }  // namespace

@@ -54,6 +54,12 @@ void BuildDataFolder(const std::filesystem::path& folder, const DataFolderOption
     if (options.withLogo) add("GameData\\char\\Tarnel2.rbp", EncodePicture(LogoPixels(), 320, 240));
     add("GameData\\system\\KEY_WAIT.rbp", EncodePicture(SolidPixels(16, 16, 255, 200, 0), 16, 16));
     add("GameData\\system\\map_name.rbp", EncodePicture(SolidPixels(120, 24, 30, 30, 30), 120, 24));
+    // The title that follows the logo, all black: what the tests show over
+    // it looks as it did on the empty screen.
+    for (const char* name :
+         {"GameData\\system\\TitleBack1b.rbp", "GameData\\system\\TitleChip01.rbp",
+          "GameData\\system\\TitleChip02.rbp"})
+        add(name, EncodePicture(SolidPixels(32, 24, 0, 0, 0), 32, 24));
     testing_support::WriteHostFile(folder / "1" / "grpack.mlz", builder.Finish());
 }
 

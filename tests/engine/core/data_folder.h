@@ -1,6 +1,7 @@
 #pragma once
-// A small program folder for the engine: 1/grpack.mlz with the brand logo
-// and the fixed system pictures, built with the archive and picture writers.
+// A small program folder for the engine: 1/grpack.mlz with the brand logo,
+// the fixed system pictures and a black title, built with the archive and
+// picture writers.
 
 #include <cstdint>
 #include <filesystem>

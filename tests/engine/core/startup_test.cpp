@@ -19,7 +19,10 @@ public:
     }
     platform::LocalTime Now() override { return {}; }
     int BatteryPercent() override { return 100; }
-    bool AcquireSingleInstance() override { return !anotherCopyRuns; }
+    bool AcquireSingleInstance(std::string* lockPath) override {
+        if (anotherCopyRuns && lockPath != nullptr) *lockPath = "/run/mirelo.lock";
+        return !anotherCopyRuns;
+    }
 
     std::vector<std::string> boxes;
     bool anotherCopyRuns = false;
@@ -85,10 +88,14 @@ TEST_F(StartupTest, DisplayThatCannotOpenShowsTheMessageAndEndsWithZero) {
     EXPECT_EQ(counter.passes, 0);
 }
 
-TEST_F(StartupTest, SecondCopyEndsQuietlyWithZero) {
+// A second copy leaves the first alone and says which lock stopped it.
+TEST_F(StartupTest, SecondCopyEndsWithOneLineAndOne) {
     system_->anotherCopyRuns = true;
     FrameCounter counter;
-    EXPECT_EQ(core::RunEngine(backend_, options_.programFolder, &counter), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(core::RunEngine(backend_, options_.programFolder, &counter), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "mirelo: already running (/run/mirelo.lock is held by another copy)\n");
     EXPECT_TRUE(system_->boxes.empty());
     EXPECT_EQ(counter.passes, 0);
 }

@@ -12,6 +12,8 @@ namespace gallery_test {
 
 namespace {
 
+constexpr int32_t kNoScreenState = 98;
+
 Rgb TabColour(int tab) {
     return {40 + 30 * tab, 60, 160};
 }
@@ -67,8 +69,7 @@ std::vector<uint8_t> Sheet(int32_t designWidth, int32_t designHeight,
     return engine_test::EncodePicture(pixels, width, height);
 }
 
-story_test::StoryFolder GalleryFolder() {
-    story_test::StoryFolder folder;
+void AddGalleryPictures(story_test::StoryFolder& folder) {
     auto& pictures = folder.pictures1;
     auto add = [&pictures](const std::string& name, int32_t width, int32_t height,
                            const std::vector<Cell>& cells) {
@@ -133,7 +134,11 @@ story_test::StoryFolder GalleryFolder() {
     add("MusicTitleChip00", 515, 580, {{0, 0, 512, 576, kTitle}});
     add("MusicTitleChip01", 515, 580, {{0, 0, 512, 576, kHighlighted}});
     add("MusicChip", 160, 130, {{0, 32, 160, 32, kNormalButton}, {0, 96, 160, 32, kHighlighted}});
+}
 
+story_test::StoryFolder GalleryFolder() {
+    story_test::StoryFolder folder;
+    AddGalleryPictures(folder);
     // A replay: a page over the day background, then the scenario's end.
     story_test::ScriptBuilder replay(0);
     replay.Named(formats::MesOp::kBackground, "back\\day")
@@ -162,6 +167,8 @@ GalleryRig::GalleryRig(const story_test::StoryFolder& content,
 }
 
 GalleryRig::~GalleryRig() {
+    // Every picture the screens asked for was there.
+    EXPECT_EQ(Engine().errorWord, 0u);
     game_.reset();
 }
 
@@ -169,7 +176,8 @@ void GalleryRig::Enter(int32_t state) {
     core::Engine& engine = Engine();
     engine.LoadImageSlot(20, 0, "GameData\\system\\Curtain.rbp", gfx::Keying::kUnkeyed);
     engine.CreateSprite(20, 20, 0, 0, 800, 600, 0, 0, 0, 0, 60);
-    engine.flow.GoTo(core::kStateTitle);
+    // One frame of the curtain in a state that no screen runs.
+    engine.flow.GoTo(kNoScreenState);
     Frame();
     engine.flow.GoTo(state);
     Frame();

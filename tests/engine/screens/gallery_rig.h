@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "engine/game/game.h"
+#include "engine/script/story_fixture.h"
 #include "golden_picture.h"
-#include "story_fixture.h"
 
 namespace gallery_test {
 
@@ -49,6 +49,11 @@ extern const char kGalleryDataset[];
 // ev_d1, ev_e1.
 extern const std::vector<std::string> kSeenScenarios;
 extern const std::vector<std::string> kSeenImages;
+
+// Every sheet the galleries load, the viewer pictures ("ev_a1.rbp" red,
+// "ev_a3.rbp" blue; "ev_a2.rbp" grey and "ev_b1.rbp" teal) and the
+// picture "Curtain.rbp" of the system folder (purple), into folder 1.
+void AddGalleryPictures(story_test::StoryFolder& folder);
 
 // The program folder of the galleries: every sheet they load, the viewer
 // pictures ("ev_a1.rbp" red, "ev_a3.rbp" blue; "ev_a2.rbp" grey and

@@ -68,6 +68,21 @@ TEST(DataSetTables, SampleFileGivesTheSampleTitlesTables) {
     EXPECT_EQ(tables.routeEndings[2], "GameData\\sinario\\end_sea.MES");
     EXPECT_EQ(tables.nameToken, "\x81\x79\x96\xBC\x81\x7A");  // 【名】
     EXPECT_EQ(tables.defaultPlayerName, "\x83\x6E\x83\x8B\x83\x67");
+    EXPECT_EQ(tables.endingPictures[1][0], "GameData\\char\\event\\town_01.rbp");
+    EXPECT_EQ(tables.endingPictures[1][26], "GameData\\char\\event\\town_27.rbp");
+    EXPECT_EQ(tables.endingPictures[2][13], "GameData\\char\\event\\sea_02.rbp");
+    EXPECT_EQ(tables.endingPictures[2][12], "");
+
+    // The map's rows run to the last row given; the rows between are empty.
+    ASSERT_EQ(tables.mapPlaces.size(), 5u);
+    EXPECT_EQ(tables.mapPlaces[0][0], "");
+    EXPECT_EQ(tables.mapPlaces[1][0], "GameData\\sinario\\0226_e1.MES");
+    EXPECT_EQ(tables.mapPlaces[1][9], "GameData\\sinario\\0226_x2.MES");
+    EXPECT_EQ(tables.mapPlaces[4][7], "GameData\\sinario\\0301_k2.MES");
+    EXPECT_EQ(tables.mapPlaces[4][8], "");
+    EXPECT_EQ(tables.music[2][12], "bgm09.mp3");
+    EXPECT_EQ(tables.epiloguePictures[0], "GameData\\char\\ep\\ep01.rbp");
+    EXPECT_EQ(tables.epiloguePictures[13], "GameData\\char\\ep\\ep14.rbp");
 
     EXPECT_EQ(tables.sceneTabs[0].pageCount, 2);
     EXPECT_EQ(tables.sceneTabs[2].pageCount, 1);
@@ -157,7 +172,14 @@ TEST(DataSetTables, GapsStayEmptyAndRangeEndsAreAccepted) {
         "[date-chain]\n22 = last.MES\n0 = first.MES\n"
         "[pairs]\n1 = one.rbp\n3 = three.rbp\n"
         "[route-endings]\n7 = seven.MES\n"
-        "[place-names]\n999 = far.rbp\n");
+        "[place-names]\n999 = far.rbp\n"
+        "[ending-pictures 8]\n26 = last.rbp\n"
+        "[ending-pictures 1]\n0 = first.rbp\n"
+        "[map-places 63]\n9 = last.MES\n"
+        "[map-places 02]\n0 = first.MES\n"
+        "[epilogue-pictures]\n13 = last.rbp\n"
+        // 63 bytes in Shift-JIS, the longest name an archive holds.
+        "12 = 春xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n");
     EXPECT_EQ(tables.music[2][31], "last.mp3");
     EXPECT_EQ(tables.music[2][0], "");
     EXPECT_EQ(tables.effects[1][67], "last.mp3");
@@ -170,10 +192,25 @@ TEST(DataSetTables, GapsStayEmptyAndRangeEndsAreAccepted) {
     EXPECT_EQ(tables.routeEndings[6], "seven.MES");
     ASSERT_EQ(tables.placeNames.size(), 1u);
     EXPECT_EQ(tables.placeNames[0].index, 999);
+    // Each route's section fills its own row.
+    EXPECT_EQ(tables.endingPictures[7][26], "last.rbp");
+    EXPECT_EQ(tables.endingPictures[0][0], "first.rbp");
+    EXPECT_EQ(tables.endingPictures[0][26], "");
+    EXPECT_EQ(tables.endingPictures[7][0], "");
+
+    ASSERT_EQ(tables.mapPlaces.size(), 64u);
+    EXPECT_EQ(tables.mapPlaces[63][9], "last.MES");
+    EXPECT_EQ(tables.mapPlaces[63][0], "");
+    EXPECT_EQ(tables.mapPlaces[2][0], "first.MES");
+    EXPECT_EQ(tables.mapPlaces[3][0], "");
+    EXPECT_EQ(tables.epiloguePictures[13], "last.rbp");
+    EXPECT_EQ(tables.epiloguePictures[0], "");
+    EXPECT_EQ(tables.epiloguePictures[12].size(), 63u);
     // Sections left out are empty.
     EXPECT_EQ(tables.music[0][0], "");
     EXPECT_TRUE(tables.shadedBackgrounds.empty());
     EXPECT_TRUE(tables.nameToken.empty());
+    EXPECT_TRUE(ParseOrFail("[music 0]\n").mapPlaces.empty());
 }
 
 TEST(DataSetTables, EmptyTextGivesEmptyTables) {
@@ -197,9 +234,20 @@ TEST(DataSetTables, MistakesNameTheirLineAndChangeNothing) {
         {"[music 3]\n", "1: dialect 3 is out of range 0..2"},
         {"[effects]\n", "1: section [effects] needs a dialect number 0, 1 or 2"},
         {"[pairs 1]\n", "1: section [pairs] takes no number"},
+        {"[ending-pictures]\n", "1: section [ending-pictures] needs a route number 1..8"},
+        {"[ending-pictures 0]\n", "1: section [ending-pictures] needs a route number 1..8"},
+        {"[ending-pictures 9]\n", "1: section [ending-pictures] needs a route number 1..8"},
+        {"[ending-pictures 2]\n[ending-pictures 02]\n",
+         "2: section [ending-pictures 2] appears a second time (first on line 1)"},
+        {"[ending-pictures 2]\n27 = a.rbp\n", "2: index 27 is out of range 0..26"},
         {"[names\n", "1: section header without a closing ']'"},
         {"[names]\n[pairs]\n[names]\n",
          "3: section [names] appears a second time (first on line 1)"},
+        {"[map-places]\n", "1: section [map-places] needs a row number 0..63"},
+        {"[map-places 64]\n", "1: row 64 is out of range 0..63"},
+        {"[map-places 2]\n[map-places 02]\n",
+         "2: section [map-places 2] appears a second time (first on line 1)"},
+        {"[epilogue-pictures 1]\n", "1: section [epilogue-pictures] takes no number"},
         {"\n0 = a.mp3\n[music 0]\n", "2: entry before the first [section]"},
         // Indexes out of range, one per table.
         {"[music 0]\n32 = a.mp3\n", "2: index 32 is out of range 0..31"},
@@ -208,6 +256,17 @@ TEST(DataSetTables, MistakesNameTheirLineAndChangeNothing) {
         {"[pairs]\n0 = a.rbp\n", "2: index 0 is out of range 1..999"},
         {"[route-endings]\n8 = a.MES\n", "2: index 8 is out of range 1..7"},
         {"[place-names]\n1000 = a.rbp\n", "2: index 1000 is out of range 0..999"},
+        {"[map-places 0]\n10 = a.MES\n", "2: index 10 is out of range 0..9"},
+        {"[epilogue-pictures]\n14 = a.rbp\n", "2: index 14 is out of range 0..13"},
+        {"[map-places 5]\n0 = a.MES\n0 = b.MES\n",
+         "3: index 0 is given a second time (first on line 2)"},
+        // Names the archive could not hold: 64 bytes, one of them a
+        // double-byte character whose UTF-8 form is longer.
+        {"[map-places 0]\n1 = 春xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n",
+         "2: path longer than 63 bytes"},
+        {"[epilogue-pictures]\n0 = "
+         "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n",
+         "2: path longer than 63 bytes"},
         {"[music 0]\n99999999999999999999 = a.mp3\n",
          "2: index 99999999999999999999 is out of range 0..31"},
         // Duplicate indexes, an empty value counting as given.

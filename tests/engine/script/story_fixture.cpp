@@ -43,9 +43,12 @@ std::vector<uint8_t> WithAlpha(const std::vector<uint8_t>& bgra, int width, int 
     return engine_test::EncodePicture(bgra, width, height, true);
 }
 
-void AddPictures(formats::MlzArchiveBuilder& builder) {
+// The built-in pictures, except those the test draws itself.
+void AddPictures(formats::MlzArchiveBuilder& builder,
+                 const std::map<std::string, std::vector<uint8_t>>& replaced) {
     std::string error;
     auto add = [&](const std::string& name, const std::vector<uint8_t>& file) {
+        if (replaced.count(name)) return;
         ASSERT_TRUE(builder.AddEntry(name, file, formats::MlzMethod::kLzss, &error)) << error;
     };
     add("GameData\\system\\KEY_WAIT.rbp", Keyed(Solid(77, 10, 255, 200, 0), 77, 10));
@@ -116,8 +119,9 @@ void BuildStoryFolder(const std::filesystem::path& folder, const StoryFolder& co
     std::string error;
     for (int data = 1; data <= 2; ++data) {
         formats::MlzArchiveBuilder builder;
-        AddPictures(builder);
-        for (const auto& [path, bytes] : data == 1 ? content.pictures1 : content.pictures2) {
+        const auto& pictures = data == 1 ? content.pictures1 : content.pictures2;
+        AddPictures(builder, pictures);
+        for (const auto& [path, bytes] : pictures) {
             ASSERT_TRUE(builder.AddEntry(path, bytes, formats::MlzMethod::kLzss, &error)) << error;
         }
         const auto& scenarios = data == 1 ? content.scenarios1 : content.scenarios2;

@@ -52,7 +52,8 @@ struct StoryFolder {
     std::map<std::string, std::vector<uint8_t>> files1;
     std::map<std::string, std::vector<uint8_t>> files2;
     // More pictures of 1/grpack.mlz and 2/grpack.mlz: the archive path
-    // ("GameData\\system\\x.rbp") to the encoded picture.
+    // ("GameData\\system\\x.rbp") to the encoded picture; these replace the
+    // built-in pictures of the same path.
     std::map<std::string, std::vector<uint8_t>> pictures1;
     std::map<std::string, std::vector<uint8_t>> pictures2;
     // The data set's tables file, written when not empty.

@@ -1,0 +1,49 @@
+#pragma once
+// The assembled game on an in-process headless engine over a program folder
+// of the story tests, driven frame by frame with keys and taps as the
+// window delivers them, for tests that start a screen directly in its state.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "engine/game/game.h"
+#include "engine/script/story_fixture.h"
+#include "engine_test_support.h"
+#include "golden_picture.h"
+#include "test_support.h"
+
+namespace screen_test {
+
+// A picture file painted by design coordinates (800 x 600 for the whole
+// screen): paint(x, y) gives 0xRRGGBB.
+std::vector<uint8_t> Painted(int width, int height, const std::function<uint32_t(int, int)>& paint,
+                             bool withAlpha = false);
+
+class RunningGame {
+public:
+    explicit RunningGame(const story_test::StoryFolder& content);
+    ~RunningGame();
+
+    core::Engine& Engine() { return **engine_; }
+    script::Interpreter& Story() { return game_->Story(); }
+    // Advances the clock, latches the input and runs one frame pass.
+    void Frame(uint32_t advanceMs = 16);
+    // Frames until the clock has advanced by at least `ms`.
+    void RunFor(uint32_t ms);
+    // One press of a key (a virtual-key code of the key list): down for a
+    // frame, then up.
+    void Press(uint32_t virtualKey);
+    // A tap at a landscape screen point.
+    void Tap(int32_t x, int32_t y);
+    // The composed 320 x 240 picture.
+    golden::Picture Screen();
+
+private:
+    testing_support::TempDir dir_;
+    std::unique_ptr<engine_test::HeadlessEngine> engine_;
+    std::unique_ptr<game::Game> game_;
+};
+
+}  // namespace screen_test
