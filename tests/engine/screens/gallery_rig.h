@@ -72,6 +72,7 @@ public:
 
     core::Engine& Engine() { return **engine_; }
     script::Interpreter& Story() { return game_->Story(); }
+    game::Game& Game() { return *game_; }
 
     // Shows the purple curtain full screen, then enters the state, as the
     // title would leave it.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/menu/engine_menu.h"
 #include "gallery_rig.h"
 #include "platform/gx.h"
 
@@ -160,6 +161,8 @@ TEST(ScenarioSelect, ReplayEndsBackOnTheSameTabAndPage) {
     EXPECT_TRUE(story.state.fromScenarioSelect);
     EXPECT_EQ(story.state.scenarioPath, "GameData\\sinario\\sora01.MES");
     EXPECT_EQ(rig.Engine().Brightness(), 256);
+    // A replay is not saved: the menu's save list stays closed.
+    EXPECT_FALSE(rig.Game().Menu().Widget().Root()->items[1].Enabled());
     rig.Frames(60);                                          // past the background's fade
     EXPECT_TRUE(Near(rig.Pixel(400, 100), {60, 120, 220}));  // the replay's background
     ASSERT_NE(story.Window(), nullptr);
