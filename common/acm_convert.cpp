@@ -23,6 +23,11 @@ namespace {
 constexpr uint16_t kWaveFormatFloat = 3;
 constexpr uint16_t kWaveFormatALaw = 6;
 constexpr uint16_t kWaveFormatMuLaw = 7;
+// MPEG audio layers 1 and 2, and layer 3, as movie files carry their sound.
+constexpr uint16_t kWaveFormatMpeg = 0x50;
+constexpr uint16_t kWaveFormatMpegLayer3 = 0x55;
+// MPEG audio goes to its frame parser this many bytes at a time.
+constexpr uint32_t kParsedPieceBytes = 4096;
 
 // Source rates outside this range are taken for a damaged header.
 constexpr uint32_t kMinSourceRate = 1000;
@@ -50,7 +55,8 @@ struct SourceCoding {
     uint32_t packetBytes = 0;  // one ADPCM block, or kPcmPacketFrames PCM frames
     uint32_t headerBytes = 0;
     uint32_t groupBytes = 1;
-    int blockAlign = 0;  // what the decoder is told
+    int blockAlign = 0;   // what the decoder is told
+    bool parsed = false;  // pieces go through the codec's frame parser first
 };
 
 AVCodecID PcmCodec(uint16_t tag, uint16_t bits) {
@@ -86,6 +92,13 @@ SourceCoding ClassifySource(const WaveFormat& source) {
     const uint32_t channels = source.channels;
     const uint32_t block = source.blockAlign;
     switch (source.formatTag) {
+        case kWaveFormatMpeg:
+        case kWaveFormatMpegLayer3:
+            // A stream of self-describing frames: no block structure to keep.
+            coding.codec = source.formatTag == kWaveFormatMpeg ? AV_CODEC_ID_MP2 : AV_CODEC_ID_MP3;
+            coding.packetBytes = kParsedPieceBytes;
+            coding.parsed = true;
+            return coding;
         case kWaveFormatMsAdpcm:
             // A block opens with predictor, delta and two samples per channel
             // (7 bytes), then one nibble per sample.
@@ -160,6 +173,7 @@ public:
 
     ~Conversion() {
         swr_free(&resampler_);
+        av_parser_close(parser_);
         av_packet_free(&packet_);
         av_frame_free(&frame_);
         avcodec_free_context(&decoder_);
@@ -179,6 +193,10 @@ public:
         decoder_->sample_rate = static_cast<int>(source.samplesPerSecond);
         av_channel_layout_default(&decoder_->ch_layout, source.channels);
         decoder_->block_align = coding.blockAlign;
+        if (coding.parsed) {
+            parser_ = av_parser_init(coding.codec);
+            if (parser_ == nullptr) return false;
+        }
         decoder_->bits_per_coded_sample = source.bitsPerSample;
         // The extra bytes are counted by a 16-bit field; more is not a format.
         size_t extraSize = std::min<size_t>(extra.size(), std::numeric_limits<uint16_t>::max());
@@ -196,6 +214,29 @@ public:
     // it decodes. A piece the decoder rejects, such as a damaged block, is
     // left out and decoding goes on with the next one.
     bool DecodePiece(const uint8_t* bytes, uint32_t length) {
+        if (parser_ != nullptr) return ParsePiece(bytes, length);
+        return SendPacket(bytes, length);
+    }
+
+    // Cuts a piece of a frame stream into whole frames; with no bytes
+    // (the end) it gives up the frame it holds.
+    bool ParsePiece(const uint8_t* bytes, uint32_t length) {
+        do {
+            uint8_t* frame = nullptr;
+            int frameSize = 0;
+            int used =
+                av_parser_parse2(parser_, decoder_, &frame, &frameSize, bytes,
+                                 static_cast<int>(length), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            if (used < 0 || (used == 0 && frameSize == 0 && bytes != nullptr)) return true;
+            bytes += used;
+            length -= static_cast<uint32_t>(used);
+            if (frameSize > 0 && !SendPacket(frame, static_cast<uint32_t>(frameSize))) return false;
+            if (length == 0 && frameSize == 0) break;
+        } while (length > 0 || bytes == nullptr);
+        return true;
+    }
+
+    bool SendPacket(const uint8_t* bytes, uint32_t length) {
         if (av_new_packet(packet_, static_cast<int>(length)) < 0) return false;
         std::memcpy(packet_->data, bytes, length);
         int sent = avcodec_send_packet(decoder_, packet_);
@@ -206,6 +247,7 @@ public:
 
     // Drains the decoder, then the resampler's filter tail.
     bool Finish() {
+        if (parser_ != nullptr && !ParsePiece(nullptr, 0)) return false;
         if (avcodec_send_packet(decoder_, nullptr) == AVERROR(ENOMEM)) return false;
         if (!ReceiveFrames()) return false;
         if (resampler_ == nullptr) return true;
@@ -356,6 +398,7 @@ private:
     AVCodecContext* decoder_ = nullptr;
     AVFrame* frame_ = nullptr;
     AVPacket* packet_ = nullptr;
+    AVCodecParserContext* parser_ = nullptr;
     SwrContext* resampler_ = nullptr;
     int inputFormat_ = AV_SAMPLE_FMT_NONE;
     int64_t inputFrames_ = 0;

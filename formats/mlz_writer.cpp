@@ -45,6 +45,7 @@ bool MlzArchiveWriter::Create(const std::filesystem::path& path, uint32_t reserv
     }
     reserved_ = reservedEntries;
     dataBytes_ = 0;
+    fileFailed_ = false;
     entries_.clear();
     ByteVector placeholder(static_cast<size_t>(MlzDirectoryBytes(reserved_)), 0);
     std::memcpy(placeholder.data(), kMagic, sizeof kMagic);
@@ -78,6 +79,7 @@ bool MlzArchiveWriter::Append(std::string_view name, ByteSpan stored, uint32_t u
     }
     if (!sink_->WriteAt(MlzDirectoryBytes(reserved_) + dataBytes_, stored)) {
         SetError(error, "cannot write: " + sink_->LastError());
+        fileFailed_ = true;
         return false;
     }
     MlzEntry entry;

@@ -53,12 +53,16 @@ public:
 
     uint32_t EntryCount() const { return static_cast<uint32_t>(entries_.size()); }
     uint32_t ReservedEntries() const { return reserved_; }
+    // True once writing to the file failed (a full disk, say), as opposed to
+    // one entry being refused: the archive cannot be finished.
+    bool FileFailed() const { return fileFailed_; }
 
 private:
     ByteSinkOpener opener_;
     std::unique_ptr<ByteSink> sink_;
     uint32_t reserved_ = 0;
     uint64_t dataBytes_ = 0;
+    bool fileFailed_ = false;
     std::vector<MlzEntry> entries_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/host_files.h"
 #include "common/mp3_encoder.h"
 #include "formats/mlz_writer.h"
 #include "formats/sjis.h"
@@ -12,6 +11,7 @@
 #include "kitshift/voice_archive_reader.h"
 #include "platform/device_path.h"
 #include "platform/host_file_sink.h"
+#include "platform/host_files.h"
 #include "platform/text_encoding.h"
 
 namespace kitshift {
@@ -108,8 +108,61 @@ void ConversionJob::SetCurrentName(const std::string& name) {
     currentName_ = name;
 }
 
-void ConversionJob::Report(const std::string& file, const std::string& reason) {
-    problems_.push_back({file, reason});
+void ConversionJob::Report(const std::string& file, const std::string& reason, ProblemPlace place) {
+    problems_.push_back({file, reason, place});
+}
+
+void ConversionJob::Prepare() {
+    if (prepared_) return;
+    prepared_ = true;
+    tree_.Clear();
+    // The walk's errors read "FOLDER: reason" with the folder's whole path;
+    // problems name it below the source folder like every other file.
+    auto reportFolder = [this](const std::string& error) {
+        size_t split = error.rfind(": ");
+        if (split == std::string::npos) {
+            Report({}, error);
+            return;
+        }
+        fs::path folder =
+            fs::path(error.substr(0, split)).lexically_relative(settings_.sourceFolder);
+        Report(folder == "." ? std::string() : folder.generic_string(), error.substr(split + 2));
+    };
+    std::string error;
+    if (tree_.ScanAll(&error) < 0) reportFolder(error);
+    for (const std::string& folder : tree_.UnlistedFolders()) reportFolder(folder);
+    const SourceCounters& counters = tree_.Counters();
+    int total = counters.pictures + counters.scripts + 1 + counters.musicSounds;
+
+    fs::path indexPath = FindChildIgnoringCase(settings_.sourceFolder, kVoiceIndexName);
+    if (indexPath.empty()) {
+        fs::path gameData = FindChildIgnoringCase(settings_.sourceFolder, "GameData");
+        if (!gameData.empty()) indexPath = FindChildIgnoringCase(gameData, kVoiceIndexName);
+    }
+    // Without the index the voices are not converted at all.
+    if (!indexPath.empty()) {
+        summary_.voiceIndexFound = true;
+        voiceIndexName_ = indexPath.lexically_relative(settings_.sourceFolder).generic_string();
+        if (!platform::ReadHostFile(indexPath, &voiceIndexFile_, &error)) {
+            Report(voiceIndexName_, error);
+        } else {
+            voiceIndexRead_ = true;
+            if (!ReadVoiceIndex(voiceIndexFile_, &voiceIndex_)) {
+                Report(voiceIndexName_, "record table cut short");
+            }
+            for (const std::string& problem : voiceIndex_.problems) {
+                Report(voiceIndexName_, problem);
+            }
+            for (const SourceFileNode& node : tree_.Nodes()) {
+                if (node.voice && ClassifySourceFile(node.fileName) == SourceKind::kSound &&
+                    !formats::SjisEqualNoCase(node.fileName, kExcludedVoiceFile)) {
+                    voiceFiles_.push_back(&node);
+                }
+            }
+            total += static_cast<int>(voiceIndex_.records.size() + voiceFiles_.size());
+        }
+    }
+    entriesTotal_.store(total, std::memory_order_release);
 }
 
 void ConversionJob::Run() {
@@ -128,19 +181,18 @@ void ConversionJob::Run() {
 bool ConversionJob::PackGraphicsArchive() {
     if (packed_) return true;
     packed_ = true;
-    tree_.Clear();
+    Prepare();
     std::string error;
-    if (tree_.ScanAll(&error) < 0) Report(".", error);
-    for (const std::string& folder : tree_.UnlistedFolders()) Report(folder, "cannot list folder");
-
     const SourceCounters& counters = tree_.Counters();
     int entryCount = counters.pictures + counters.scripts + 1;
-    AddToTotal(entryCount);
+    const int stageStart = EntriesDone();
 
     formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
     fs::path archivePath = settings_.outputFolder / kGraphicsArchiveName;
     if (!writer.Create(archivePath, static_cast<uint32_t>(entryCount), &error)) {
-        Report(kGraphicsArchiveName, error);
+        Report(kGraphicsArchiveName, error, ProblemPlace::kOutput);
+        // Its entries will not come; the count moves on past them.
+        entriesDone_.store(stageStart + entryCount, std::memory_order_release);
         return false;
     }
     SetCurrentName("chip.rbp");
@@ -152,6 +204,7 @@ bool ConversionJob::PackGraphicsArchive() {
     Advance();
 
     for (const SourceFileNode& node : tree_.Nodes()) {
+        if (writer.FileFailed()) break;
         SourceKind kind = ClassifySourceFile(node.fileName);
         if (kind != SourceKind::kPicture && kind != SourceKind::kMap && kind != SourceKind::kScript)
             continue;
@@ -182,8 +235,15 @@ bool ConversionJob::PackGraphicsArchive() {
         }
         Advance();
     }
+    if (writer.FileFailed()) {
+        // The archive itself, not the entry, failed: blame it and move the
+        // count past what will not come.
+        problems_.back() = {kGraphicsArchiveName, problems_.back().reason, ProblemPlace::kOutput};
+        entriesDone_.store(stageStart + entryCount, std::memory_order_release);
+        return false;
+    }
     if (!writer.Finish(&error)) {
-        Report(kGraphicsArchiveName, error);
+        Report(kGraphicsArchiveName, error, ProblemPlace::kOutput);
         return false;
     }
     summary_.graphicsArchiveWritten = true;
@@ -192,8 +252,8 @@ bool ConversionJob::PackGraphicsArchive() {
 }
 
 bool ConversionJob::RunMusicStage() {
-    AddToTotal(tree_.Counters().musicSounds);
-    int result = 0;
+    Prepare();
+    bool result = true;
     for (const SourceFileNode& node : tree_.Nodes()) {
         if (node.voice || ClassifySourceFile(node.fileName) != SourceKind::kSound) continue;
         CheckStop();
@@ -218,8 +278,8 @@ bool ConversionJob::RunMusicStage() {
             if (platform::WriteHostFileAtomically(output, {sound.bytes.get(), sound.size}, &why)) {
                 ++summary_.musicFiles;
             } else {
-                Report(output.filename().string(), why);
-                result = -1;
+                Report(output.filename().string(), why, ProblemPlace::kOutput);
+                result = false;
             }
         }
         Advance();
@@ -228,38 +288,19 @@ bool ConversionJob::RunMusicStage() {
 }
 
 bool ConversionJob::RunVoiceStage() {
-    fs::path indexPath = FindChildIgnoringCase(settings_.sourceFolder, kVoiceIndexName);
-    if (indexPath.empty()) {
-        fs::path gameData = FindChildIgnoringCase(settings_.sourceFolder, "GameData");
-        if (!gameData.empty()) indexPath = FindChildIgnoringCase(gameData, kVoiceIndexName);
-    }
-    // Without the index the voices are not converted at all.
-    if (indexPath.empty()) return true;
-
+    Prepare();
+    if (!summary_.voiceIndexFound) return true;
+    if (!voiceIndexRead_) return false;
+    const std::vector<VoiceRecord>& records = voiceIndex_.records;
+    size_t entryCount = records.size() + voiceFiles_.size();
+    const int stageStart = EntriesDone();
     std::string why;
-    formats::ByteVector indexFile;
-    if (!platform::ReadHostFile(indexPath, &indexFile, &why)) {
-        Report(kVoiceIndexName, why);
-        return false;
-    }
-    VoiceIndex index;
-    if (!ReadVoiceIndex(indexFile, &index)) Report(kVoiceIndexName, "record table cut short");
-    for (const std::string& problem : index.problems) Report(kVoiceIndexName, problem);
-
-    std::vector<const SourceFileNode*> voiceFiles;
-    for (const SourceFileNode& node : tree_.Nodes()) {
-        if (node.voice && ClassifySourceFile(node.fileName) == SourceKind::kSound &&
-            !formats::SjisEqualNoCase(node.fileName, kExcludedVoiceFile)) {
-            voiceFiles.push_back(&node);
-        }
-    }
-    size_t entryCount = index.records.size() + voiceFiles.size();
-    AddToTotal(static_cast<int>(entryCount));
 
     formats::MlzArchiveWriter writer(platform::HostFileSinkOpener());
     if (!writer.Create(settings_.outputFolder / kVoiceArchiveName,
                        static_cast<uint32_t>(entryCount), &why)) {
-        Report(kVoiceArchiveName, why);
+        Report(kVoiceArchiveName, why, ProblemPlace::kOutput);
+        entriesDone_.store(stageStart + static_cast<int>(entryCount), std::memory_order_release);
         return false;
     }
     // Every entry keeps its place, so a sound that fails leaves an empty
@@ -276,6 +317,9 @@ bool ConversionJob::RunVoiceStage() {
         } else if (writer.Append(name, {sound.bytes.get(), sound.size}, sound.size,
                                  formats::MlzMethod::kStored, &error)) {
             return;
+        } else if (writer.FileFailed()) {
+            Report(kVoiceArchiveName, error, ProblemPlace::kOutput);
+            return;
         } else {
             Report(shown, error);
         }
@@ -283,20 +327,22 @@ bool ConversionJob::RunVoiceStage() {
         writer.AppendEmpty(&error);
     };
 
-    for (const VoiceRecord& record : index.records) {
+    for (const VoiceRecord& record : records) {
         CheckStop();
-        std::string shown = std::string(kVoiceIndexName) + ": " + ToUtf8(record.name);
+        std::string shown = voiceIndexName_ + ": record " + ToUtf8(record.name);
         SetCurrentName(ToUtf8(record.name));
         if (!HasExtension(record.name, ".pcm") || !record.valid) {
             ++summary_.emptyVoiceEntries;
             writer.AppendEmpty(&why);
         } else {
-            appendSound(VoiceRecordData(indexFile, record), SoundStage::kVoiceRecord,
+            appendSound(VoiceRecordData(voiceIndexFile_, record), SoundStage::kVoiceRecord,
                         "VOICE\\" + formats::SjisReplaceExtension(record.name, ".mp3"), shown);
         }
         Advance();
+        if (writer.FileFailed()) break;
     }
-    for (const SourceFileNode* node : voiceFiles) {
+    for (const SourceFileNode* node : voiceFiles_) {
+        if (writer.FileFailed()) break;
         CheckStop();
         std::string shown = DisplayName(*node);
         SetCurrentName(ToUtf8(node->fileName));
@@ -313,8 +359,12 @@ bool ConversionJob::RunVoiceStage() {
         }
         Advance();
     }
+    if (writer.FileFailed()) {
+        entriesDone_.store(stageStart + static_cast<int>(entryCount), std::memory_order_release);
+        return false;
+    }
     if (!writer.Finish(&why)) {
-        Report(kVoiceArchiveName, why);
+        Report(kVoiceArchiveName, why, ProblemPlace::kOutput);
         return false;
     }
     summary_.voiceArchiveWritten = true;

@@ -18,6 +18,7 @@
 
 #include "kitshift/rbp_encoders.h"
 #include "kitshift/source_tree.h"
+#include "kitshift/voice_archive_reader.h"
 #include "platform/thread_object.h"
 
 namespace kitshift {
@@ -39,10 +40,15 @@ struct ConversionSettings {
     PictureLists pictureLists;
 };
 
-// A source file that could not be read, decoded or encoded.
+// Which folder a problem's file lies in.
+enum class ProblemPlace { kSource, kOutput };
+
+// A source file that could not be read, decoded or encoded, or an output
+// file that could not be written.
 struct JobProblem {
-    std::string file;    // path below the source folder, '/'-separated, UTF-8
+    std::string file;    // path below its folder, '/'-separated, UTF-8
     std::string reason;  // UTF-8
+    ProblemPlace place = ProblemPlace::kSource;
 };
 
 // What a finished run wrote.
@@ -53,6 +59,7 @@ struct JobSummary {
     int voiceEntries = 0;  // entries of voice.mlz, empty ones included
     int emptyVoiceEntries = 0;
     bool graphicsArchiveWritten = false;
+    bool voiceIndexFound = false;  // "voice.dat" was there, so voice.mlz was due
 };
 
 class ConversionJob : public platform::ThreadObject {
@@ -64,9 +71,11 @@ public:
     // (also when a stage fails; the failure is then one of the problems).
     void Run() override;
 
-    // Progress, readable from any thread.
-    int EntriesDone() const { return entriesDone_.load(std::memory_order_relaxed); }
-    int EntriesTotal() const { return entriesTotal_.load(std::memory_order_relaxed); }
+    // Progress, readable from any thread. The total is counted before the
+    // first entry is converted and does not change afterwards; it is 0
+    // until then.
+    int EntriesDone() const { return entriesDone_.load(std::memory_order_acquire); }
+    int EntriesTotal() const { return entriesTotal_.load(std::memory_order_acquire); }
     // The file being converted (UTF-8), empty before the first.
     std::string CurrentName() const;
     bool IsDone() const { return done_.load(std::memory_order_acquire); }
@@ -85,14 +94,27 @@ public:
     bool RunVoiceStage();
 
 private:
-    void Report(const std::string& file, const std::string& reason);
+    // Walks the source tree and reads the voice index once, so that every
+    // stage's entries are counted before the first is converted.
+    void Prepare();
+    void Report(const std::string& file, const std::string& reason,
+                ProblemPlace place = ProblemPlace::kSource);
     void SetCurrentName(const std::string& name);
-    void AddToTotal(int count) { entriesTotal_.fetch_add(count, std::memory_order_relaxed); }
-    void Advance() { entriesDone_.fetch_add(1, std::memory_order_relaxed); }
+    // Release: whoever sees a count also sees the total counted before it.
+    void Advance() { entriesDone_.fetch_add(1, std::memory_order_release); }
 
     ConversionSettings settings_;
     SourceTree tree_;
+    bool prepared_ = false;
     bool packed_ = false;
+    // The voice index as Prepare found it: its path below the source folder
+    // (empty when there is none), its bytes and records, and the sounds of
+    // the voice folders in walk order.
+    std::string voiceIndexName_;
+    bool voiceIndexRead_ = false;
+    formats::ByteVector voiceIndexFile_;
+    VoiceIndex voiceIndex_;
+    std::vector<const SourceFileNode*> voiceFiles_;
     std::vector<JobProblem> problems_;
     JobSummary summary_;
 

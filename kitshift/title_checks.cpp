@@ -30,11 +30,11 @@ bool HasTitleExecutable(const std::filesystem::path& folder) {
     return false;
 }
 
-std::string FormatProgress(int done, int total, const std::string& name) {
-    int length = std::snprintf(nullptr, 0, kProgressFormat, done, total, name.c_str());
+std::string FormatProgress(int done, int total, const std::string& name, const char* format) {
+    int length = std::snprintf(nullptr, 0, format, done, total, name.c_str());
     if (length <= 0) return {};
     std::string text(static_cast<size_t>(length), '\0');
-    std::snprintf(text.data(), text.size() + 1, kProgressFormat, done, total, name.c_str());
+    std::snprintf(text.data(), text.size() + 1, format, done, total, name.c_str());
     return text;
 }
 

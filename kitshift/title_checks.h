@@ -23,6 +23,8 @@ inline constexpr const char kFolderWrongCaption[] = "フォルダ異常";
 inline constexpr const char kBrowseTitle[] = "フォルダを選択して下さい。";
 // Entries done, entries in total, the file being converted.
 inline constexpr const char kProgressFormat[] = "変換データ数：%d / %d (%s)";
+// The same on the console, whose messages are English.
+inline constexpr const char kConsoleProgressFormat[] = "Converted %d / %d (%s)";
 
 // Loads the encoder module by name and frees it again: true when it loads.
 bool EncoderModuleAvailable();
@@ -32,7 +34,8 @@ bool EncoderModuleAvailable();
 bool HasTitleExecutable(const std::filesystem::path& folder);
 
 // The progress text for the given counts and name.
-std::string FormatProgress(int done, int total, const std::string& name);
+std::string FormatProgress(int done, int total, const std::string& name,
+                           const char* format = kProgressFormat);
 
 // Where the picture name lists are looked for: "picture_lists.txt" beside the
 // executable, then in the installed data folder.

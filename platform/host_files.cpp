@@ -1,9 +1,11 @@
 #include "platform/host_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -43,21 +45,55 @@ void FlushFolder(const fs::path& folder) {
 }  // namespace
 
 bool ReadHostFile(const fs::path& path, formats::ByteVector* bytes, std::string* why) {
-    std::error_code error;
-    if (fs::is_directory(path, error)) {
-        *why = "is a folder, not a file";
+    bytes->clear();
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        *why = std::strerror(errno);
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *why = "cannot open file";
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        *why = "is a folder";
         return false;
     }
-    bytes->assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        *why = "cannot read file";
+    uint8_t buffer[65536];
+    for (;;) {
+        ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            *why = std::strerror(errno);
+            ::close(descriptor);
+            bytes->clear();
+            return false;
+        }
+        if (count == 0) break;
+        bytes->insert(bytes->end(), buffer, buffer + count);
+    }
+    ::close(descriptor);
+    return true;
+}
+
+bool CheckFolderWritable(const fs::path& folder, std::string* why) {
+    struct stat status {};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &status) != 0) {
+        *why = std::strerror(errno);
         return false;
     }
+    if (!S_ISDIR(status.st_mode)) {
+        *why = "is a file, not a folder";
+        return false;
+    }
+    // Permission bits do not tell the whole story (read-only mounts, other
+    // owners, the superuser): only creating a file does.
+    fs::path probe = folder / (".write-probe-" + std::to_string(::getpid()));
+    int descriptor = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        *why = std::strerror(errno);
+        return false;
+    }
+    ::close(descriptor);
+    ::unlink(probe.c_str());
     return true;
 }
 

@@ -11,6 +11,11 @@ namespace platform {
 
 bool ReadHostFile(const std::filesystem::path& path, formats::ByteVector* bytes, std::string* why);
 
+// True when files can be created in the folder, found out by creating (and
+// removing) one; otherwise `why` says why in the system's words, or that the
+// path is a file.
+bool CheckFolderWritable(const std::filesystem::path& folder, std::string* why);
+
 // Creates the parent folders and writes the file.
 bool WriteHostFile(const std::filesystem::path& path, formats::ByteSpan bytes, std::string* why);
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +13,10 @@
 #include "common/mp3_encoder.h"
 #include "formats/sjis.h"
 #include "kitshift/conversion_job.h"
+#include "kitshift/folder_checks.h"
 #include "kitshift/title_checks.h"
 #include "mirelo_version.h"
+#include "platform/host_files.h"
 
 namespace kitshift {
 
@@ -83,7 +86,8 @@ public:
         auto now = std::chrono::steady_clock::now();
         if (!force && !terminal_ && now - lastPrint_ < std::chrono::seconds(5)) return;
         lastPrint_ = now;
-        std::string text = FormatProgress(job.EntriesDone(), job.EntriesTotal(), job.CurrentName());
+        std::string text = FormatProgress(job.EntriesDone(), job.EntriesTotal(), job.CurrentName(),
+                                          kConsoleProgressFormat);
         if (terminal_) {
             std::printf("\r%s\033[K", text.c_str());
         } else {
@@ -107,6 +111,9 @@ int RunConsole(const std::vector<std::string>& args) {
     ConversionSettings settings;
     std::error_code code;
     settings.outputFolder = fs::current_path(code);
+    // Messages name the output folder as the user typed it; without --out,
+    // its files by their bare names.
+    bool outputTyped = false;
     fs::path listsPath = DefaultPictureListsPath();
     fs::path source;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -147,9 +154,17 @@ int RunConsole(const std::vector<std::string>& args) {
         } else if (arg == "--out") {
             if (!value(&v) || v.empty()) return Usage("--out needs a folder");
             settings.outputFolder = v;
+            outputTyped = true;
         } else if (arg == "--picture-lists") {
             if (!value(&v) || v.empty()) return Usage("--picture-lists needs a file");
             listsPath = v;
+            // A list named on purpose must be there; the default may be missing.
+            formats::ByteVector lists;
+            std::string why;
+            if (!platform::ReadHostFile(listsPath, &lists, &why)) {
+                std::fprintf(stderr, "kitshift: %s: %s\n", v.c_str(), why.c_str());
+                return kExitUsage;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Usage("unknown option " + arg);
         } else if (!source.empty()) {
@@ -161,18 +176,19 @@ int RunConsole(const std::vector<std::string>& args) {
     if (source.empty()) return Usage("no source folder given");
 
     if (!EncoderModuleAvailable()) {
-        std::fprintf(stderr, "kitshift: %s: %s\n", kModuleMissingCaption, kModuleMissingText);
+        std::fprintf(stderr,
+                     "kitshift: %s: the MP3 encoder module was not found beside the program, in "
+                     "MIRELO_MODULE_PATH or on the system's library path\n",
+                     common::Mp3Encoder::kModuleName);
         return kExitModuleMissing;
     }
-    if (!HasTitleExecutable(source)) {
-        std::fprintf(stderr, "kitshift: %s: %s: %s\n", source.string().c_str(), kFolderWrongCaption,
-                     kFolderWrongText);
+    std::string why;
+    if (CheckSourceFolder(source, &why) != SourceFolderState::kTitle) {
+        std::fprintf(stderr, "kitshift: %s: %s\n", source.c_str(), why.c_str());
         return kExitNotATitleFolder;
     }
-    fs::create_directories(settings.outputFolder, code);
-    if (!fs::is_directory(settings.outputFolder, code)) {
-        std::fprintf(stderr, "kitshift: %s: cannot create the output folder\n",
-                     settings.outputFolder.string().c_str());
+    if (!PrepareOutputFolder(settings.outputFolder, &why)) {
+        std::fprintf(stderr, "kitshift: %s: %s\n", settings.outputFolder.c_str(), why.c_str());
         return kExitOutputFailed;
     }
     settings.sourceFolder = source;
@@ -198,20 +214,42 @@ int RunConsole(const std::vector<std::string>& args) {
 
     const JobSummary& summary = job.Summary();
     const ConversionSettings& used = job.Settings();
-    std::printf("kitshift: %s: %d entries%s\n", (used.outputFolder / "grpack.mlz").c_str(),
-                summary.graphicsEntries, summary.graphicsArchiveWritten ? "" : " (not written)");
+    auto output = [&](const std::string& name) {
+        return outputTyped ? (used.outputFolder / name).string() : name;
+    };
+    if (summary.graphicsArchiveWritten) {
+        std::printf("kitshift: %s: %d entries\n", output("grpack.mlz").c_str(),
+                    summary.graphicsEntries);
+    }
     std::printf("kitshift: %d music and effect sounds written as .mp3\n", summary.musicFiles);
     if (summary.voiceArchiveWritten) {
-        std::printf("kitshift: %s: %d entries, %d of them empty\n",
-                    (used.outputFolder / "voice.mlz").c_str(), summary.voiceEntries,
-                    summary.emptyVoiceEntries);
-    } else {
+        std::printf("kitshift: %s: %d entries, %d of them empty\n", output("voice.mlz").c_str(),
+                    summary.voiceEntries, summary.emptyVoiceEntries);
+    } else if (!summary.voiceIndexFound) {
         std::printf("kitshift: no voice.mlz (no voice.dat in the source folder)\n");
     }
     for (const JobProblem& problem : job.Problems()) {
-        std::fprintf(stderr, "kitshift: %s: %s\n", problem.file.c_str(), problem.reason.c_str());
+        std::string file = problem.place == ProblemPlace::kOutput ? output(problem.file)
+                           : problem.file.empty()                 ? used.sourceFolder.string()
+                                                  : (used.sourceFolder / problem.file).string();
+        std::fprintf(stderr, "kitshift: %s: %s\n", file.c_str(), problem.reason.c_str());
     }
-    if (!summary.graphicsArchiveWritten) return kExitOutputFailed;
+    // An archive that was due but could not be written fails the run; an
+    // unreadable voice.dat is a source file that could not be converted.
+    bool voiceArchiveFailed =
+        std::any_of(job.Problems().begin(), job.Problems().end(), [](const JobProblem& problem) {
+            return problem.place == ProblemPlace::kOutput && problem.file == "voice.mlz";
+        });
+    if (!summary.graphicsArchiveWritten || voiceArchiveFailed) return kExitOutputFailed;
+    if (!IsProgramDataFolder(used.outputFolder, used.titleIndex)) {
+        std::string folder = ProgramDataFolderName(used.titleIndex);
+        std::printf(
+            "kitshift: note: %s is not a program folder's data folder (DIR/1 for title 0, DIR/2 "
+            "for titles 1 and 2); \"kitshift --title %d --out DIR/%s SOURCE\" is how a converted "
+            "title becomes a program folder\n",
+            outputTyped ? used.outputFolder.c_str() : "the current folder", used.titleIndex,
+            folder.c_str());
+    }
     if (!job.Problems().empty()) {
         std::fprintf(stderr, "kitshift: %zu file(s) could not be converted\n",
                      job.Problems().size());

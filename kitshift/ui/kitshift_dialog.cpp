@@ -13,16 +13,19 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
 #include "common/mp3_encoder.h"
+#include "kitshift/folder_checks.h"
 #include "kitshift/title_checks.h"
 #include "platform/thread_object.h"
 
@@ -82,13 +85,37 @@ void AddRow(QGridLayout* grid, int row, const char* label, QWidget* control) {
     grid->addWidget(control, row, 1);
 }
 
-QString ProblemsText(const std::vector<JobProblem>& problems, const QString& failure) {
+QString HostText(const std::filesystem::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+// What a finished job wrote, in a few lines.
+QString SummaryText(const JobSummary& summary, const std::filesystem::path& output) {
     QStringList lines;
+    lines << Text("変換が終わりました。") << Text("出力先: %1").arg(HostText(output));
+    QString graphics = summary.graphicsArchiveWritten
+                           ? Text("grpack.mlz: %1 件").arg(summary.graphicsEntries)
+                           : Text("grpack.mlz: 作成されませんでした");
+    QString voices = summary.voiceArchiveWritten
+                         ? Text("voice.mlz: %1 件").arg(summary.voiceEntries)
+                     : summary.voiceIndexFound ? Text("voice.mlz: 作成されませんでした")
+                                               : Text("voice.mlz: なし (voice.dat がありません)");
+    lines << graphics + Text("、MP3: %1 件、").arg(summary.musicFiles) + voices;
+    return lines.join('\n');
+}
+
+QString ProblemsText(const std::vector<JobProblem>& problems, const QString& failure,
+                     const QString& summary, const std::filesystem::path& output) {
+    QStringList lines;
+    lines << summary << QString();
     lines << Text("次のファイルを変換できませんでした。");
     if (!failure.isEmpty()) lines << failure;
     for (size_t i = 0; i < problems.size() && i < kProblemListLimit; ++i) {
-        lines << QString::fromStdString(problems[i].file) + ": " +
-                     QString::fromStdString(problems[i].reason);
+        // Output files by their whole path: they are not where the source is.
+        QString file = problems[i].place == ProblemPlace::kOutput
+                           ? HostText(output / problems[i].file)
+                           : QString::fromStdString(problems[i].file);
+        lines << file + ": " + QString::fromStdString(problems[i].reason);
     }
     if (problems.size() > kProblemListLimit) {
         lines << Text("ほか %1 件").arg(problems.size() - kProblemListLimit);
@@ -159,6 +186,15 @@ KitshiftDialog::KitshiftDialog(std::filesystem::path outputFolder, QWidget* pare
     pathRow->addWidget(browseButton);
     pathRow->addWidget(startButton_);
 
+    // Where the results go is on show, so that nothing is overwritten unseen.
+    outputBox_ = new CWinEdit;
+    outputBox_->setObjectName("outputBox");
+    outputBox_->setText(HostText(outputFolder_));
+    connect(outputBox_, &CWinEdit::PathDropped, outputBox_, &QLineEdit::setText);
+    auto* outputRow = new QHBoxLayout;
+    outputRow->addWidget(new QLabel(Text("出力先")));
+    outputRow->addWidget(outputBox_, 1);
+
     const QStringList bitrates = BitrateNames();
     const QStringList frequencies = FrequencyNames();
     auto* musicGroup = new QGroupBox(Text("ＢＧＭ設定"));
@@ -196,12 +232,29 @@ KitshiftDialog::KitshiftDialog(std::filesystem::path outputFolder, QWidget* pare
 
     statusLabel_ = new QLabel;
     statusLabel_->setObjectName("status");
+    progressBar_ = new QProgressBar;
+    progressBar_->setObjectName("progressBar");
+    progressBar_->setRange(0, 1);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
+    auto* statusRow = new QHBoxLayout;
+    // The text keeps the room it needs; the bar takes what is left.
+    statusLabel_->setMinimumWidth(statusLabel_->fontMetrics().horizontalAdvance(
+        Text("変換データ数：0000 / 0000 (WWWWWWWW.WWW)")));
+    statusRow->addWidget(statusLabel_);
+    statusRow->addWidget(progressBar_, 1);
+    resultLabel_ = new QLabel;
+    resultLabel_->setObjectName("result");
+    resultLabel_->setWordWrap(true);
+    resultLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(pathRow);
+    layout->addLayout(outputRow);
     layout->addLayout(groupRow);
     layout->addLayout(choiceRow);
-    layout->addWidget(statusLabel_);
+    layout->addLayout(statusRow);
+    layout->addWidget(resultLabel_);
 
     progressTimer_ = new QTimer(this);
     connect(progressTimer_, &QTimer::timeout, this, &KitshiftDialog::Tick);
@@ -229,8 +282,17 @@ void KitshiftDialog::Start() {
         ShowMessage(MessageKind::kWarning, Text(kFolderWrongCaption), Text(kFolderWrongText));
         return;
     }
+    const QString output = outputBox_->text().trimmed();
+    std::filesystem::path outputFolder = output.isEmpty() ? outputFolder_ : HostPath(output);
+    std::string why;
+    if (!PrepareOutputFolder(outputFolder, &why)) {
+        ShowMessage(MessageKind::kWarning, Text(kFolderWrongCaption),
+                    Text("出力先のフォルダに書き込めません。\n%1: %2")
+                        .arg(HostText(outputFolder), QString::fromStdString(why)));
+        return;
+    }
     settings_.pictureLists = LoadPictureLists(DefaultPictureListsPath());
-    settings_.outputFolder = outputFolder_;
+    settings_.outputFolder = outputFolder;
 
     auto started = std::make_unique<ConversionJob>(settings_);
     try {
@@ -243,6 +305,9 @@ void KitshiftDialog::Start() {
     }
     job_ = std::move(started);
     startButton_->setEnabled(false);
+    resultLabel_->clear();
+    progressBar_->setRange(0, 1);
+    progressBar_->setValue(0);
 }
 
 void KitshiftDialog::done(int result) {
@@ -274,8 +339,14 @@ void KitshiftDialog::Browse() {
 void KitshiftDialog::Tick() {
     if (!job_) return;
     if (!job_->IsDone()) {
-        statusLabel_->setText(QString::fromStdString(
-            FormatProgress(job_->EntriesDone(), job_->EntriesTotal(), job_->CurrentName())));
+        const int done = job_->EntriesDone();
+        const int total = job_->EntriesTotal();
+        statusLabel_->setText(
+            QString::fromStdString(FormatProgress(done, total, job_->CurrentName())));
+        if (total > 0) {
+            progressBar_->setRange(0, total);
+            progressBar_->setValue(std::min(done, total));
+        }
         return;
     }
     statusLabel_->clear();
@@ -291,11 +362,20 @@ void KitshiftDialog::FinishJob() {
         failure = QString::fromUtf8(error.what());
     }
     const std::vector<JobProblem> problems = job_->Problems();
+    const std::filesystem::path output = job_->Settings().outputFolder;
+    const QString summary = SummaryText(job_->Summary(), output);
+    const int total = std::max(1, job_->EntriesTotal());
     job_.reset();
     startButton_->setEnabled(true);
+    progressBar_->setRange(0, total);
+    progressBar_->setValue(total);
+    resultLabel_->setText(problems.empty() && failure.isEmpty()
+                              ? summary
+                              : summary + "\n" +
+                                    Text("変換できなかったファイル: %1 件").arg(problems.size()));
     if (!problems.empty() || !failure.isEmpty()) {
         ShowMessage(MessageKind::kInformation, Text(kProgramCaption),
-                    ProblemsText(problems, failure));
+                    ProblemsText(problems, failure, summary, output));
     }
 }
 

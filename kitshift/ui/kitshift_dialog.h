@@ -1,7 +1,8 @@
 #pragma once
 // The data converter's dialog: the source folder (typed, browsed or dropped),
-// the sound settings, the title, and a start button that runs one
-// ConversionJob at a time while a 100 ms timer shows its progress.
+// the output folder, the sound settings, the title, and a start button that
+// runs one ConversionJob at a time while a 100 ms timer shows its progress
+// as text and as a bar; when the job ends, what it wrote stays on show.
 
 #include <QDialog>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 
@@ -55,8 +57,8 @@ class KitshiftDialog : public QDialog {
 public:
     enum class MessageKind { kWarning, kInformation };
 
-    // The output folder is the current directory at the time the dialog is
-    // made, unless one is given.
+    // The output box starts with the current directory at the time the
+    // dialog is made, unless a folder is given.
     explicit KitshiftDialog(std::filesystem::path outputFolder = {}, QWidget* parent = nullptr);
     ~KitshiftDialog() override;
 
@@ -66,7 +68,8 @@ public:
 
     // What the browse button and a drop do with the chosen path.
     void SetSourceFolder(const QString& path);
-    // The start button: checks the module and the folder, then starts the job.
+    // The start button: checks the module, the source folder and the output
+    // folder (made when missing, and writable), then starts the job.
     void Start();
 
     // Closing (window button, Escape) stops a running job and waits for it.
@@ -89,8 +92,11 @@ private:
     std::unique_ptr<ConversionJob> job_;
 
     CWinEdit* pathBox_ = nullptr;
+    CWinEdit* outputBox_ = nullptr;
     QPushButton* startButton_ = nullptr;
     QLabel* statusLabel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QLabel* resultLabel_ = nullptr;
     QTimer* progressTimer_ = nullptr;
 };
 

@@ -416,8 +416,9 @@ TEST(AcmConvertFormatTest, SuggestedPcmKeepsRateAndChannels) {
 }
 
 TEST(AcmConvertFormatTest, UnusableFormatsGiveNothing) {
+    // A coding the conversion does not know (MPEG audio, 0x50 and 0x55, it does).
     WaveFormat unknown = Pcm(1, 22050, 16);
-    unknown.formatTag = 0x55;
+    unknown.formatTag = 0x161;
     WaveFormat noChannels = Pcm(1, 22050, 16);
     noChannels.channels = 0;
     WaveFormat threeChannels = Pcm(3, 22050, 16);

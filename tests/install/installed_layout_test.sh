@@ -14,7 +14,7 @@ fail() {
 }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
-for program in mirelo kitshift mirtool; do
+for program in mirelo kitshift clipmux mirtool; do
     [ -x "$prefix/bin/$program" ] || fail "no bin/$program"
 done
 for module in Brindlex.ovl xaudio.so gogo.so; do
@@ -23,6 +23,7 @@ done
 [ -f "$prefix/share/kitshift/picture_lists.txt" ] || fail "no share/kitshift/picture_lists.txt"
 
 "$prefix/bin/kitshift" --help >/dev/null || fail "kitshift --help failed"
+"$prefix/bin/clipmux" --help >/dev/null || fail "clipmux --help failed"
 "$build/sample/pc_title/pc_title_generator" "$prefix/pc_title" >/dev/null ||
     fail "the sample install folder could not be generated"
 # Outside the build the module search has only the installed folder to go on.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <set>
+#include <thread>
 
 #include "formats/mlz_archive.h"
 #include "formats/rbp.h"
@@ -178,6 +181,26 @@ TEST_F(ConversionJobTest, ConvertsAGeneratedTitleTree) {
     EXPECT_EQ(job.Problems()[1].file, "GameData/Voice/chara1/v002.pcm");
     EXPECT_EQ(job.Summary().graphicsEntries, 6);
     EXPECT_EQ(job.Summary().emptyVoiceEntries, 2);
+}
+
+// The progress total is counted before the first entry is converted and
+// never moves, so a progress line cannot jump or run backwards.
+TEST_F(ConversionJobTest, TotalIsCountedBeforeTheFirstEntry) {
+    kitshift_test::WriteTitleTree(source_.path());
+    ConversionJob job(Settings());
+    job.Create();
+    job.Resume();
+    std::set<int> totalsSeen;
+    while (!job.IsDone()) {
+        int done = job.EntriesDone();
+        int total = job.EntriesTotal();
+        if (done > 0) totalsSeen.insert(total);
+        EXPECT_LE(done, total);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    job.Wait();
+    totalsSeen.insert(job.EntriesTotal());
+    EXPECT_EQ(totalsSeen, std::set<int>{7 + 5 + 5});
 }
 
 // An empty tree gives the chip picture alone, and neither music nor voices.

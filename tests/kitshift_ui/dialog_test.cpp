@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
 
@@ -278,6 +279,58 @@ TEST_F(KitshiftDialogTest, FinishedJobWithProblemsListsThem) {
     EXPECT_TRUE(dialog.messages[0].text.contains("pic1.crx"))
         << dialog.messages[0].text.toStdString();
     EXPECT_FALSE(dialog.messages[0].text.contains("pic0.crx"));
+    // The list comes with what was written, and the result line counts it.
+    EXPECT_TRUE(dialog.messages[0].text.contains(Utf8("grpack.mlz: 6 件")));
+    EXPECT_TRUE(
+        dialog.Get<QLabel>("result")->text().contains(Utf8("変換できなかったファイル: 1 件")));
+}
+
+// The output box says where the results go and is where they go; the bar
+// follows the job; when it ends, what was written stays on show.
+TEST_F(KitshiftDialogTest, OutputBoxProgressBarAndResult) {
+    TempDir source;
+    TempDir output;
+    WriteTitleTree(source.path());
+    TestDialog dialog(output.path());
+    auto* box = dialog.Get<CWinEdit>("outputBox");
+    EXPECT_EQ(box->text(), QString::fromStdString(output.path().string()));
+    EXPECT_EQ(TestDialog().Get<CWinEdit>("outputBox")->text(),
+              QString::fromStdString(fs::current_path().string()));
+    const fs::path chosen = output / "chosen" / "1";
+    box->setText(QString::fromStdString(chosen.string()));
+    dialog.SetSourceFolder(QString::fromStdString(source.path().string()));
+    dialog.Start();
+    ASSERT_TRUE(dialog.JobRunning());
+    auto* bar = dialog.Get<QProgressBar>("progressBar");
+    bool partWay = false;
+    while (dialog.JobRunning()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (bar->value() > 0 && bar->value() < bar->maximum()) partWay = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(partWay);
+    // 6 pictures and the chip, one music file, two voices.
+    EXPECT_EQ(bar->maximum(), 10);
+    EXPECT_EQ(bar->value(), 10);
+    EXPECT_TRUE(fs::exists(chosen / "grpack.mlz"));
+    EXPECT_TRUE(fs::exists(chosen / "voice.mlz"));
+    EXPECT_FALSE(fs::exists(output / "grpack.mlz"));
+    QString result = dialog.Get<QLabel>("result")->text();
+    for (const QString& part : {QString::fromStdString(chosen.string()), Utf8("grpack.mlz: 7 件"),
+                                Utf8("MP3: 1 件"), Utf8("voice.mlz: 2 件")}) {
+        EXPECT_TRUE(result.contains(part)) << result.toStdString() << " / " << part.toStdString();
+    }
+    EXPECT_TRUE(dialog.messages.empty());
+
+    // An output folder that cannot be made stops the start with its reason.
+    WriteHostFile(output / "plain", std::string("x"));
+    box->setText(QString::fromStdString((output / "plain" / "sub").string()));
+    dialog.Start();
+    EXPECT_FALSE(dialog.JobRunning());
+    ASSERT_EQ(dialog.messages.size(), 1u);
+    EXPECT_EQ(dialog.messages[0].kind, KitshiftDialog::MessageKind::kWarning);
+    EXPECT_TRUE(dialog.messages[0].text.contains("plain/sub: cannot create the folder: "))
+        << dialog.messages[0].text.toStdString();
 }
 
 TEST_F(KitshiftDialogTest, ClosingStopsARunningJob) {

@@ -42,4 +42,3 @@ int UsageError(const std::string& message) {
 }
 
 }  // namespace mirtool
-

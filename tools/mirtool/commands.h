@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "command_errors.h"
+#include "output_file.h"
 #include "platform/host_files.h"
 
 namespace mirtool {
 
 using platform::ReadHostFile;
-using platform::WriteHostFile;
-using platform::WriteHostFileAtomically;
 
 using Args = std::vector<std::string>;
 

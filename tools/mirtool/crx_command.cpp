@@ -5,8 +5,8 @@
 #include <string>
 
 #include "commands.h"
-#include "platform/host_files.h"
 #include "kitshift/crx_decoder.h"
+#include "platform/host_files.h"
 #include "png_encode.h"
 
 namespace mirtool {
@@ -26,7 +26,7 @@ int ToPng(const std::string& input, const std::string& output) {
     if (!EncodePng(picture.pixels, picture.width, picture.height, PngLayout::kBgr, &png, &why)) {
         return Fail(output, why);
     }
-    if (!WriteHostFileAtomically(output, png, &why)) return Fail(output, why);
+    if (!WriteOutputFile(output, png, &why)) return Fail(output, why);
     return 0;
 }
 

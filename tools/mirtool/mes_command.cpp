@@ -667,7 +667,7 @@ int Disasm(Args args) {
         return 0;
     }
     ByteSpan bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    if (!WriteHostFileAtomically(args[1], bytes, &why)) return Fail(args[1], why);
+    if (!WriteOutputFile(args[1], bytes, &why)) return Fail(args[1], why);
     return 0;
 }
 
@@ -685,7 +685,7 @@ int Asm(Args args) {
     size_t line = 0;
     if (!Assemble(text, dialect, &script, &line, &why))
         return Fail(args[0] + ":" + std::to_string(line), why);
-    if (!WriteHostFileAtomically(args[1], script, &why)) return Fail(args[1], why);
+    if (!WriteOutputFile(args[1], script, &why)) return Fail(args[1], why);
     return 0;
 }
 

@@ -7,11 +7,10 @@
 #include <system_error>
 
 #include "commands.h"
-#include "platform/host_files.h"
 #include "formats/archive_reader.h"
 #include "formats/sjis.h"
 #include "platform/device_file.h"
-#include "platform/device_path.h"
+#include "platform/host_files.h"
 #include "platform/text_encoding.h"
 
 namespace fs = std::filesystem;
@@ -20,10 +19,12 @@ namespace mirtool {
 
 namespace {
 
-std::string DevicePathOf(const std::string& hostPath) {
-    std::error_code ignored;
-    fs::path absolute = fs::absolute(hostPath, ignored);
-    return platform::HostToDevicePath(absolute.string());
+// The archive named on the command line is opened as the user typed it, so
+// that messages name it so.
+formats::ByteSourceOpener HostFileOpener() {
+    return [](std::string_view path, std::string* why) -> std::unique_ptr<formats::ByteSource> {
+        return platform::DeviceFile::OpenHostFile(std::string(path), why);
+    };
 }
 
 const char* MethodName(const formats::MlzEntry& entry) {
@@ -86,8 +87,8 @@ bool SafeHostPath(const fs::path& folder, std::string_view name, fs::path* out, 
 int List(const Args& args) {
     if (args.size() != 1) return UsageError("mlz list takes one archive");
     const std::string& archive = args[0];
-    formats::ArchiveReader reader(platform::DeviceFileOpener());
-    const formats::MlzDirectory* directory = reader.OpenDirectory(DevicePathOf(archive));
+    formats::ArchiveReader reader(HostFileOpener());
+    const formats::MlzDirectory* directory = reader.OpenDirectory(archive);
     if (directory == nullptr) return Fail(archive, reader.LastError());
     std::printf("# %zu entries; index, name, stored size, unpacked size, method, data offset\n",
                 directory->entries.size());
@@ -104,10 +105,14 @@ int Extract(const Args& args) {
     if (args.size() < 2) return UsageError("mlz extract needs an archive and a folder");
     const std::string& archive = args[0];
     fs::path folder = args[1];
-    formats::ArchiveReader reader(platform::DeviceFileOpener());
-    std::string devicePath = DevicePathOf(archive);
-    const formats::MlzDirectory* directory = reader.OpenDirectory(devicePath);
+    formats::ArchiveReader reader(HostFileOpener());
+    const formats::MlzDirectory* directory = reader.OpenDirectory(archive);
     if (directory == nullptr) return Fail(archive, reader.LastError());
+    fs::path failedFolder;
+    std::string folderWhy;
+    if (!MakeOutputFolder(folder, &failedFolder, &folderWhy)) {
+        return Fail(failedFolder.string(), folderWhy);
+    }
 
     std::vector<std::string> names;
     if (args.size() > 2) {
@@ -144,12 +149,17 @@ int Extract(const Args& args) {
             continue;
         }
         formats::ByteVector bytes;
-        if (!reader.ReadEntry(devicePath, name, &bytes)) {
+        if (!reader.ReadEntry(archive, name, &bytes)) {
             result = Fail(archive, reader.LastError());
             continue;
         }
-        if (!WriteHostFile(target, bytes, &why)) {
-            result = Fail(archive, why);
+        // The destination is to blame for what goes wrong from here.
+        if (!MakeOutputFolder(target.parent_path(), &failedFolder, &why)) {
+            result = Fail(failedFolder.string(), why);
+            continue;
+        }
+        if (!WriteOutputFile(target, bytes, &why)) {
+            result = Fail(target.string(), why);
             continue;
         }
         ++written;
@@ -177,8 +187,11 @@ bool CollectFiles(const std::vector<std::string>& inputs, std::vector<fs::path>*
             files->insert(files->end(), found.begin(), found.end());
         } else if (fs::is_regular_file(input, error)) {
             files->push_back(input);
+        } else if (!fs::exists(input, error)) {
+            Fail(input, std::make_error_code(std::errc::no_such_file_or_directory).message());
+            return false;
         } else {
-            Fail(input, "no such file or folder");
+            Fail(input, "is not a file or a folder");
             return false;
         }
     }
@@ -229,7 +242,7 @@ int Pack(const Args& args) {
     }
     formats::ByteVector archive = builder.Finish();
     std::string why;
-    if (!WriteHostFileAtomically(output, archive, &why)) return Fail(output, why);
+    if (!WriteOutputFile(output, archive, &why)) return Fail(output, why);
     std::fprintf(stderr, "mirtool: packed %zu entries, %llu bytes into %zu bytes: %s\n",
                  builder.EntryCount(), static_cast<unsigned long long>(inputBytes), archive.size(),
                  output.c_str());

@@ -14,9 +14,9 @@
 #include <system_error>
 
 #include "commands.h"
-#include "platform/host_files.h"
 #include "formats/movie_container.h"
 #include "platform/device_file.h"
+#include "platform/host_files.h"
 
 namespace mirtool {
 
@@ -108,9 +108,8 @@ int Frames(const std::string& path, const std::filesystem::path& folder) {
     MovieFile movie;
     std::string error;
     if (!movie.Open(path, &error)) return Fail(path, error);
-    std::error_code code;
-    std::filesystem::create_directories(folder, code);
-    if (code) return Fail(folder.string(), code.message());
+    std::filesystem::path failed;
+    if (!MakeOutputFolder(folder, &failed, &error)) return Fail(failed.string(), error);
 
     formats::ByteVector bytes;
     for (uint32_t i = 0; i < movie.index().FrameCount(); ++i) {
@@ -118,7 +117,8 @@ int Frames(const std::string& path, const std::filesystem::path& folder) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05u.jpg", i);
         std::string why;
-        if (!WriteHostFile(folder / name, bytes, &why)) return Fail((folder / name).string(), why);
+        if (!WriteOutputFile(folder / name, bytes, &why))
+            return Fail((folder / name).string(), why);
     }
     return 0;
 }

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "commands.h"
-#include "platform/host_files.h"
 #include "formats/rbp.h"
+#include "platform/host_files.h"
 #include "png_encode.h"
 
 namespace mirtool {
@@ -170,7 +170,7 @@ int ToPng(const std::string& inPath, const std::string& outPath) {
     if (!EncodePng(picture.pixels, picture.width, picture.height, PngLayout::kBgra, &png, &error)) {
         return Fail(inPath, error);
     }
-    if (!WriteHostFileAtomically(outPath, png, &error)) return Fail(outPath, error);
+    if (!WriteOutputFile(outPath, png, &error)) return Fail(outPath, error);
     return 0;
 }
 
@@ -240,7 +240,7 @@ int FromPng(const Args& args) {
                        : formats::EncodeRbpType13(picture.pixels, picture.width, picture.height,
                                                   designWidth, designHeight, &rbp, &error);
     if (!encoded) return Fail(inPath, error);
-    if (!WriteHostFileAtomically(outPath, rbp, &error)) return Fail(outPath, error);
+    if (!WriteOutputFile(outPath, rbp, &error)) return Fail(outPath, error);
     return 0;
 }
 

@@ -1,0 +1,114 @@
+#include "clipmux/movie_job.h"
+
+#include <limits>
+#include <utility>
+
+#include "clipmux/jpeg_codec.h"
+#include "common/mp3_encoder.h"
+#include "formats/sjis.h"
+#include "platform/host_files.h"
+
+namespace clipmux {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file name with the text from its last '.' replaced (or the extension
+// added when it has none).
+std::string ReplaceExtension(const std::string& name, const char* extension) {
+    const size_t dot = name.rfind('.');
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
+}
+
+}  // namespace
+
+InputKind InputKindForPath(const fs::path& path) {
+    const std::string name = path.filename().string();
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && formats::SjisEqualNoCase(name.substr(dot), ".mj"))
+        return InputKind::kMj;
+    return InputKind::kAvi;
+}
+
+fs::path MovieOutputPath(const MovieSettings& settings) {
+    return settings.outputFolder / ReplaceExtension(settings.inputPath.filename().string(), ".mov");
+}
+
+fs::path SoundOutputPath(const MovieSettings& settings) {
+    return settings.outputFolder / ReplaceExtension(settings.inputPath.filename().string(), ".mp3");
+}
+
+MovieJob::MovieJob(MovieSettings settings) : settings_(std::move(settings)) {}
+
+MovieJob::~MovieJob() {
+    // The body reads this object's members: it must end before they go.
+    if (IsRunning()) {
+        Stop();
+        try {
+            Wait();
+        } catch (const std::exception&) {
+            // Being destroyed: no one is left to tell.
+        }
+    }
+}
+
+void MovieJob::Run() {
+    quality_ = QualityForChoice(settings_.qualityIndex);
+    try {
+        if (settings_.inputKind == InputKind::kMj) {
+            RunMjPath();
+        } else {
+            RunAviPath();
+        }
+    } catch (const platform::CExKilledByCtrl&) {
+        Fail("stopped");
+        done_.store(true, std::memory_order_release);
+        throw;
+    } catch (const std::bad_alloc&) {
+        Fail("out of memory");
+    }
+    done_.store(true, std::memory_order_release);
+}
+
+bool MovieJob::WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
+                               uint32_t bits, uint32_t rate, uint32_t channels,
+                               uint32_t shortLimit) {
+    if (bytes == 0) {
+        Note("the sound track is empty; no .mp3 written");
+        return false;
+    }
+    if (bytes > std::numeric_limits<uint32_t>::max()) {
+        Fail("the sound track is larger than 4 GiB of PCM; no .mp3 written");
+        return false;
+    }
+    common::Mp3Encoder encoder(settings_.bitrateIndex, settings_.frequencyIndex, settings_.stereo,
+                               shortLimit);
+    if (!encoder.HasModule()) {
+        Fail(std::string("the MP3 encoder module ") + common::Mp3Encoder::kModuleName +
+             " was not found; no .mp3 written");
+        return false;
+    }
+    common::PcmDescription description{};
+    description.byteCount = static_cast<uint32_t>(bytes);
+    description.bitsPerSample = bits;
+    description.sampleRate = rate;
+    description.channels = channels;
+    uint32_t size = static_cast<uint32_t>(bytes);
+    std::unique_ptr<uint8_t[]> encoded = encoder.Encode(format, pcm, &description, &size);
+    if (!encoded) {
+        Fail("the sound track could not be encoded as MP3; no .mp3 written");
+        return false;
+    }
+    std::string why;
+    const fs::path path = SoundOutputPath(settings_);
+    if (!platform::WriteHostFileAtomically(path, {encoded.get(), size}, &why)) {
+        Fail(path.string() + ": " + why);
+        return false;
+    }
+    result_.soundWritten = true;
+    result_.shortSound = format != nullptr && bytes <= shortLimit;
+    return true;
+}
+
+}  // namespace clipmux

@@ -1,0 +1,210 @@
+#include "clipmux/video_decoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <utility>
+
+#include "clipmux/av_support.h"
+
+extern "C" {
+#include <libavutil/mem.h>
+}
+
+namespace clipmux {
+
+namespace {
+
+constexpr uint32_t kUncompressed = 0;
+constexpr uint32_t kBitFields = 3;
+constexpr size_t kPaletteEntries = 256;
+// Marks uncompressed rows as stored bottom row first, for the raw decoder.
+constexpr char kBottomUp[] = "BottomUp";
+
+}  // namespace
+
+struct VideoDecoder::State {
+    formats::ByteSource* source = nullptr;
+    const AviStream* stream = nullptr;
+    AvCodecPtr decoder;
+    AvPacketPtr packet;
+    // Frames received and not yet passed by the requests, oldest first; the
+    // decoder's threads may hand several over at once.
+    std::deque<std::pair<int64_t, AvFramePtr>> pending;
+    int64_t outputs = 0;  // frames received so far
+    size_t nextChunk = 0;
+    bool flushed = false;
+    std::vector<uint32_t> nonEmptyUpTo;  // non-empty chunks in [0, i]
+    formats::ByteVector palette;         // AV_PKT_DATA_PALETTE, sent once
+    formats::ByteVector chunk;
+    FrameConverter converter;
+    Picture picture;
+    int64_t pictureNumber = -1;
+};
+
+VideoDecoder::VideoDecoder() = default;
+VideoDecoder::~VideoDecoder() = default;
+
+bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, std::string* why) {
+    QuietAvLogging();
+    state_ = std::make_unique<State>();
+    State& s = *state_;
+    s.source = &source;
+    s.stream = &stream;
+    BitmapInfo info;
+    if (!ParseBitmapInfo(stream.format, &info) || info.width <= 0 || info.height == 0) {
+        *why = "the video stream has no usable picture format";
+        return false;
+    }
+    const bool raw = info.compression == kUncompressed || info.compression == kBitFields;
+    const AVCodecTag* const tags[] = {avformat_get_riff_video_tags(), nullptr};
+    const AVCodecID id = raw ? AV_CODEC_ID_RAWVIDEO : av_codec_get_id(tags, info.compression);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (codec == nullptr) {
+        char tag[5] = {};
+        for (int i = 0; i < 4; ++i) {
+            char c = static_cast<char>(info.compression >> (8 * i));
+            tag[i] = c >= 32 && c < 127 ? c : '?';
+        }
+        *why = std::string("no decoder for the video coding '") + tag + "'";
+        return false;
+    }
+    s.decoder.reset(avcodec_alloc_context3(codec));
+    s.packet.reset(av_packet_alloc());
+    if (!s.decoder || !s.packet) {
+        *why = "out of memory";
+        return false;
+    }
+    AVCodecContext* c = s.decoder.get();
+    c->width = info.width;
+    c->height = std::abs(info.height);
+    c->bits_per_coded_sample = info.bitCount;
+    c->codec_tag = raw ? 0 : info.compression;
+    formats::ByteVector extra(info.extra.begin(), info.extra.end());
+    if (raw) {
+        if (info.bitCount <= 8 && !info.extra.empty()) {
+            // The palette's blue, green, red, reserved quads, made opaque.
+            s.palette.assign(kPaletteEntries * 4, 0);
+            const size_t entries = std::min(kPaletteEntries, info.extra.size() / 4);
+            for (size_t i = 0; i < entries; ++i) {
+                uint32_t colour = formats::ReadLe32(info.extra, i * 4) | 0xFF000000u;
+                std::memcpy(s.palette.data() + i * 4, &colour, 4);
+            }
+        }
+        extra.clear();
+        if (info.height > 0) extra.assign(kBottomUp, kBottomUp + sizeof kBottomUp);
+    }
+    if (!extra.empty()) {
+        c->extradata =
+            static_cast<uint8_t*>(av_mallocz(extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (c->extradata == nullptr) {
+            *why = "out of memory";
+            return false;
+        }
+        std::memcpy(c->extradata, extra.data(), extra.size());
+        c->extradata_size = static_cast<int>(extra.size());
+    }
+    // The library's own threads decode ahead while this one scales and
+    // encodes; frames still come out in order.
+    c->thread_count = 0;
+    const int opened = avcodec_open2(c, codec, nullptr);
+    if (opened < 0) {
+        *why = "cannot open the video decoder: " + AvErrorText(opened);
+        return false;
+    }
+    uint32_t count = 0;
+    s.nonEmptyUpTo.reserve(stream.chunks.size());
+    for (const formats::FileRange& chunk : stream.chunks) {
+        if (chunk.size > 0) ++count;
+        s.nonEmptyUpTo.push_back(count);
+    }
+    return true;
+}
+
+// Sends the next chunk (or, after the last, the end of stream) and takes out
+// every frame the decoder has ready.
+bool VideoDecoder::Feed(std::string* why) {
+    State& s = *state_;
+    int sent;
+    if (s.nextChunk < s.stream->chunks.size()) {
+        const formats::FileRange range = s.stream->chunks[s.nextChunk++];
+        if (range.size == 0) return true;
+        if (range.size > (1u << 30)) {
+            *why = "a video frame is larger than 1 GiB";
+            return false;
+        }
+        s.chunk.resize(static_cast<size_t>(range.size) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        if (!s.source->ReadAt(range.offset, std::span<uint8_t>(s.chunk.data(), range.size))) {
+            *why = "cannot read a video frame";
+            return false;
+        }
+        AVPacket* packet = s.packet.get();
+        if (av_new_packet(packet, static_cast<int>(range.size)) < 0) {
+            *why = "out of memory";
+            return false;
+        }
+        std::memcpy(packet->data, s.chunk.data(), range.size);
+        if (!s.palette.empty()) {
+            uint8_t* side = av_packet_new_side_data(packet, AV_PKT_DATA_PALETTE, s.palette.size());
+            if (side != nullptr) std::memcpy(side, s.palette.data(), s.palette.size());
+            s.palette.clear();
+        }
+        sent = avcodec_send_packet(s.decoder.get(), packet);
+        av_packet_unref(packet);
+    } else {
+        if (s.flushed) return true;
+        s.flushed = true;
+        sent = avcodec_send_packet(s.decoder.get(), nullptr);
+    }
+    if (sent == AVERROR(ENOMEM)) {
+        *why = "out of memory";
+        return false;
+    }
+    while (true) {
+        AvFramePtr frame(av_frame_alloc());
+        if (!frame) {
+            *why = "out of memory";
+            return false;
+        }
+        if (avcodec_receive_frame(s.decoder.get(), frame.get()) != 0) break;
+        s.pending.emplace_back(s.outputs++, std::move(frame));
+    }
+    return true;
+}
+
+bool VideoDecoder::Frame(uint32_t frame, const Picture** picture, std::string* why) {
+    State& s = *state_;
+    if (frame >= s.nonEmptyUpTo.size() || s.nonEmptyUpTo[frame] == 0) {
+        *why = "video frame " + std::to_string(frame) + " is missing from the file";
+        return false;
+    }
+    const int64_t wanted = int64_t{s.nonEmptyUpTo[frame]} - 1;
+    if (s.pictureNumber == wanted) {
+        *picture = &s.picture;
+        return true;
+    }
+    while ((s.pending.empty() || s.pending.back().first < wanted) &&
+           !(s.flushed && s.nextChunk >= s.stream->chunks.size())) {
+        if (!Feed(why)) return false;
+    }
+    // The newest frame not after the wanted one; a frame the decoder could
+    // not make is shown as the nearest one before it.
+    while (s.pending.size() > 1 && s.pending[1].first <= wanted) s.pending.pop_front();
+    if (s.pending.empty()) {
+        if (s.pictureNumber >= 0) {
+            *picture = &s.picture;
+            return true;
+        }
+        *why = "video frame " + std::to_string(frame) + " cannot be decoded";
+        return false;
+    }
+    if (s.pictureNumber != s.pending.front().first) {
+        if (!s.converter.Convert(s.pending.front().second.get(), &s.picture, why)) return false;
+        s.pictureNumber = s.pending.front().first;
+    }
+    *picture = &s.picture;
+    return true;
+}
+
+}  // namespace clipmux
