@@ -7,11 +7,14 @@
 #include "engine/movie/movie_control.h"
 #include "engine/persist/config_file.h"
 #include "engine/persist/save_files.h"
+#include "engine/screens/cg_gallery_screen.h"
 #include "engine/screens/date_screen.h"
 #include "engine/screens/ending_pictures_screen.h"
 #include "engine/screens/epilogue_screen.h"
 #include "engine/screens/logo_screen.h"
 #include "engine/screens/map_screen.h"
+#include "engine/screens/music_gallery_screen.h"
+#include "engine/screens/scenario_select_screen.h"
 #include "engine/screens/staff_roll_screen.h"
 #include "engine/screens/title_screen.h"
 #include "engine/script/interpreter.h"
@@ -35,6 +38,9 @@ Game::~Game() {
         engine_.states.Unregister(state);
     engine_.states.Unregister(core::kStateMap);
     engine_.states.Unregister(core::kStateEpilogue);
+    engine_.states.Unregister(core::kStateScenarioSelect);
+    engine_.states.Unregister(core::kStateCgGallery);
+    engine_.states.Unregister(core::kStateMusicGallery);
 }
 
 std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& start,
@@ -130,6 +136,16 @@ std::unique_ptr<Game> Game::Create(core::Engine& engine, const DirectStart& star
     engine.states.Register(core::kStateDate, *game->date_);
     engine.states.Register(core::kStateStaffRoll, *game->staffRoll_);
     engine.states.Register(core::kStateEndingPictures, *game->endingPictures_);
+
+    game->scenarioSelect_ = std::make_unique<screens::ScenarioSelectScreen>(services, *game->story_,
+                                                                            game->screenHooks_);
+    game->cgGallery_ =
+        std::make_unique<screens::CgGalleryScreen>(services, *game->story_, game->screenHooks_);
+    game->musicGallery_ =
+        std::make_unique<screens::MusicGalleryScreen>(services, *game->story_, game->screenHooks_);
+    engine.states.Register(core::kStateScenarioSelect, *game->scenarioSelect_);
+    engine.states.Register(core::kStateCgGallery, *game->cgGallery_);
+    engine.states.Register(core::kStateMusicGallery, *game->musicGallery_);
 
     if (!start.scenario.empty()) {
         std::string name;

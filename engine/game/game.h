@@ -27,6 +27,9 @@ class EndingPicturesScreen;
 
 class MapScreen;
 class EpilogueScreen;
+class ScenarioSelectScreen;
+class CgGalleryScreen;
+class MusicGalleryScreen;
 }  // namespace screens
 
 namespace game {
@@ -72,6 +75,9 @@ private:
 
     std::unique_ptr<screens::MapScreen> map_;
     std::unique_ptr<screens::EpilogueScreen> epilogue_;
+    std::unique_ptr<screens::ScenarioSelectScreen> scenarioSelect_;
+    std::unique_ptr<screens::CgGalleryScreen> cgGallery_;
+    std::unique_ptr<screens::MusicGalleryScreen> musicGallery_;
 };
 
 // Runs the engine with the game until it quits; returns the exit code.

@@ -40,6 +40,12 @@ enum class SectionKind {
     kEndingPictures,
     kMapPlaces,
     kEpiloguePictures,
+    kSceneTabs,
+    kScenes,
+    kSceneDates,
+    kCgPages,
+    kCg,
+    kTracks,
 };
 
 struct SectionInfo {
@@ -50,7 +56,11 @@ struct SectionInfo {
     // sections without indexes).
     int lowestIndex;
     int highestIndex;
+    // One section per gallery tab ("[scenarios 3]").
+    bool perTab = false;
 };
+
+constexpr int kTrackCount = kTracksPerPage * kTrackPages;
 
 constexpr SectionInfo kSections[] = {
     {"music", SectionKind::kMusic, true, 0, kMusicRowLength - 1},
@@ -67,7 +77,23 @@ constexpr SectionInfo kSections[] = {
     // Numbered by the place table's row instead of a dialect.
     {"map-places", SectionKind::kMapPlaces, true, 0, kMapPlaceColumns - 1},
     {"epilogue-pictures", SectionKind::kEpiloguePictures, false, 0, kEpiloguePictureCount - 1},
+    {"scenario-tabs", SectionKind::kSceneTabs, false, 0, kGalleryTabCount - 1},
+    {"scenarios", SectionKind::kScenes, false, 0, kSceneEntriesPerTab - 1, true},
+    {"scenario-dates", SectionKind::kSceneDates, false, 0, 0},
+    {"cg-pages", SectionKind::kCgPages, false, 0, kGalleryTabCount - 1},
+    {"cg", SectionKind::kCg, false, 0, kCgMaxPages * 9 - 1, true},
+    {"tracks", SectionKind::kTracks, false, 0, kTrackCount - 1},
 };
+
+constexpr int kMaxScenePages = kSceneEntriesPerTab / 10;
+constexpr int kMaxDateCode = 99999;
+constexpr size_t kMaxSceneDates = 100;
+
+// The indexed sections of the galleries, whose values are read their own way.
+bool IsGallerySection(SectionKind kind) {
+    return kind == SectionKind::kSceneTabs || kind == SectionKind::kScenes ||
+           kind == SectionKind::kCgPages || kind == SectionKind::kTracks;
+}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -154,6 +180,13 @@ private:
     // "ROW COLUMN" of a local flag at the front of *text, which is left
     // after it.
     bool ReadFlag(std::string_view* text, SaveCaptions::Flag* flag);
+    bool ParseGalleryEntry(int64_t index, std::string_view valueText);
+    bool ParseDateEntry(std::string_view line);
+    bool ParseCgEntry(std::string_view line);
+    // A whole number within lowest..highest, named in the error.
+    bool ReadCount(std::string_view text, const char* what, int lowest, int highest,
+                   int32_t* value);
+    bool ReadName(std::string_view text, size_t longest, std::string* sjis);
     // The value after '=' (or a whole list line), unquoted and converted.
     bool ReadValue(std::string_view text, bool isPath, std::string* sjis);
     // Notes the use of an index in the current section; false if it was
@@ -169,8 +202,8 @@ private:
     std::string error_;
     int lineNumber_ = 0;
     const SectionInfo* section_ = nullptr;  // none before the first header
-    int dialect_ = 0;
-    int route_ = 0;  // of an [ending-pictures ROUTE] section
+    int dialect_ = 0;                       // or the tab of a gallery section
+    int route_ = 0;                         // of an [ending-pictures ROUTE] section
     // First line of each section seen, by its written form ("music 1").
     std::map<std::string, int> sectionLines_;
     // Within the current section: first line of each index, key and path.
@@ -214,6 +247,10 @@ bool Parser::ParseLine(std::string_view line) {
             return ParseNameEntry(line);
         case SectionKind::kSaveCaptions:
             return ParseCaptionEntry(line);
+        case SectionKind::kSceneDates:
+            return ParseDateEntry(line);
+        case SectionKind::kCg:
+            return ParseCgEntry(line);
         default:
             return ParseIndexedEntry(line);
     }
@@ -262,6 +299,16 @@ bool Parser::ParseHeader(std::string_view header) {
         }
         route_ = static_cast<int>(route);
         canonical += " " + std::to_string(route_);
+    } else if (info->perTab) {
+        int64_t tab;
+        if (!ParseIndex(number, &tab)) {
+            return Fail("section [" + canonical + "] needs a tab number 0..6");
+        }
+        if (tab >= kGalleryTabCount) {
+            return Fail("tab " + std::string(number) + " is out of range 0..6");
+        }
+        dialect_ = static_cast<int>(tab);
+        canonical += " " + std::to_string(dialect_);
     } else if (!number.empty()) {
         return Fail("section [" + canonical + "] takes no number");
     }
@@ -295,6 +342,7 @@ bool Parser::ParseIndexedEntry(std::string_view line) {
     if (section_->kind != SectionKind::kPlaceNames && !ClaimIndex(index)) return false;
 
     std::string_view valueText = Trim(line.substr(equals + 1));
+    if (IsGallerySection(section_->kind)) return ParseGalleryEntry(index, valueText);
     std::string value;
     if (!ReadValue(valueText, true, &value)) return false;
     auto at = static_cast<size_t>(index);
@@ -480,6 +528,106 @@ bool Parser::ReadFlag(std::string_view* text, SaveCaptions::Flag* flag) {
     }
     flag->row = static_cast<int32_t>(numbers[0]);
     flag->column = static_cast<int32_t>(numbers[1]);
+    return true;
+}
+
+bool Parser::ParseGalleryEntry(int64_t index, std::string_view valueText) {
+    auto at = static_cast<size_t>(index);
+    // The two-part values: a number, blanks, then the rest.
+    size_t blank = valueText.find_first_of(" \t");
+    std::string_view first = valueText.substr(0, blank);
+    std::string_view rest =
+        blank == std::string_view::npos ? std::string_view() : Trim(valueText.substr(blank));
+    switch (section_->kind) {
+        case SectionKind::kSceneTabs: {
+            SceneTab& tab = tables_.sceneTabs[at];
+            if (rest.empty() || rest.find_first_of(" \t") != std::string_view::npos) {
+                return Fail("expected PAGES SHEETS");
+            }
+            return ReadCount(first, "page count", 1, kMaxScenePages, &tab.pageCount) &&
+                   ReadCount(rest, "sheet count", 0, kSceneMaxPictures, &tab.pictureCount);
+        }
+        case SectionKind::kCgPages:
+            return ReadCount(valueText, "page count", 1, kCgMaxPages,
+                             &tables_.cgTabs[at].pageCount);
+        case SectionKind::kScenes: {
+            SceneEntry& entry = tables_.sceneTabs[dialect_].entries[at];
+            if (rest.empty()) return Fail("expected DATE NAME");
+            return ReadCount(first, "date code", 0, kMaxDateCode, &entry.dateCode) &&
+                   ReadName(rest, kSceneNameMax, &entry.name);
+        }
+        default: {  // tracks; an empty name is a gap
+            std::string name;
+            if (!ReadValue(valueText, true, &name)) return false;
+            if (name.size() > kTrackNameMax) {
+                return Fail("name " + std::string(valueText) + " is longer than " +
+                            std::to_string(kTrackNameMax) + " bytes");
+            }
+            tables_.tracks[at] = std::move(name);
+            return true;
+        }
+    }
+}
+
+bool Parser::ParseDateEntry(std::string_view line) {
+    int32_t code;
+    if (!ReadCount(line, "date code", 0, kMaxDateCode, &code)) return false;
+    std::vector<int32_t>& dates = tables_.sceneDates;
+    // The first of two equal codes would hide the second one's cell.
+    auto [seen, isNew] = indexLines_.emplace(code, lineNumber_);
+    if (!isNew) {
+        return Fail("date code " + std::to_string(code) +
+                    " is listed a second time (first on line " + std::to_string(seen->second) +
+                    ")");
+    }
+    if (dates.size() == kMaxSceneDates) {
+        return Fail("more than " + std::to_string(kMaxSceneDates) + " date codes");
+    }
+    dates.push_back(code);
+    return true;
+}
+
+bool Parser::ParseCgEntry(std::string_view line) {
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return Fail("expected THUMBNAIL = PICTURE");
+    int32_t thumbnail;
+    if (!ReadCount(Trim(line.substr(0, equals)), "thumbnail", section_->lowestIndex,
+                   section_->highestIndex, &thumbnail)) {
+        return false;
+    }
+    std::vector<CgPicture>& pictures = tables_.cgTabs[dialect_].pictures;
+    if (pictures.size() == kCgPicturesPerTab) {
+        return Fail("more than " + std::to_string(kCgPicturesPerTab) + " pictures in one tab");
+    }
+    CgPicture picture;
+    picture.thumbnail = thumbnail;
+    if (!ReadName(Trim(line.substr(equals + 1)), kCgNameMax, &picture.name)) return false;
+    pictures.push_back(std::move(picture));
+    return true;
+}
+
+bool Parser::ReadCount(std::string_view text, const char* what, int lowest, int highest,
+                       int32_t* value) {
+    int64_t number;
+    if (!ParseIndex(text, &number)) {
+        return Fail(std::string(what) + " '" + std::string(text) + "' is not a whole number");
+    }
+    if (number < lowest || number > highest) {
+        return Fail(std::string(what) + " " + std::string(text) + " is out of range " +
+                    std::to_string(lowest) + ".." + std::to_string(highest));
+    }
+    *value = static_cast<int32_t>(number);
+    return true;
+}
+
+// A file name of a table whose engine keeps it in a field of a fixed size.
+bool Parser::ReadName(std::string_view text, size_t longest, std::string* sjis) {
+    if (!ReadValue(text, true, sjis)) return false;
+    if (sjis->empty()) return Fail("empty name");
+    if (sjis->size() > longest) {
+        return Fail("name " + std::string(text) + " is longer than " + std::to_string(longest) +
+                    " bytes");
+    }
     return true;
 }
 

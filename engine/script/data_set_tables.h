@@ -2,10 +2,11 @@
 // The tables of the data set that the scripts and screens index: music and
 // effect names per dialect, the character pair pictures, the place names,
 // the shaded backgrounds, the date chain, the route endings, the name token,
-// the default player name, the map's places and the epilogue's pictures.
-// They come with the converted title as a UTF-8 text file in the program
-// folder (kDataSetFileName); the format is described in sample/dataset.txt.
-// All strings here are Shift-JIS.
+// the default player name, the map's places, the epilogue's pictures and the
+// scenario-select, CG and track lists of the galleries. They come with the
+// converted title as a UTF-8 text file in the program folder
+// (kDataSetFileName); the format is described in sample/dataset.txt. All
+// strings here are Shift-JIS.
 
 #include <array>
 #include <cstdint>
@@ -27,6 +28,20 @@ inline constexpr int kEndingPicturePairs = 27;
 inline constexpr int kMapPlaceColumns = 10;
 inline constexpr int kMapPlaceRows = 64;
 inline constexpr int kEpiloguePictureCount = 14;
+// The galleries: seven character tabs each.
+inline constexpr int kGalleryTabCount = 7;
+inline constexpr int kSceneEntriesPerTab = 110;  // 11 pages of 10
+inline constexpr int kSceneMaxPictures = 4;      // title sheets, images 14..17
+inline constexpr int kCgPicturesPerTab = 64;
+inline constexpr int kCgMaxPages = 2;
+inline constexpr int kTracksPerPage = 15;
+inline constexpr int kTrackPages = 2;
+// Longest names the galleries keep (bytes): picture names live in 32-byte
+// fields, scenario and track names in the 64-byte fields of the seen list
+// and the music channel.
+inline constexpr size_t kCgNameMax = 31;
+inline constexpr size_t kSceneNameMax = 63;
+inline constexpr size_t kTrackNameMax = 63;
 
 struct PlaceName {
     int32_t index = 0;
@@ -63,6 +78,29 @@ struct SaveCaptions {
     std::array<std::string, 2> status;
 };
 
+// One entry of the scenario select: no entry while dateCode is -1.
+struct SceneEntry {
+    int32_t dateCode = -1;
+    std::string name;  // the scenario file, e.g. "s0101.MES"
+};
+
+struct SceneTab {
+    int32_t pageCount = 1;
+    int32_t pictureCount = 0;  // title sheets "SinaChar<tab><n>.rbp"
+    std::array<SceneEntry, kSceneEntriesPerTab> entries;
+};
+
+// A picture of the CG gallery under one of its tab's thumbnails.
+struct CgPicture {
+    int32_t thumbnail = 0;  // 0..17: nine to a page
+    std::string name;       // a file of the backgrounds' folder
+};
+
+struct CgTab {
+    int32_t pageCount = 1;
+    std::vector<CgPicture> pictures;  // in viewing order, at most 64
+};
+
 struct DataSetTables {
     // One row per dialect; missing entries are empty names.
     std::array<std::array<std::string, kMusicRowLength>, 3> music;
@@ -86,6 +124,12 @@ struct DataSetTables {
     std::vector<std::array<std::string, kMapPlaceColumns>> mapPlaces;
     // The epilogue's pictures in the order shown (dialect 2's folder).
     std::array<std::string, kEpiloguePictureCount> epiloguePictures;
+    std::array<SceneTab, kGalleryTabCount> sceneTabs;
+    // Date codes in the order of the date cells' sheet.
+    std::vector<int32_t> sceneDates;
+    std::array<CgTab, kGalleryTabCount> cgTabs;
+    // The music gallery: page p's track k is entry 15 p + k.
+    std::array<std::string, kTracksPerPage * kTrackPages> tracks;
 };
 
 // Parses the UTF-8 text. On a malformed line returns false with

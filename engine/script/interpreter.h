@@ -122,6 +122,10 @@ public:
     // have replaced.
     void WriteSeenData();
     void ReadSeenData();
+    // Whether an image file (the file part of its name) or a scenario file
+    // was ever shown or started, in this run or an earlier one.
+    bool ImageSeen(std::string_view file) const;
+    bool ScenarioSeen(std::string_view file) const;
     // Slot index 0..14 ("save001.dat".."save015.dat"). False when the file
     // cannot be written.
     bool SaveSlot(int index, int32_t kind);

@@ -116,6 +116,15 @@ void Interpreter::WriteSeenData() {
     persist::WriteReadFlagFile(SaveFolder(), entries);
 }
 
+bool Interpreter::ImageSeen(std::string_view file) const {
+    return persist::ContainsSeenName(seenImagesBefore_, file) ||
+           persist::ContainsSeenName(engine_.slots.SeenImages(), file);
+}
+
+bool Interpreter::ScenarioSeen(std::string_view file) const {
+    return persist::ContainsSeenName(state.seenScenarios, file);
+}
+
 void Interpreter::ReadSeenData() {
     std::string why;
     persist::NameSets sets;

@@ -6,6 +6,7 @@
 
 #include "engine/core/startup.h"
 #include "engine_test_support.h"
+#include "gallery_rig.h"
 #include "platform/headless/headless_backend.h"
 
 namespace screen_test {
@@ -76,6 +77,7 @@ Drawing ItemSheet() {
 }  // namespace
 
 void AddScreenPictures(story_test::StoryFolder& content) {
+    gallery_test::AddGalleryPictures(content);
     auto& pictures = content.pictures1;
     pictures["GameData\\char\\Tarnel2.rbp"] = Solid(800, 600, {250, 250, 250}).Encode();
     // The title: the hidden spot's corner is marked on the picture.

@@ -32,8 +32,9 @@ private:
     std::vector<uint8_t> pixels_;
 };
 
-// The logo, the title's pictures, the date screen's, the staff roll's and
-// the ending pictures' (route 2's left pictures as the data set names them).
+// The logo, the title's pictures, the date screen's, the staff roll's, the
+// ending pictures' (route 2's left pictures as the data set names them) and
+// the galleries'.
 void AddScreenPictures(story_test::StoryFolder& content);
 
 // The data set naming route 2's ending pictures and the route endings.

@@ -83,6 +83,48 @@ TEST(DataSetTables, SampleFileGivesTheSampleTitlesTables) {
     EXPECT_EQ(tables.music[2][12], "bgm09.mp3");
     EXPECT_EQ(tables.epiloguePictures[0], "GameData\\char\\ep\\ep01.rbp");
     EXPECT_EQ(tables.epiloguePictures[13], "GameData\\char\\ep\\ep14.rbp");
+
+    EXPECT_EQ(tables.sceneTabs[0].pageCount, 2);
+    EXPECT_EQ(tables.sceneTabs[2].pageCount, 1);
+    EXPECT_EQ(tables.sceneTabs[0].entries[10].name, "day05.MES");
+    EXPECT_EQ(tables.sceneTabs[0].entries[10].dateCode, 405);
+    EXPECT_EQ(tables.sceneTabs[0].entries[3].dateCode, -1);
+    EXPECT_EQ(tables.sceneDates.size(), 6u);
+    ASSERT_EQ(tables.cgTabs[0].pictures.size(), 3u);
+    EXPECT_EQ(tables.cgTabs[0].pictures[1].name, "ev_mina01b.rbp");
+    EXPECT_EQ(tables.tracks[7], "bgm08.mp3");
+    EXPECT_EQ(tables.tracks[8], "");
+}
+
+// The galleries' sections: two-part values, lists kept in their order, the
+// longest names that fit their fields, and the defaults of tabs left out.
+TEST(DataSetTables, GallerySections) {
+    DataSetTables tables = ParseOrFail(
+        "[scenario-tabs]\n6 = 11 4\n0 = 1 0\n"
+        "[scenarios 6]\n109 = 99999 \"  spaced.MES\"\n0 = 0 a/b.MES\n"
+        "[scenario-dates]\n20\n10\n0\n"
+        "[cg-pages]\n3 = 2\n"
+        "[cg 3]\n17 = abcdefghijklmnopqrstuvwxyz1.rbp\n0 = one.rbp\n17 = two.rbp\n"
+        "[tracks]\n29 = dir/last.mp3\n");
+    EXPECT_EQ(tables.sceneTabs[6].pageCount, 11);
+    EXPECT_EQ(tables.sceneTabs[6].pictureCount, 4);
+    EXPECT_EQ(tables.sceneTabs[0].pictureCount, 0);
+    EXPECT_EQ(tables.sceneTabs[6].entries[109].dateCode, 99999);
+    EXPECT_EQ(tables.sceneTabs[6].entries[109].name, "  spaced.MES");
+    EXPECT_EQ(tables.sceneTabs[6].entries[0].dateCode, 0);
+    EXPECT_EQ(tables.sceneTabs[6].entries[0].name, "a\\b.MES");
+    EXPECT_EQ(tables.sceneTabs[6].entries[1].dateCode, -1);
+    EXPECT_EQ(tables.sceneTabs[3].pageCount, 1);
+    EXPECT_EQ(tables.sceneDates, (std::vector<int32_t>{20, 10, 0}));
+    EXPECT_EQ(tables.cgTabs[3].pageCount, 2);
+    EXPECT_EQ(tables.cgTabs[0].pageCount, 1);
+    ASSERT_EQ(tables.cgTabs[3].pictures.size(), 3u);
+    EXPECT_EQ(tables.cgTabs[3].pictures[0].thumbnail, 17);
+    EXPECT_EQ(tables.cgTabs[3].pictures[0].name.size(), script::kCgNameMax);
+    EXPECT_EQ(tables.cgTabs[3].pictures[1].thumbnail, 0);
+    EXPECT_EQ(tables.cgTabs[3].pictures[2].name, "two.rbp");
+    EXPECT_TRUE(tables.cgTabs[4].pictures.empty());
+    EXPECT_EQ(tables.tracks[29], "dir\\last.mp3");
 }
 
 TEST(DataSetTables, ValuesComeOutAsShiftJis) {
@@ -266,6 +308,41 @@ TEST(DataSetTables, MistakesNameTheirLineAndChangeNothing) {
          "2: the name token must be exactly three double-byte characters"},
         {"[names]\ntoken = 名前ab\n",
          "2: the name token must be exactly three double-byte characters"},
+        // The galleries' sections.
+        {"[scenarios]\n", "1: section [scenarios] needs a tab number 0..6"},
+        {"[cg 7]\n", "1: tab 7 is out of range 0..6"},
+        {"[cg 1]\n[cg 01]\n", "2: section [cg 1] appears a second time (first on line 1)"},
+        {"[scenario-tabs 1]\n", "1: section [scenario-tabs] takes no number"},
+        {"[scenario-tabs]\n0 = 2\n", "2: expected PAGES SHEETS"},
+        {"[scenario-tabs]\n0 = 2 1 1\n", "2: expected PAGES SHEETS"},
+        {"[scenario-tabs]\n7 = 1 1\n", "2: index 7 is out of range 0..6"},
+        {"[scenario-tabs]\n0 = 12 1\n", "2: page count 12 is out of range 1..11"},
+        {"[scenario-tabs]\n0 = 0 1\n", "2: page count 0 is out of range 1..11"},
+        {"[scenario-tabs]\n0 = 1 5\n", "2: sheet count 5 is out of range 0..4"},
+        {"[cg-pages]\n0 = 3\n", "2: page count 3 is out of range 1..2"},
+        {"[scenarios 0]\n110 = 1 a.MES\n", "2: index 110 is out of range 0..109"},
+        {"[scenarios 0]\n0 = 1 a.MES\n0 = 2 b.MES\n",
+         "3: index 0 is given a second time (first on line 2)"},
+        {"[scenarios 0]\n0 = a.MES\n", "2: expected DATE NAME"},
+        {"[scenarios 0]\n0 = x a.MES\n", "2: date code 'x' is not a whole number"},
+        {"[scenarios 0]\n0 = 100000 a.MES\n", "2: date code 100000 is out of range 0..99999"},
+        {"[scenarios 0]\n0 = 1 \"\"\n", "2: empty name"},
+        {"[scenarios 0]\n0 = 1 "
+         "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefgh.MES\n",
+         "2: name abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefgh.MES is longer "
+         "than 63 bytes"},
+        {"[scenario-dates]\n7\n\n7\n", "4: date code 7 is listed a second time (first on line 2)"},
+        {"[scenario-dates]\n-7\n", "2: date code '-7' is not a whole number"},
+        // A picture name fills a 32-byte field with its ending zero.
+        {"[cg 0]\n0 = abcdefghijklmnopqrstuvwxyz12.rbp\n",
+         "2: name abcdefghijklmnopqrstuvwxyz12.rbp is longer than 31 bytes"},
+        {"[cg 0]\nev.rbp\n", "2: expected THUMBNAIL = PICTURE"},
+        {"[cg 0]\n18 = a.rbp\n", "2: thumbnail 18 is out of range 0..17"},
+        {"[cg 0]\n0 = \"\"\n", "2: empty name"},
+        {"[tracks]\n30 = a.mp3\n", "2: index 30 is out of range 0..29"},
+        {"[tracks]\n0 = abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefgh.mp3\n",
+         "2: name abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefgh.mp3 is longer "
+         "than 63 bytes"},
         // Lines are counted across CR LF ends.
         {"[music 0]\r\n0 = a.mp3\r\n40 = b.mp3\r\n", "3: index 40 is out of range 0..31"},
     };
@@ -278,6 +355,19 @@ TEST(DataSetTables, MistakesNameTheirLineAndChangeNothing) {
         EXPECT_EQ(tables.music[0][0], "keep.mp3");
         EXPECT_EQ(tables.pairs, std::vector<std::string>{"keep.rbp"});
         EXPECT_EQ(tables.music[0][1], "");
+    }
+    // Lists beyond their engine's table: the 65th picture of a tab, the
+    // 101st date code.
+    std::string pictures = "[cg 2]\n", dates = "[scenario-dates]\n";
+    for (int i = 0; i < 65; ++i) pictures += "0 = p" + std::to_string(i) + ".rbp\n";
+    for (int i = 0; i < 101; ++i) dates += std::to_string(i) + "\n";
+    for (const auto& [text, error] : {std::pair{pictures, "66: more than 64 pictures in one tab"},
+                                      std::pair{dates, "102: more than 100 date codes"}}) {
+        DataSetTables tables = MarkedTables();
+        std::string reported;
+        EXPECT_FALSE(script::ParseDataSetTables(text, &tables, &reported));
+        EXPECT_EQ(reported, error);
+        EXPECT_EQ(tables.music[0][0], "keep.mp3");
     }
 }
 
