@@ -7,30 +7,14 @@
 
 namespace {
 
+using screen_test::kPalette;
 using screen_test::Painted;
 using screen_test::RunningGame;
 
-constexpr uint32_t kPalette[8] = {0xE02020, 0x20E020, 0x2020E0, 0xE0E020,
-                                  0xE020C0, 0x20E0E0, 0xE08020, 0xF0F0F0};
-
 story_test::StoryFolder MapFolder() {
     story_test::StoryFolder content;
+    screen_test::AddMapPictures(content);
     auto& pictures = content.pictures1;
-    // Backgrounds in squares of 100, so that positions show.
-    pictures["GameData\\system\\MapBack00.rbp"] = Painted(
-        320, 240, [](int x, int y) { return (x / 100 + y / 100) % 2 ? 0x203040u : 0x304860u; });
-    pictures["GameData\\system\\MapBack01.rbp"] = Painted(
-        320, 240, [](int x, int y) { return (x / 100 + y / 100) % 2 ? 0x402040u : 0x603060u; });
-    // The highlights' sheets: each point its own colour.
-    for (const char* name : {"MapChip00", "MapChip01"}) {
-        pictures[std::string("GameData\\system\\") + name + ".rbp"] =
-            Painted(320, 240, [](int x, int y) {
-                return uint32_t(x * 255 / 800) << 16 | (y * 255 / 600) << 8 | 0x80;
-            });
-    }
-    // Icon cells of 56 in a row at y 192, each its own colour.
-    pictures["GameData\\system\\ChipChar.rbp"] = Painted(
-        208, 100, [](int x, int y) { return y < 192 ? 0x808080u : kPalette[(x / 56) % 8]; });
     // The message window's sheet with the date's frame, weekday and digit cells.
     pictures["GameData\\system\\MESSWIN3.rbp"] = Painted(
         304, 150,

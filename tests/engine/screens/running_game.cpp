@@ -18,6 +18,25 @@ std::vector<uint8_t> Painted(int width, int height, const std::function<uint32_t
     return engine_test::EncodePicture(bgra, width, height, withAlpha);
 }
 
+void AddMapPictures(story_test::StoryFolder& content) {
+    auto& pictures = content.pictures1;
+    // Backgrounds in squares of 100, so that positions show.
+    pictures["GameData\\system\\MapBack00.rbp"] = Painted(
+        320, 240, [](int x, int y) { return (x / 100 + y / 100) % 2 ? 0x203040u : 0x304860u; });
+    pictures["GameData\\system\\MapBack01.rbp"] = Painted(
+        320, 240, [](int x, int y) { return (x / 100 + y / 100) % 2 ? 0x402040u : 0x603060u; });
+    // The highlights' sheets: each point its own colour.
+    for (const char* name : {"MapChip00", "MapChip01"}) {
+        pictures[std::string("GameData\\system\\") + name + ".rbp"] =
+            Painted(320, 240, [](int x, int y) {
+                return uint32_t(x * 255 / 800) << 16 | (y * 255 / 600) << 8 | 0x80;
+            });
+    }
+    // Icon cells of 56 in a row at y 192, each its own colour.
+    pictures["GameData\\system\\ChipChar.rbp"] = Painted(
+        208, 100, [](int x, int y) { return y < 192 ? 0x808080u : kPalette[(x / 56) % 8]; });
+}
+
 RunningGame::RunningGame(const story_test::StoryFolder& content) {
     story_test::BuildStoryFolder(dir_.path(), content);
     engine_ = std::make_unique<engine_test::HeadlessEngine>(dir_.path().string() + "/");

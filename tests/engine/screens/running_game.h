@@ -21,12 +21,23 @@ namespace screen_test {
 std::vector<uint8_t> Painted(int width, int height, const std::function<uint32_t(int, int)>& paint,
                              bool withAlpha = false);
 
+// Eight colours far apart, for cells that must be told apart.
+inline constexpr uint32_t kPalette[8] = {0xE02020, 0x20E020, 0x2020E0, 0xE0E020,
+                                         0xE020C0, 0x20E0E0, 0xE08020, 0xF0F0F0};
+
+// The map's pictures: both backgrounds in squares, the highlight sheets with
+// every point its own colour, and the place icons each in a colour of the
+// palette.
+void AddMapPictures(story_test::StoryFolder& content);
+
 class RunningGame {
 public:
     explicit RunningGame(const story_test::StoryFolder& content);
     ~RunningGame();
 
     core::Engine& Engine() { return **engine_; }
+    // The program folder.
+    const std::filesystem::path& Folder() const { return dir_.path(); }
     script::Interpreter& Story() { return game_->Story(); }
     // Advances the clock, latches the input and runs one frame pass.
     void Frame(uint32_t advanceMs = 16);
