@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
@@ -42,14 +39,6 @@ std::filesystem::path HostPath(const QString& path) {
 
 // Cuts a path to `limit` bytes of its host spelling without splitting a
 // multi-byte character.
-QString CutToBytes(const QString& path, int limit) {
-    QByteArray bytes = QFile::encodeName(path);
-    if (bytes.size() <= limit) return path;
-    int end = limit;
-    while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
-    return QFile::decodeName(bytes.left(end));
-}
-
 // A combo box that writes its index into *target whenever the selection changes.
 QComboBox* MakeCombo(const QString& name, const QStringList& items, int* target) {
     auto* combo = new QComboBox;
@@ -83,38 +72,6 @@ int RunClipmuxDialog(int argc, char** argv) {
     ClipmuxDialog dialog;
     dialog.show();
     return app.exec();
-}
-
-CWinEdit::CWinEdit(QWidget* parent) : QLineEdit(parent) {
-    setAcceptDrops(true);
-}
-
-void CWinEdit::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
-    } else {
-        QLineEdit::dragEnterEvent(event);
-    }
-}
-
-void CWinEdit::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
-    } else {
-        QLineEdit::dragMoveEvent(event);
-    }
-}
-
-void CWinEdit::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    const QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
-    if (path.isEmpty()) {
-        QLineEdit::dropEvent(event);
-        return;
-    }
-    event->acceptProposedAction();
-    dropped_ = true;
-    emit PathDropped(CutToBytes(path, kDroppedPathLimit));
 }
 
 ClipmuxDialog::ClipmuxDialog(std::filesystem::path outputFolder, QWidget* parent)

@@ -5,13 +5,13 @@
 // 100 ms timer shows its progress.
 
 #include <QDialog>
-#include <QLineEdit>
 #include <QString>
 
 #include <filesystem>
 #include <memory>
 
 #include "clipmux/movie_job.h"
+#include "common/ui/drop_path_edit.h"
 
 class QLabel;
 class QPushButton;
@@ -24,30 +24,8 @@ inline constexpr char kDialogCaption[] = "clipmux ver1.70";
 // Creates the application, shows the dialog and runs until it is closed.
 int RunClipmuxDialog(int argc, char** argv);
 
-// The path box: a line edit that also takes a file dropped onto it.
-class CWinEdit : public QLineEdit {
-    Q_OBJECT
-
-public:
-    // The longest dropped path kept, in bytes of its host spelling.
-    static constexpr int kDroppedPathLimit = 256;
-
-    explicit CWinEdit(QWidget* parent = nullptr);
-
-    bool WasDropped() const { return dropped_; }
-
-signals:
-    // The first dropped item's path, cut to kDroppedPathLimit bytes.
-    void PathDropped(const QString& path);
-
-protected:
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
-    bool dropped_ = false;
-};
+// The path box, shared with the other converter.
+using common::CWinEdit;
 
 class ClipmuxDialog : public QDialog {
     Q_OBJECT

@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -12,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStringList>
@@ -46,14 +43,6 @@ std::filesystem::path HostPath(const QString& path) {
 
 // Cuts a path to `limit` bytes of its host spelling without splitting a
 // multi-byte character.
-QString CutToBytes(const QString& path, int limit) {
-    QByteArray bytes = QFile::encodeName(path);
-    if (bytes.size() <= limit) return path;
-    int end = limit;
-    while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
-    return QFile::decodeName(bytes.left(end));
-}
-
 QStringList BitrateNames() {
     QStringList names;
     for (uint32_t bitrate : common::Mp3Encoder::kBitrates) names << QString("%1bit").arg(bitrate);
@@ -130,39 +119,6 @@ int RunKitshiftDialog(int argc, char** argv) {
     KitshiftDialog dialog;
     dialog.show();
     return app.exec();
-}
-
-CWinEdit::CWinEdit(QWidget* parent) : QLineEdit(parent) {
-    setAcceptDrops(true);
-}
-
-void CWinEdit::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
-    } else {
-        QLineEdit::dragEnterEvent(event);
-    }
-}
-
-void CWinEdit::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
-    } else {
-        QLineEdit::dragMoveEvent(event);
-    }
-}
-
-void CWinEdit::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
-    if (path.isEmpty()) {
-        // Dropped text or a remote address: the line edit's own handling.
-        QLineEdit::dropEvent(event);
-        return;
-    }
-    event->acceptProposedAction();
-    dropped_ = true;
-    emit PathDropped(CutToBytes(path, kDroppedPathLimit));
 }
 
 KitshiftDialog::KitshiftDialog(std::filesystem::path outputFolder, QWidget* parent)

@@ -5,12 +5,12 @@
 // as text and as a bar; when the job ends, what it wrote stays on show.
 
 #include <QDialog>
-#include <QLineEdit>
 #include <QString>
 
 #include <filesystem>
 #include <memory>
 
+#include "common/ui/drop_path_edit.h"
 #include "kitshift/conversion_job.h"
 
 class QCheckBox;
@@ -25,31 +25,8 @@ namespace kitshift {
 // Creates the application, shows the dialog and runs until it is closed.
 int RunKitshiftDialog(int argc, char** argv);
 
-// The path box: a line edit that also takes a folder (or file) dropped onto it.
-class CWinEdit : public QLineEdit {
-    Q_OBJECT
-
-public:
-    // The longest dropped path kept, in bytes of its host spelling.
-    static constexpr int kDroppedPathLimit = 256;
-
-    explicit CWinEdit(QWidget* parent = nullptr);
-
-    // True once something was dropped onto the box.
-    bool WasDropped() const { return dropped_; }
-
-signals:
-    // The first dropped item's path, cut to kDroppedPathLimit bytes.
-    void PathDropped(const QString& path);
-
-protected:
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
-    bool dropped_ = false;
-};
+// The path box, shared with the other converter.
+using common::CWinEdit;
 
 class KitshiftDialog : public QDialog {
     Q_OBJECT
