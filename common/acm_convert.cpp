@@ -172,6 +172,7 @@ public:
           destinationFrameBytes_(destination.channels * destination.bitsPerSample / 8) {}
 
     ~Conversion() {
+        av_channel_layout_uninit(&inputLayout_);
         swr_free(&resampler_);
         av_parser_close(parser_);
         av_packet_free(&packet_);
@@ -284,13 +285,13 @@ private:
         AVChannelLayout outLayout;
         av_channel_layout_default(&outLayout, destinationChannels_);
         int made = swr_alloc_set_opts2(
-            &resampler_, &outLayout, destinationFormat_, destinationRate_, &decoder_->ch_layout,
-            static_cast<AVSampleFormat>(inputFormat_), decoder_->sample_rate, 0, nullptr);
+            &resampler_, &outLayout, destinationFormat_, destinationRate_, &inputLayout_,
+            static_cast<AVSampleFormat>(inputFormat_), inputRate_, 0, nullptr);
         av_channel_layout_uninit(&outLayout);
         if (made < 0) return false;
         // The library's own mix would lower a mono source by 3 dB in both
         // stereo channels; the system copies it, and averages stereo to mono.
-        int sourceChannels = decoder_->ch_layout.nb_channels;
+        int sourceChannels = inputLayout_.nb_channels;
         if (sourceChannels == 1 && destinationChannels_ == 2) {
             const double copy[2] = {1.0, 1.0};
             if (swr_set_matrix(resampler_, copy, 1) < 0) return false;
@@ -303,14 +304,21 @@ private:
 
     bool Resample() {
         if (frame_->nb_samples <= 0) return true;
+        const int frameRate = frame_->sample_rate > 0 ? frame_->sample_rate : decoder_->sample_rate;
         if (resampler_ == nullptr) {
+            // The resampler takes the first frame's layout: an MPEG stream's
+            // own header, not the wave format's claim, says what it is.
             inputFormat_ = frame_->format;
-            if (!MakeResampler()) return false;
+            inputRate_ = frameRate;
+            if (av_channel_layout_copy(&inputLayout_, &frame_->ch_layout) < 0) return false;
+            if (inputRate_ <= 0 || !MakeResampler()) return false;
         }
-        // The PCM and ADPCM decoders keep one sample format for a stream.
+        // The PCM and ADPCM decoders keep one format for a stream; a damaged
+        // MPEG stream may change its channels or rate mid-way, and such a
+        // frame is left out rather than fed to a resampler made for another.
         if (frame_->format != inputFormat_ ||
-            frame_->ch_layout.nb_channels != decoder_->ch_layout.nb_channels) {
-            return false;
+            frame_->ch_layout.nb_channels != inputLayout_.nb_channels || frameRate != inputRate_) {
+            return true;
         }
         inputFrames_ += frame_->nb_samples;
         if (inputFrames_ <= kKeptFrames) {
@@ -353,7 +361,7 @@ private:
     // The source length at the destination rate, a part frame counted whole
     // as the resampler does for a longer sound.
     uint64_t ExpectedFrames() const {
-        uint64_t from = static_cast<uint64_t>(decoder_->sample_rate);
+        uint64_t from = static_cast<uint64_t>(inputRate_);
         uint64_t to = static_cast<uint64_t>(destinationRate_);
         return (static_cast<uint64_t>(inputFrames_) * to + from - 1) / from;
     }
@@ -401,6 +409,9 @@ private:
     AVCodecParserContext* parser_ = nullptr;
     SwrContext* resampler_ = nullptr;
     int inputFormat_ = AV_SAMPLE_FMT_NONE;
+    // What the resampler was made for: the first decoded frame's layout and rate.
+    AVChannelLayout inputLayout_{};
+    int inputRate_ = 0;
     int64_t inputFrames_ = 0;
     std::vector<FramePtr> kept_;  // the decoded sound while it is short
     std::vector<uint8_t> output_;

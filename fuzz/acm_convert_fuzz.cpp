@@ -12,10 +12,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 12) return 0;
-    static const uint16_t kTags[] = {1, 2, 3, 6, 7, 0x11, 0x55};
+    static const uint16_t kTags[] = {1, 2, 3, 6, 7, 0x11, 0x55, 0x50};
     formats::ByteSpan bytes(data, size);
     common::WaveFormat source;
-    source.formatTag = kTags[data[0] % 7];
+    source.formatTag = kTags[data[0] % 8];
     source.channels = data[1] % 4;
     source.samplesPerSecond = formats::ReadLe16(bytes, 2) * 4u;
     source.bitsPerSample = data[4];
@@ -36,8 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                            static_cast<uint32_t>(sound.size()), &out);
     if (produced % 4 != 0 || (produced > 0) != (out != nullptr)) std::abort();
     if (produced > 0 && source.samplesPerSecond > 0) {
-        // At most 8 frames per source byte (3-bit coding) plus headers, stretched by the rate.
-        uint64_t sourceFrames = uint64_t{sound.size()} * 8 + 64;
+        // At most 8 frames per source byte (3-bit coding) plus headers, stretched
+        // by the rate; MPEG audio decodes up to 1152 frames from each frame of
+        // at least a 4-byte header.
+        const bool mpeg = source.formatTag == 0x50 || source.formatTag == 0x55;
+        uint64_t sourceFrames =
+            mpeg ? (uint64_t{sound.size()} / 4 + 1) * 1152 + 64 : uint64_t{sound.size()} * 8 + 64;
         uint64_t bound = (sourceFrames * 22050 / source.samplesPerSecond + 64) * 4;
         if (produced > bound) std::abort();
     }
