@@ -119,7 +119,7 @@ void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& vid
     for (uint32_t i = 0; i < plan.frameCount; ++i) {
         const Picture* picture = nullptr;
         if (!decoder.Frame(FileSourceFrame(plan, i), &picture, &why)) {
-            Fail(why + "; no movie written");
+            writer.SourceFailed(why + "; no movie written");
             return;
         }
         if (!writer.Add(*picture)) return;

@@ -63,12 +63,25 @@ void MovieJob::Run() {
         }
     } catch (const platform::CExKilledByCtrl&) {
         Fail("stopped");
-        done_.store(true, std::memory_order_release);
+        MarkDone();
         throw;
     } catch (const std::bad_alloc&) {
         Fail("out of memory");
     }
-    done_.store(true, std::memory_order_release);
+    MarkDone();
+}
+
+void MovieJob::MarkDone() {
+    {
+        std::lock_guard<std::mutex> hold(doneLock_);
+        done_.store(true, std::memory_order_release);
+    }
+    doneChanged_.notify_all();
+}
+
+bool MovieJob::WaitDone(std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> hold(doneLock_);
+    return doneChanged_.wait_for(hold, limit, [this] { return IsDone(); });
 }
 
 bool MovieJob::WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,

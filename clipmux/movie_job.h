@@ -7,14 +7,16 @@
 // through the decoding graph (libavformat) instead. Runs on its own worker
 // thread; the console and the dialog only watch its counters.
 //
-// Thread safety: the worker alone writes the counters, the messages and the
-// done flag. FramesWritten, FramesTotal and IsDone may be read from any
-// thread; everything else only once IsDone is true (or the worker has been
-// waited for).
+// Thread safety: the worker alone writes the messages and the done flag; the
+// frame counters are also written by the frame writer's own thread. FramesWritten, FramesTotal and
+// IsDone may be read from any thread; everything else only once IsDone is true (or the worker has
+// been waited for).
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,9 @@ struct MovieSettings {
     int freeRunning = 0;
     // The longest the decoding graph waits for one frame or for the sound.
     std::chrono::milliseconds graphWaitLimit{30000};
+    // Frames are scaled and encoded on a thread of their own while the next
+    // are decoded; false keeps all of it on the job's thread.
+    bool pipelined = true;
 };
 
 // ".mj" (any letter case) from the last '.' of the file name: kMj.
@@ -80,6 +85,8 @@ public:
     int FramesWritten() const { return framesWritten_.load(std::memory_order_relaxed); }
     int FramesTotal() const { return framesTotal_.load(std::memory_order_relaxed); }
     bool IsDone() const { return done_.load(std::memory_order_acquire); }
+    // Waits until the job is done or `limit` has passed; IsDone().
+    bool WaitDone(std::chrono::milliseconds limit) const;
 
     const MovieSettings& Settings() const { return settings_; }
     const MovieResult& Result() const { return result_; }
@@ -103,6 +110,7 @@ private:
     void ConvertMjSound(formats::ByteSource& source, const MjFile& mj);
     void ConvertGraphSound();
 
+    void MarkDone();
     void Fail(const std::string& reason) { result_.failures.push_back(reason); }
     void Note(const std::string& note) { result_.notes.push_back(note); }
 
@@ -117,6 +125,8 @@ private:
     std::atomic<int> framesWritten_{0};
     std::atomic<int> framesTotal_{0};
     std::atomic<bool> done_{false};
+    mutable std::mutex doneLock_;
+    mutable std::condition_variable doneChanged_;
 };
 
 }  // namespace clipmux
