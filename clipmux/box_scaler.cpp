@@ -12,6 +12,8 @@ constexpr int kNarrowLimit = 160;
 // stay below 256 n, so windows of fewer than 4096 pixels qualify.
 constexpr int kExactReciprocalLimit = 4096;
 constexpr int kNarrowSumRows = 257;
+// Windows up to this many columns wide are summed without running sums.
+constexpr int kDirectSumColumns = 4;
 
 // One axis of a scaler: for each output index the first source index of its
 // window and the window's length, both already cut to the source.
@@ -86,6 +88,21 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     std::vector<uint16_t> narrowSums(rowBytes);
     std::vector<uint32_t> wideSums(rowBytes);
     std::vector<uint32_t> running((static_cast<size_t>(source.width) + 1) * 3);
+    // Per output column: where its window starts and ends in the running
+    // sums, and (per row) the reciprocal of its pixel count; 0 for an empty
+    // window, whose sums are 0 as well.
+    std::vector<size_t> columnFirst(static_cast<size_t>(targetWidth));
+    std::vector<size_t> columnEnd(static_cast<size_t>(targetWidth));
+    std::vector<uint64_t> columnReciprocal(static_cast<size_t>(targetWidth));
+    int maxColumnCount = 0;
+    for (size_t j = 0; j < columnFirst.size(); ++j) {
+        columnFirst[j] = static_cast<size_t>(columns.first[j]) * 3;
+        columnEnd[j] = columnFirst[j] + static_cast<size_t>(columns.count[j]) * 3;
+        maxColumnCount = std::max(maxColumnCount, columns.count[j]);
+    }
+    // Narrow windows are summed directly from the column sums, wider ones
+    // as differences of running sums; both give the same exact sums.
+    const bool directSums = maxColumnCount <= kDirectSumColumns && b == 3;
     auto runningSums = [&](const auto* column) {
         uint32_t r0 = 0, r1 = 0, r2 = 0;
         uint32_t* out = running.data() + 3;
@@ -96,6 +113,54 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
             out[0] = r0;
             out[1] = r1;
             out[2] = r2;
+        }
+    };
+    uint32_t sums[3];
+    auto windowSums = [&](const auto* column, size_t j) {
+        if (directSums) {
+            uint32_t s0 = 0, s1 = 0, s2 = 0;
+            for (size_t k = columnFirst[j]; k < columnEnd[j]; k += 3) {
+                s0 += column[k];
+                s1 += column[k + 1];
+                s2 += column[k + 2];
+            }
+            sums[0] = s0;
+            sums[1] = s1;
+            sums[2] = s2;
+        } else {
+            const uint32_t* first = running.data() + columnFirst[j];
+            const uint32_t* last = running.data() + columnEnd[j];
+            sums[0] = last[0] - first[0];
+            sums[1] = last[1] - first[1];
+            sums[2] = last[2] - first[2];
+        }
+    };
+    auto writeRow = [&](const auto* column, int rowCount, uint8_t* target) {
+        if (!directSums) runningSums(column);
+        if (useReciprocals) {
+            for (size_t j = 0; j < columnReciprocal.size(); ++j) {
+                columnReciprocal[j] = reciprocal[static_cast<size_t>(rowCount) *
+                                                 static_cast<size_t>(columns.count[j])];
+            }
+            for (size_t j = 0; j < columnReciprocal.size(); ++j, target += 3) {
+                windowSums(column, j);
+                const uint64_t r = columnReciprocal[j];
+                target[0] = static_cast<uint8_t>((sums[0] * r) >> 32);
+                target[1] = static_cast<uint8_t>((sums[1] * r) >> 32);
+                target[2] = static_cast<uint8_t>((sums[2] * r) >> 32);
+            }
+            return;
+        }
+        for (size_t j = 0; j < columnReciprocal.size(); ++j, target += 3) {
+            const uint32_t pixels = static_cast<uint32_t>(rowCount) * columns.count[j];
+            windowSums(column, j);
+            if (pixels == 0) {
+                target[0] = target[1] = target[2] = 0;
+            } else {
+                target[0] = static_cast<uint8_t>(sums[0] / pixels);
+                target[1] = static_cast<uint8_t>(sums[1] / pixels);
+                target[2] = static_cast<uint8_t>(sums[2] / pixels);
+            }
         }
     };
     for (int i = 0; i < targetHeight; ++i) {
@@ -112,7 +177,7 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
                     for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
                 }
             }
-            runningSums(narrowSums.data());
+            writeRow(narrowSums.data(), rowCount, out->Row(i));
         } else {
             uint32_t* column = wideSums.data();
             if (rowCount == 0) std::fill(wideSums.begin(), wideSums.end(), 0);
@@ -124,30 +189,7 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
                     for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
                 }
             }
-            runningSums(wideSums.data());
-        }
-        uint8_t* target = out->Row(i);
-        for (int j = 0; j < targetWidth; ++j, target += 3) {
-            const int count = columns.count[static_cast<size_t>(j)];
-            const uint32_t pixels = static_cast<uint32_t>(rowCount) * count;
-            const uint32_t* first =
-                running.data() + static_cast<size_t>(columns.first[static_cast<size_t>(j)]) * 3;
-            const uint32_t* last = first + static_cast<size_t>(count) * 3;
-            const uint32_t s0 = last[0] - first[0];
-            const uint32_t s1 = last[1] - first[1];
-            const uint32_t s2 = last[2] - first[2];
-            if (pixels == 0) {
-                target[0] = target[1] = target[2] = 0;
-            } else if (useReciprocals) {
-                const uint64_t r = reciprocal[pixels];
-                target[0] = static_cast<uint8_t>((s0 * r) >> 32);
-                target[1] = static_cast<uint8_t>((s1 * r) >> 32);
-                target[2] = static_cast<uint8_t>((s2 * r) >> 32);
-            } else {
-                target[0] = static_cast<uint8_t>(s0 / pixels);
-                target[1] = static_cast<uint8_t>(s1 / pixels);
-                target[2] = static_cast<uint8_t>(s2 / pixels);
-            }
+            writeRow(wideSums.data(), rowCount, out->Row(i));
         }
     }
     return true;
