@@ -16,8 +16,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clipmux/picture.h"
@@ -106,7 +108,19 @@ private:
     friend class GraphReader;
 
     void ConvertAviVideo(formats::ByteSource& source, const AviStream& video);
-    void ConvertAviSound(formats::ByteSource& source, const AviStream& audio);
+    // An encoded sound track and what was said making it, kept apart from
+    // the result so that it can be made on another thread while the frames
+    // are converted, and saved (or dropped) afterwards.
+    struct SoundTrack {
+        std::vector<std::pair<bool, std::string>> messages;  // true: a failure
+        std::unique_ptr<uint8_t[]> encoded;
+        uint32_t size = 0;
+        bool shortSound = false;
+        void Fail(const std::string& reason) { messages.emplace_back(true, reason); }
+        void Note(const std::string& note) { messages.emplace_back(false, note); }
+    };
+
+    void ConvertAviSound(formats::ByteSource& source, const AviStream& audio, SoundTrack* track);
     void ConvertMjSound(formats::ByteSource& source, const MjFile& mj);
     void ConvertGraphSound();
 
@@ -118,6 +132,12 @@ private:
     // null (always MP3); shortLimit is the encoder's short-sound limit.
     bool WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
                          uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit);
+    // The two halves of WriteSoundTrack: encoding touches nothing of the
+    // job's but its settings; saving writes the file and records the rest.
+    void EncodeSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
+                          uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit,
+                          SoundTrack* track) const;
+    bool SaveSoundTrack(SoundTrack& track);
 
     MovieSettings settings_;
     int quality_ = 60;
