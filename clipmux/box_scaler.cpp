@@ -55,6 +55,17 @@ Axis MakeAxis(int sourceSize, int targetSize, ScalerKind kind) {
     return axis;
 }
 
+// out[x] = column[x] + column[x + 3] + ... (W terms): the sums of W pixels
+// per byte, for every start that keeps the window inside the row.
+template <int W, typename T>
+void SlideSums(const T* column, size_t length, uint32_t* out) {
+    for (size_t x = 0; x < length; ++x) {
+        uint32_t sum = column[x];
+        for (int k = 1; k < W; ++k) sum += column[x + 3 * static_cast<size_t>(k)];
+        out[x] = sum;
+    }
+}
+
 }  // namespace
 
 ScalerKind ScalerForTarget(int targetWidth, bool aviFileReader) {
@@ -103,6 +114,28 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     // Narrow windows are summed directly from the column sums, wider ones
     // as differences of running sums; both give the same exact sums.
     const bool directSums = maxColumnCount <= kDirectSumColumns && b == 3;
+    // Most columns share one window width: their sums come from one pass of
+    // sliding sums over the row's bytes, window pixels apart.
+    const int window = columns.count[static_cast<size_t>(targetWidth) / 2];
+    const size_t span = window > 0 ? static_cast<size_t>(window - 1) * 3 : 0;
+    const size_t slidingLength = directSums && window > 0 && rowBytes > span ? rowBytes - span : 0;
+    std::vector<uint32_t> sliding(slidingLength);
+    auto slidingSums = [&](const auto* column) {
+        switch (window) {
+            case 1:
+                SlideSums<1>(column, slidingLength, sliding.data());
+                break;
+            case 2:
+                SlideSums<2>(column, slidingLength, sliding.data());
+                break;
+            case 3:
+                SlideSums<3>(column, slidingLength, sliding.data());
+                break;
+            default:
+                SlideSums<4>(column, slidingLength, sliding.data());
+                break;
+        }
+    };
     auto runningSums = [&](const auto* column) {
         uint32_t r0 = 0, r1 = 0, r2 = 0;
         uint32_t* out = running.data() + 3;
@@ -117,7 +150,12 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     };
     uint32_t sums[3];
     auto windowSums = [&](const auto* column, size_t j) {
-        if (directSums) {
+        if (slidingLength > 0 && columns.count[j] == window) {
+            const uint32_t* at = sliding.data() + columnFirst[j];
+            sums[0] = at[0];
+            sums[1] = at[1];
+            sums[2] = at[2];
+        } else if (directSums) {
             uint32_t s0 = 0, s1 = 0, s2 = 0;
             for (size_t k = columnFirst[j]; k < columnEnd[j]; k += 3) {
                 s0 += column[k];
@@ -135,12 +173,17 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
             sums[2] = last[2] - first[2];
         }
     };
+    int reciprocalRowCount = -1;
     auto writeRow = [&](const auto* column, int rowCount, uint8_t* target) {
         if (!directSums) runningSums(column);
+        if (slidingLength > 0) slidingSums(column);
         if (useReciprocals) {
-            for (size_t j = 0; j < columnReciprocal.size(); ++j) {
-                columnReciprocal[j] = reciprocal[static_cast<size_t>(rowCount) *
-                                                 static_cast<size_t>(columns.count[j])];
+            if (rowCount != reciprocalRowCount) {
+                reciprocalRowCount = rowCount;
+                for (size_t j = 0; j < columnReciprocal.size(); ++j) {
+                    columnReciprocal[j] = reciprocal[static_cast<size_t>(rowCount) *
+                                                     static_cast<size_t>(columns.count[j])];
+                }
             }
             for (size_t j = 0; j < columnReciprocal.size(); ++j, target += 3) {
                 windowSums(column, j);
