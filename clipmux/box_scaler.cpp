@@ -120,6 +120,13 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     const size_t span = window > 0 ? static_cast<size_t>(window - 1) * 3 : 0;
     const size_t slidingLength = directSums && window > 0 && rowBytes > span ? rowBytes - span : 0;
     std::vector<uint32_t> sliding(slidingLength);
+    // The run of columns of the common width around the middle.
+    size_t innerFirst = static_cast<size_t>(targetWidth) / 2;
+    size_t innerEnd = innerFirst;
+    if (slidingLength > 0) {
+        while (innerFirst > 0 && columns.count[innerFirst - 1] == window) --innerFirst;
+        while (innerEnd < columns.count.size() && columns.count[innerEnd] == window) ++innerEnd;
+    }
     auto slidingSums = [&](const auto* column) {
         switch (window) {
             case 1:
@@ -185,13 +192,33 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
                                                      static_cast<size_t>(columns.count[j])];
                 }
             }
-            for (size_t j = 0; j < columnReciprocal.size(); ++j, target += 3) {
-                windowSums(column, j);
-                const uint64_t r = columnReciprocal[j];
-                target[0] = static_cast<uint8_t>((sums[0] * r) >> 32);
-                target[1] = static_cast<uint8_t>((sums[1] * r) >> 32);
-                target[2] = static_cast<uint8_t>((sums[2] * r) >> 32);
+            auto edge = [&](size_t from, size_t to) {
+                for (size_t j = from; j < to; ++j) {
+                    windowSums(column, j);
+                    const uint64_t r = columnReciprocal[j];
+                    uint8_t* pixel = target + j * 3;
+                    pixel[0] = static_cast<uint8_t>((sums[0] * r) >> 32);
+                    pixel[1] = static_cast<uint8_t>((sums[1] * r) >> 32);
+                    pixel[2] = static_cast<uint8_t>((sums[2] * r) >> 32);
+                }
+            };
+            if (slidingLength == 0) {
+                edge(0, columnReciprocal.size());
+                return;
             }
+            // The inner columns, all of the common width: one reciprocal,
+            // the sums read straight from the sliding pass.
+            edge(0, innerFirst);
+            const uint64_t r = reciprocal[static_cast<size_t>(rowCount) * window];
+            const uint32_t* slid = sliding.data();
+            for (size_t j = innerFirst; j < innerEnd; ++j) {
+                const uint32_t* at = slid + columnFirst[j];
+                uint8_t* pixel = target + j * 3;
+                pixel[0] = static_cast<uint8_t>((at[0] * r) >> 32);
+                pixel[1] = static_cast<uint8_t>((at[1] * r) >> 32);
+                pixel[2] = static_cast<uint8_t>((at[2] * r) >> 32);
+            }
+            edge(innerEnd, columnReciprocal.size());
             return;
         }
         for (size_t j = 0; j < columnReciprocal.size(); ++j, target += 3) {
