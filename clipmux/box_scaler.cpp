@@ -82,7 +82,12 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     }
     const Axis columns = MakeAxis(source.width, targetWidth, kind);
     const Axis rows = MakeAxis(source.height, targetHeight, kind);
-    out->Resize(targetWidth, targetHeight, 3);
+    // Every output byte is written below: a picture of the right shape is
+    // reused as it is.
+    if (out->width != targetWidth || out->height != targetHeight || out->bytesPerPixel != 3 ||
+        out->pixels.size() != static_cast<size_t>(targetWidth) * targetHeight * 3) {
+        out->Resize(targetWidth, targetHeight, 3);
+    }
     const int b = source.bytesPerPixel;
     // Division by a window's pixel count as a multiplication: exact for sums
     // of at most 255 x n when n is below kExactReciprocalLimit.
