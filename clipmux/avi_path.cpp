@@ -145,13 +145,17 @@ void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& vid
     }
     FrameWriter writer(*this, true);
     if (!writer.Open(plan.frameCount, targetRate)) return;
+    // Pictures pass from the decoder to the writer and spare ones come back,
+    // so no frame is copied.
+    Picture handed;
     for (uint32_t i = 0; i < plan.frameCount; ++i) {
         const Picture* picture = nullptr;
         if (!decoder.Frame(FileSourceFrame(plan, i), &picture, &why)) {
             writer.SourceFailed(why + "; no movie written");
             return;
         }
-        if (!writer.Add(*picture)) return;
+        decoder.SwapPicture(&handed);
+        if (!writer.Take(&handed)) return;
     }
     writer.Finish();
 }

@@ -1,6 +1,7 @@
 #include "clipmux/frame_writer.h"
 
 #include <system_error>
+#include <utility>
 
 #include "clipmux/jpeg_codec.h"
 #include "platform/host_file_sink.h"
@@ -137,7 +138,16 @@ bool FrameWriter::Drain() {
 }
 
 bool FrameWriter::Add(const Picture& source) {
+    return Queue(&source, nullptr);
+}
+
+bool FrameWriter::Take(Picture* source) {
+    return Queue(nullptr, source);
+}
+
+bool FrameWriter::Queue(const Picture* copy, Picture* take) {
     job_.CheckStop();
+    const Picture& source = copy != nullptr ? *copy : *take;
     if (!worker_.joinable()) {
         std::string why;
         if (Write(source, &why)) return true;
@@ -155,10 +165,14 @@ bool FrameWriter::Add(const Picture& source) {
         slot = std::move(free_.back());
         free_.pop_back();
     }
-    slot->width = source.width;
-    slot->height = source.height;
-    slot->bytesPerPixel = source.bytesPerPixel;
-    slot->pixels.assign(source.pixels.begin(), source.pixels.end());
+    if (take != nullptr) {
+        std::swap(*slot, *take);
+    } else {
+        slot->width = source.width;
+        slot->height = source.height;
+        slot->bytesPerPixel = source.bytesPerPixel;
+        slot->pixels.assign(source.pixels.begin(), source.pixels.end());
+    }
     {
         std::lock_guard<std::mutex> hold(lock_);
         queued_.push_back(std::move(slot));

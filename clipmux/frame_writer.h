@@ -38,6 +38,9 @@ public:
     // Takes the next frame (a copy when pipelined); false, with the job's
     // failure noted, once a frame given earlier failed.
     bool Add(const Picture& source);
+    // As Add, but takes the frame's pixels instead of copying them: *source
+    // is left with a spare picture of no particular content.
+    bool Take(Picture* source);
     // The source cannot give the next frame: waits for the frames given so
     // far and notes the first failure, theirs or this reason.
     void SourceFailed(const std::string& reason);
@@ -49,6 +52,8 @@ private:
     // Scales, encodes and appends one frame; false with *why.
     bool Write(const Picture& source, std::string* why);
     void Work();
+    // Queues a frame: copied from `copy`, or swapped out of `take`.
+    bool Queue(const Picture* copy, Picture* take);
     void EndWorker();
     // Waits until the worker has taken every frame given; false (and the
     // worker's failure noted) when one failed.
