@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 #include "clipmux/avi_file.h"
 #include "clipmux/frame_step.h"
@@ -84,17 +86,44 @@ void MovieJob::RunAviPath() {
     if (audioCount > 1)
         Note("the file has " + std::to_string(audioCount) + " sound streams; the first is used");
 
+    // The sound is read and encoded beside the frames and saved only once
+    // they are written. A stop waits for the encoding under way.
+    SoundTrack sound;
+    std::thread soundWorker;
+    if (video != nullptr && audio != nullptr && settings_.pipelined) {
+        try {
+            soundWorker = std::thread([this, &source, audio, &sound] {
+                try {
+                    ConvertAviSound(*source, *audio, &sound);
+                } catch (const std::bad_alloc&) {
+                    sound.Fail("out of memory");
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: the sound follows the frames.
+        }
+    }
+    struct Joiner {
+        std::thread& thread;
+        ~Joiner() {
+            if (thread.joinable()) thread.join();
+        }
+    } joiner{soundWorker};
     if (video == nullptr) {
         Fail("the AVI file has no video stream; no .mov written");
     } else {
         ConvertAviVideo(*source, *video);
     }
+    const bool soundMade = soundWorker.joinable();
+    if (soundMade) soundWorker.join();
     if (Failed()) return;
     if (audio == nullptr) {
         Note("the file has no sound stream; no .mp3 written");
         return;
     }
-    ConvertAviSound(*source, *audio);
+    if (!soundMade) ConvertAviSound(*source, *audio, &sound);
+    CheckStop();
+    SaveSoundTrack(sound);
 }
 
 void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& video) {
@@ -116,42 +145,47 @@ void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& vid
     }
     FrameWriter writer(*this, true);
     if (!writer.Open(plan.frameCount, targetRate)) return;
+    // Pictures pass from the decoder to the writer and spare ones come back,
+    // so no frame is copied.
+    Picture handed;
     for (uint32_t i = 0; i < plan.frameCount; ++i) {
         const Picture* picture = nullptr;
         if (!decoder.Frame(FileSourceFrame(plan, i), &picture, &why)) {
-            Fail(why + "; no movie written");
+            writer.SourceFailed(why + "; no movie written");
             return;
         }
-        if (!writer.Add(*picture)) return;
+        decoder.SwapPicture(&handed);
+        if (!writer.Take(&handed)) return;
     }
     writer.Finish();
 }
 
-void MovieJob::ConvertAviSound(formats::ByteSource& source, const AviStream& audio) {
+void MovieJob::ConvertAviSound(formats::ByteSource& source, const AviStream& audio,
+                               SoundTrack* track) {
     common::WaveFormat format;
     formats::ByteSpan extra;
     if (!ParseWaveFormat(audio.format, &format, &extra)) {
-        Fail("the sound stream has no usable format; no .mp3 written");
+        track->Fail("the sound stream has no usable format; no .mp3 written");
         return;
     }
     if (audio.chunkBytes > std::numeric_limits<uint32_t>::max() - 16u) {
-        Fail("the sound stream is larger than 4 GiB; no .mp3 written");
+        track->Fail("the sound stream is larger than 4 GiB; no .mp3 written");
         return;
     }
     formats::ByteVector bytes(static_cast<size_t>(audio.chunkBytes));
     size_t at = 0;
     for (const formats::FileRange& chunk : audio.chunks) {
-        CheckStop();
+        if (StopRequested()) return;
         if (!source.ReadAt(chunk.offset, std::span<uint8_t>(bytes.data() + at, chunk.size))) {
-            Fail("cannot read the sound stream; no .mp3 written");
+            track->Fail("cannot read the sound stream; no .mp3 written");
             return;
         }
         at += static_cast<size_t>(chunk.size);
     }
     if (format.formatTag == common::kWaveFormatPcm) {
-        WriteSoundTrack(&format, bytes.data(), bytes.size(), format.bitsPerSample,
-                        format.samplesPerSecond, format.channels,
-                        common::Mp3Encoder::kShortSoundLimit);
+        EncodeSoundTrack(&format, bytes.data(), bytes.size(), format.bitsPerSample,
+                         format.samplesPerSecond, format.channels,
+                         common::Mp3Encoder::kShortSoundLimit, track);
         return;
     }
     const common::WaveFormat pcmFormat = common::SuggestPcmFormat(format, 0);
@@ -159,13 +193,13 @@ void MovieJob::ConvertAviSound(formats::ByteSource& source, const AviStream& aud
     const uint32_t pcmBytes = common::AcmConvert(format, extra, pcmFormat, bytes.data(),
                                                  static_cast<uint32_t>(bytes.size()), &pcm);
     if (pcmBytes == 0) {
-        Fail("the sound stream (format tag " + std::to_string(format.formatTag) +
-             ") could not be converted to PCM; no .mp3 written");
+        track->Fail("the sound stream (format tag " + std::to_string(format.formatTag) +
+                    ") could not be converted to PCM; no .mp3 written");
         return;
     }
-    WriteSoundTrack(&pcmFormat, pcm.get(), pcmBytes, pcmFormat.bitsPerSample,
-                    pcmFormat.samplesPerSecond, pcmFormat.channels,
-                    common::Mp3Encoder::kShortSoundLimit);
+    EncodeSoundTrack(&pcmFormat, pcm.get(), pcmBytes, pcmFormat.bitsPerSample,
+                     pcmFormat.samplesPerSecond, pcmFormat.channels,
+                     common::Mp3Encoder::kShortSoundLimit, track);
 }
 
 }  // namespace clipmux

@@ -12,6 +12,8 @@ constexpr int kNarrowLimit = 160;
 // stay below 256 n, so windows of fewer than 4096 pixels qualify.
 constexpr int kExactReciprocalLimit = 4096;
 constexpr int kNarrowSumRows = 257;
+// Windows up to this many columns wide are summed without running sums.
+constexpr int kDirectSumColumns = 4;
 
 // One axis of a scaler: for each output index the first source index of its
 // window and the window's length, both already cut to the source.
@@ -53,6 +55,17 @@ Axis MakeAxis(int sourceSize, int targetSize, ScalerKind kind) {
     return axis;
 }
 
+// out[x] = column[x] + column[x + 3] + ... (W terms): the sums of W pixels
+// per byte, for every start that keeps the window inside the row.
+template <int W, typename T>
+void SlideSums(const T* column, size_t length, uint32_t* out) {
+    for (size_t x = 0; x < length; ++x) {
+        uint32_t sum = column[x];
+        for (int k = 1; k < W; ++k) sum += column[x + 3 * static_cast<size_t>(k)];
+        out[x] = sum;
+    }
+}
+
 }  // namespace
 
 ScalerKind ScalerForTarget(int targetWidth, bool aviFileReader) {
@@ -69,7 +82,12 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     }
     const Axis columns = MakeAxis(source.width, targetWidth, kind);
     const Axis rows = MakeAxis(source.height, targetHeight, kind);
-    out->Resize(targetWidth, targetHeight, 3);
+    // Every output byte is written below: a picture of the right shape is
+    // reused as it is.
+    if (out->width != targetWidth || out->height != targetHeight || out->bytesPerPixel != 3 ||
+        out->pixels.size() != static_cast<size_t>(targetWidth) * targetHeight * 3) {
+        out->Resize(targetWidth, targetHeight, 3);
+    }
     const int b = source.bytesPerPixel;
     // Division by a window's pixel count as a multiplication: exact for sums
     // of at most 255 x n when n is below kExactReciprocalLimit.
@@ -86,6 +104,50 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     std::vector<uint16_t> narrowSums(rowBytes);
     std::vector<uint32_t> wideSums(rowBytes);
     std::vector<uint32_t> running((static_cast<size_t>(source.width) + 1) * 3);
+    // Per output column: where its window starts and ends in the running
+    // sums, and (per row) the reciprocal of its pixel count; 0 for an empty
+    // window, whose sums are 0 as well.
+    std::vector<size_t> columnFirst(static_cast<size_t>(targetWidth));
+    std::vector<size_t> columnEnd(static_cast<size_t>(targetWidth));
+    std::vector<uint64_t> columnReciprocal(static_cast<size_t>(targetWidth));
+    int maxColumnCount = 0;
+    for (size_t j = 0; j < columnFirst.size(); ++j) {
+        columnFirst[j] = static_cast<size_t>(columns.first[j]) * 3;
+        columnEnd[j] = columnFirst[j] + static_cast<size_t>(columns.count[j]) * 3;
+        maxColumnCount = std::max(maxColumnCount, columns.count[j]);
+    }
+    // Narrow windows are summed directly from the column sums, wider ones
+    // as differences of running sums; both give the same exact sums.
+    const bool directSums = maxColumnCount <= kDirectSumColumns && b == 3;
+    // Most columns share one window width: their sums come from one pass of
+    // sliding sums over the row's bytes, window pixels apart.
+    const int window = columns.count[static_cast<size_t>(targetWidth) / 2];
+    const size_t span = window > 0 ? static_cast<size_t>(window - 1) * 3 : 0;
+    const size_t slidingLength = directSums && window > 0 && rowBytes > span ? rowBytes - span : 0;
+    std::vector<uint32_t> sliding(slidingLength);
+    // The run of columns of the common width around the middle.
+    size_t innerFirst = static_cast<size_t>(targetWidth) / 2;
+    size_t innerEnd = innerFirst;
+    if (slidingLength > 0) {
+        while (innerFirst > 0 && columns.count[innerFirst - 1] == window) --innerFirst;
+        while (innerEnd < columns.count.size() && columns.count[innerEnd] == window) ++innerEnd;
+    }
+    auto slidingSums = [&](const auto* column) {
+        switch (window) {
+            case 1:
+                SlideSums<1>(column, slidingLength, sliding.data());
+                break;
+            case 2:
+                SlideSums<2>(column, slidingLength, sliding.data());
+                break;
+            case 3:
+                SlideSums<3>(column, slidingLength, sliding.data());
+                break;
+            default:
+                SlideSums<4>(column, slidingLength, sliding.data());
+                break;
+        }
+    };
     auto runningSums = [&](const auto* column) {
         uint32_t r0 = 0, r1 = 0, r2 = 0;
         uint32_t* out = running.data() + 3;
@@ -96,6 +158,84 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
             out[0] = r0;
             out[1] = r1;
             out[2] = r2;
+        }
+    };
+    uint32_t sums[3];
+    auto windowSums = [&](const auto* column, size_t j) {
+        if (slidingLength > 0 && columns.count[j] == window) {
+            const uint32_t* at = sliding.data() + columnFirst[j];
+            sums[0] = at[0];
+            sums[1] = at[1];
+            sums[2] = at[2];
+        } else if (directSums) {
+            uint32_t s0 = 0, s1 = 0, s2 = 0;
+            for (size_t k = columnFirst[j]; k < columnEnd[j]; k += 3) {
+                s0 += column[k];
+                s1 += column[k + 1];
+                s2 += column[k + 2];
+            }
+            sums[0] = s0;
+            sums[1] = s1;
+            sums[2] = s2;
+        } else {
+            const uint32_t* first = running.data() + columnFirst[j];
+            const uint32_t* last = running.data() + columnEnd[j];
+            sums[0] = last[0] - first[0];
+            sums[1] = last[1] - first[1];
+            sums[2] = last[2] - first[2];
+        }
+    };
+    int reciprocalRowCount = -1;
+    auto writeRow = [&](const auto* column, int rowCount, uint8_t* target) {
+        if (!directSums) runningSums(column);
+        if (slidingLength > 0) slidingSums(column);
+        if (useReciprocals) {
+            if (rowCount != reciprocalRowCount) {
+                reciprocalRowCount = rowCount;
+                for (size_t j = 0; j < columnReciprocal.size(); ++j) {
+                    columnReciprocal[j] = reciprocal[static_cast<size_t>(rowCount) *
+                                                     static_cast<size_t>(columns.count[j])];
+                }
+            }
+            auto edge = [&](size_t from, size_t to) {
+                for (size_t j = from; j < to; ++j) {
+                    windowSums(column, j);
+                    const uint64_t r = columnReciprocal[j];
+                    uint8_t* pixel = target + j * 3;
+                    pixel[0] = static_cast<uint8_t>((sums[0] * r) >> 32);
+                    pixel[1] = static_cast<uint8_t>((sums[1] * r) >> 32);
+                    pixel[2] = static_cast<uint8_t>((sums[2] * r) >> 32);
+                }
+            };
+            if (slidingLength == 0) {
+                edge(0, columnReciprocal.size());
+                return;
+            }
+            // The inner columns, all of the common width: one reciprocal,
+            // the sums read straight from the sliding pass.
+            edge(0, innerFirst);
+            const uint64_t r = reciprocal[static_cast<size_t>(rowCount) * window];
+            const uint32_t* slid = sliding.data();
+            for (size_t j = innerFirst; j < innerEnd; ++j) {
+                const uint32_t* at = slid + columnFirst[j];
+                uint8_t* pixel = target + j * 3;
+                pixel[0] = static_cast<uint8_t>((at[0] * r) >> 32);
+                pixel[1] = static_cast<uint8_t>((at[1] * r) >> 32);
+                pixel[2] = static_cast<uint8_t>((at[2] * r) >> 32);
+            }
+            edge(innerEnd, columnReciprocal.size());
+            return;
+        }
+        for (size_t j = 0; j < columnReciprocal.size(); ++j, target += 3) {
+            const uint32_t pixels = static_cast<uint32_t>(rowCount) * columns.count[j];
+            windowSums(column, j);
+            if (pixels == 0) {
+                target[0] = target[1] = target[2] = 0;
+            } else {
+                target[0] = static_cast<uint8_t>(sums[0] / pixels);
+                target[1] = static_cast<uint8_t>(sums[1] / pixels);
+                target[2] = static_cast<uint8_t>(sums[2] / pixels);
+            }
         }
     };
     for (int i = 0; i < targetHeight; ++i) {
@@ -112,7 +252,7 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
                     for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
                 }
             }
-            runningSums(narrowSums.data());
+            writeRow(narrowSums.data(), rowCount, out->Row(i));
         } else {
             uint32_t* column = wideSums.data();
             if (rowCount == 0) std::fill(wideSums.begin(), wideSums.end(), 0);
@@ -124,30 +264,7 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
                     for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
                 }
             }
-            runningSums(wideSums.data());
-        }
-        uint8_t* target = out->Row(i);
-        for (int j = 0; j < targetWidth; ++j, target += 3) {
-            const int count = columns.count[static_cast<size_t>(j)];
-            const uint32_t pixels = static_cast<uint32_t>(rowCount) * count;
-            const uint32_t* first =
-                running.data() + static_cast<size_t>(columns.first[static_cast<size_t>(j)]) * 3;
-            const uint32_t* last = first + static_cast<size_t>(count) * 3;
-            const uint32_t s0 = last[0] - first[0];
-            const uint32_t s1 = last[1] - first[1];
-            const uint32_t s2 = last[2] - first[2];
-            if (pixels == 0) {
-                target[0] = target[1] = target[2] = 0;
-            } else if (useReciprocals) {
-                const uint64_t r = reciprocal[pixels];
-                target[0] = static_cast<uint8_t>((s0 * r) >> 32);
-                target[1] = static_cast<uint8_t>((s1 * r) >> 32);
-                target[2] = static_cast<uint8_t>((s2 * r) >> 32);
-            } else {
-                target[0] = static_cast<uint8_t>(s0 / pixels);
-                target[1] = static_cast<uint8_t>(s1 / pixels);
-                target[2] = static_cast<uint8_t>(s2 / pixels);
-            }
+            writeRow(wideSums.data(), rowCount, out->Row(i));
         }
     }
     return true;

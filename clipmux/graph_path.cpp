@@ -260,7 +260,7 @@ void MovieJob::RunGraphPath() {
         for (uint32_t i = 0; i < plan.frameCount; ++i) {
             if (!reader.FrameAt(GraphPosition(plan, i), settings_.freeRunning != 0, &picture,
                                 &why)) {
-                Fail(why + "; no movie written");
+                writer.SourceFailed(why + "; no movie written");
                 return;
             }
             if (!writer.Add(picture)) return;

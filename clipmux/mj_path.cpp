@@ -50,11 +50,13 @@ void MovieJob::RunMjPath() {
             const formats::FileRange range = mj.frames[frame];
             jpeg.resize(static_cast<size_t>(range.size));
             if (!source->ReadAt(range.offset, jpeg)) {
-                Fail("cannot read video frame " + std::to_string(frame) + "; no movie written");
+                writer.SourceFailed("cannot read video frame " + std::to_string(frame) +
+                                    "; no movie written");
                 return;
             }
             if (!DecodeJpegToBgr(jpeg, &picture, &why)) {
-                Fail("video frame " + std::to_string(frame) + ": " + why + "; no movie written");
+                writer.SourceFailed("video frame " + std::to_string(frame) + ": " + why +
+                                    "; no movie written");
                 return;
             }
             decodedFrame = frame;

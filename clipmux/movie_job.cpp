@@ -63,31 +63,52 @@ void MovieJob::Run() {
         }
     } catch (const platform::CExKilledByCtrl&) {
         Fail("stopped");
-        done_.store(true, std::memory_order_release);
+        MarkDone();
         throw;
     } catch (const std::bad_alloc&) {
         Fail("out of memory");
     }
-    done_.store(true, std::memory_order_release);
+    MarkDone();
+}
+
+void MovieJob::MarkDone() {
+    {
+        std::lock_guard<std::mutex> hold(doneLock_);
+        done_.store(true, std::memory_order_release);
+    }
+    doneChanged_.notify_all();
+}
+
+bool MovieJob::WaitDone(std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> hold(doneLock_);
+    return doneChanged_.wait_for(hold, limit, [this] { return IsDone(); });
 }
 
 bool MovieJob::WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
                                uint32_t bits, uint32_t rate, uint32_t channels,
                                uint32_t shortLimit) {
+    SoundTrack track;
+    EncodeSoundTrack(format, pcm, bytes, bits, rate, channels, shortLimit, &track);
+    return SaveSoundTrack(track);
+}
+
+void MovieJob::EncodeSoundTrack(const common::WaveFormat* format, const uint8_t* pcm,
+                                uint64_t bytes, uint32_t bits, uint32_t rate, uint32_t channels,
+                                uint32_t shortLimit, SoundTrack* track) const {
     if (bytes == 0) {
-        Note("the sound track is empty; no .mp3 written");
-        return false;
+        track->Note("the sound track is empty; no .mp3 written");
+        return;
     }
     if (bytes > std::numeric_limits<uint32_t>::max()) {
-        Fail("the sound track is larger than 4 GiB of PCM; no .mp3 written");
-        return false;
+        track->Fail("the sound track is larger than 4 GiB of PCM; no .mp3 written");
+        return;
     }
     common::Mp3Encoder encoder(settings_.bitrateIndex, settings_.frequencyIndex, settings_.stereo,
                                shortLimit);
     if (!encoder.HasModule()) {
-        Fail(std::string("the MP3 encoder module ") + common::Mp3Encoder::kModuleName +
-             " was not found; no .mp3 written");
-        return false;
+        track->Fail(std::string("the MP3 encoder module ") + common::Mp3Encoder::kModuleName +
+                    " was not found; no .mp3 written");
+        return;
     }
     common::PcmDescription description{};
     description.byteCount = static_cast<uint32_t>(bytes);
@@ -95,19 +116,32 @@ bool MovieJob::WriteSoundTrack(const common::WaveFormat* format, const uint8_t* 
     description.sampleRate = rate;
     description.channels = channels;
     uint32_t size = static_cast<uint32_t>(bytes);
-    std::unique_ptr<uint8_t[]> encoded = encoder.Encode(format, pcm, &description, &size);
-    if (!encoded) {
-        Fail("the sound track could not be encoded as MP3; no .mp3 written");
-        return false;
+    track->encoded = encoder.Encode(format, pcm, &description, &size);
+    if (!track->encoded) {
+        track->Fail("the sound track could not be encoded as MP3; no .mp3 written");
+        return;
     }
+    track->size = size;
+    track->shortSound = format != nullptr && bytes <= shortLimit;
+}
+
+bool MovieJob::SaveSoundTrack(SoundTrack& track) {
+    for (auto& [failure, message] : track.messages) {
+        if (failure) {
+            Fail(message);
+        } else {
+            Note(message);
+        }
+    }
+    if (!track.encoded) return false;
     std::string why;
     const fs::path path = SoundOutputPath(settings_);
-    if (!platform::WriteHostFileAtomically(path, {encoded.get(), size}, &why)) {
+    if (!platform::WriteHostFileAtomically(path, {track.encoded.get(), track.size}, &why)) {
         Fail(path.string() + ": " + why);
         return false;
     }
     result_.soundWritten = true;
-    result_.shortSound = format != nullptr && bytes <= shortLimit;
+    result_.shortSound = track.shortSound;
     return true;
 }
 

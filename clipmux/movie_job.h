@@ -7,15 +7,19 @@
 // through the decoding graph (libavformat) instead. Runs on its own worker
 // thread; the console and the dialog only watch its counters.
 //
-// Thread safety: the worker alone writes the counters, the messages and the
-// done flag. FramesWritten, FramesTotal and IsDone may be read from any
-// thread; everything else only once IsDone is true (or the worker has been
-// waited for).
+// Thread safety: the worker alone writes the messages and the done flag; the
+// frame counters are also written by the frame writer's own thread. FramesWritten, FramesTotal and
+// IsDone may be read from any thread; everything else only once IsDone is true (or the worker has
+// been waited for).
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clipmux/picture.h"
@@ -47,6 +51,9 @@ struct MovieSettings {
     int freeRunning = 0;
     // The longest the decoding graph waits for one frame or for the sound.
     std::chrono::milliseconds graphWaitLimit{30000};
+    // Frames are scaled and encoded on a thread of their own while the next
+    // are decoded; false keeps all of it on the job's thread.
+    bool pipelined = true;
 };
 
 // ".mj" (any letter case) from the last '.' of the file name: kMj.
@@ -80,6 +87,8 @@ public:
     int FramesWritten() const { return framesWritten_.load(std::memory_order_relaxed); }
     int FramesTotal() const { return framesTotal_.load(std::memory_order_relaxed); }
     bool IsDone() const { return done_.load(std::memory_order_acquire); }
+    // Waits until the job is done or `limit` has passed; IsDone().
+    bool WaitDone(std::chrono::milliseconds limit) const;
 
     const MovieSettings& Settings() const { return settings_; }
     const MovieResult& Result() const { return result_; }
@@ -99,10 +108,23 @@ private:
     friend class GraphReader;
 
     void ConvertAviVideo(formats::ByteSource& source, const AviStream& video);
-    void ConvertAviSound(formats::ByteSource& source, const AviStream& audio);
+    // An encoded sound track and what was said making it, kept apart from
+    // the result so that it can be made on another thread while the frames
+    // are converted, and saved (or dropped) afterwards.
+    struct SoundTrack {
+        std::vector<std::pair<bool, std::string>> messages;  // true: a failure
+        std::unique_ptr<uint8_t[]> encoded;
+        uint32_t size = 0;
+        bool shortSound = false;
+        void Fail(const std::string& reason) { messages.emplace_back(true, reason); }
+        void Note(const std::string& note) { messages.emplace_back(false, note); }
+    };
+
+    void ConvertAviSound(formats::ByteSource& source, const AviStream& audio, SoundTrack* track);
     void ConvertMjSound(formats::ByteSource& source, const MjFile& mj);
     void ConvertGraphSound();
 
+    void MarkDone();
     void Fail(const std::string& reason) { result_.failures.push_back(reason); }
     void Note(const std::string& note) { result_.notes.push_back(note); }
 
@@ -110,6 +132,12 @@ private:
     // null (always MP3); shortLimit is the encoder's short-sound limit.
     bool WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
                          uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit);
+    // The two halves of WriteSoundTrack: encoding touches nothing of the
+    // job's but its settings; saving writes the file and records the rest.
+    void EncodeSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
+                          uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit,
+                          SoundTrack* track) const;
+    bool SaveSoundTrack(SoundTrack& track);
 
     MovieSettings settings_;
     int quality_ = 60;
@@ -117,6 +145,8 @@ private:
     std::atomic<int> framesWritten_{0};
     std::atomic<int> framesTotal_{0};
     std::atomic<bool> done_{false};
+    mutable std::mutex doneLock_;
+    mutable std::condition_variable doneChanged_;
 };
 
 }  // namespace clipmux

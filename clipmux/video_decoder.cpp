@@ -207,4 +207,9 @@ bool VideoDecoder::Frame(uint32_t frame, const Picture** picture, std::string* w
     return true;
 }
 
+void VideoDecoder::SwapPicture(Picture* other) {
+    std::swap(state_->picture, *other);
+    state_->pictureNumber = -1;
+}
+
 }  // namespace clipmux

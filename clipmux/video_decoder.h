@@ -31,6 +31,9 @@ public:
 
     // The picture of frame `frame`, which is not below the last one asked for.
     bool Frame(uint32_t frame, const Picture** picture, std::string* why);
+    // Exchanges the last picture given with *other; the next request for the
+    // same frame converts it again.
+    void SwapPicture(Picture* other);
 
 private:
     struct State;

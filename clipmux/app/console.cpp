@@ -100,7 +100,7 @@ std::vector<std::string> ConvertOne(MovieSettings settings) {
         job.Resume();
         while (!job.IsDone()) {
             progress.Show(input, job, false);
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            job.WaitDone(std::chrono::milliseconds(100));
         }
         job.Wait();
         progress.Show(input, job, true);
