@@ -13,6 +13,8 @@
 // KEY_WAIT.png    77 x 10 the page-wait icon: 8 animation cells of a small
 //                 blinking triangle on a transparent surround
 // Tarnel2.png, map_name.png: the brand logo and the place-name frame
+// TitleChip01.png, TitleChip02.png: the title's item rows (normal and
+//                 highlighted) and its extras panel
 // The pictures are made from code so that they are ours and reproducible.
 
 #include <png.h>
@@ -498,6 +500,37 @@ Picture WaitIcon() {
     });
 }
 
+// The title's item sheet: five rows of soft panels where the title cuts its
+// items (design rows 40 high at y 0, 120, 240, 360, 480, each 312..246
+// wide), each highlighted 80 design pixels below in a warmer colour.
+Picture TitleItems() {
+    Picture p(320, 240);
+    static constexpr int kWidths[5] = {312, 296, 278, 264, 246};
+    for (int row = 0; row < 5; ++row) {
+        for (int lit = 0; lit < 2; ++lit) {
+            int top = row * 120 + lit * 80;
+            int x1 = static_cast<int>(Px(kWidths[row])), y0 = static_cast<int>(Px(top));
+            int y1 = static_cast<int>(Px(top + 40));
+            p.Box(0, y0, x1, y1, lit ? 250 : 30, lit ? 200 : 40, lit ? 120 : 90, 230);
+            // A bar standing for the item's label.
+            p.Box(8, y0 + 6, 8 + (x1 - 16) * (5 - row) / 6, y1 - 6, lit ? 90 : 200, lit ? 50 : 210,
+                  lit ? 20 : 240);
+        }
+    }
+    return p;
+}
+
+// The title's extras panel: three lines under one frame.
+Picture TitleExtras() {
+    Picture p(static_cast<int>(Px(512)), static_cast<int>(Px(104)));
+    p.Box(0, 0, p.width, p.height, 24, 32, 80, 220);
+    for (int line = 0; line < 3; ++line) {
+        int y = 3 + line * 13;
+        p.Box(12 + line * 6, y, p.width - 20, y + 9, 190, 200, 240);
+    }
+    return p;
+}
+
 // The frame behind place names on the map.
 Picture PlaceCaption() {
     Picture p(120, 24);
@@ -519,11 +552,12 @@ int main(int argc, char** argv) {
     struct Output {
         const char* name;
         Picture picture;
-    } outputs[] = {{"back.png", Background(false)},  {"back_night.png", Background(true)},
-                   {"chara.png", Character(figure)}, {"charam.png", Mask(figure)},
-                   {"window.png", WindowFrame()},    {"MESSWIN3.png", MessageSheet()},
-                   {"Tarnel2.png", Logo()},          {"KEY_WAIT.png", WaitIcon()},
-                   {"map_name.png", PlaceCaption()}};
+    } outputs[] = {{"back.png", Background(false)},   {"back_night.png", Background(true)},
+                   {"chara.png", Character(figure)},  {"charam.png", Mask(figure)},
+                   {"window.png", WindowFrame()},     {"MESSWIN3.png", MessageSheet()},
+                   {"Tarnel2.png", Logo()},           {"KEY_WAIT.png", WaitIcon()},
+                   {"map_name.png", PlaceCaption()},  {"TitleChip01.png", TitleItems()},
+                   {"TitleChip02.png", TitleExtras()}};
     for (const Output& output : outputs) {
         std::string path = dir + "/" + output.name;
         if (!WritePng(path, output.picture)) {
