@@ -19,9 +19,9 @@ std::string Clipmux() {
 
 TEST(ClipmuxCliTest, ConvertsEachInputAndListsTheOnesThatFailed) {
     TempDir dir;
-    clipmux_test::MjSpec mj;
+    clipmux_test::MjShape mj;
     testing_support::WriteHostFile(dir / "a.mj", clipmux_test::MakeMjFile(mj));
-    clipmux_test::MovieSpec avi;
+    clipmux_test::MovieShape avi;
     avi.frames = 6;
     clipmux_test::WriteTestMovie(dir / "b.avi", avi);
     const std::string missing = (dir / "gone.avi").string();

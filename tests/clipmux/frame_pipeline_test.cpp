@@ -47,14 +47,14 @@ protected:
 TEST_F(FramePipelineTest, PipelinedOutputIsByteForByteTheSingleThreadedOne) {
     // Every frame its own colour, so that a frame out of order or written
     // twice shows; sound long enough to be MP3 rather than kept as PCM.
-    clipmux_test::MovieSpec avi;
+    clipmux_test::MovieShape avi;
     avi.width = 320;
     avi.height = 240;
     avi.frames = 40;
     avi.audio = AV_CODEC_ID_PCM_S16LE;
     avi.audioSamples = 22050;
     clipmux_test::WriteTestMovie(dir_ / "in.avi", avi);
-    clipmux_test::MjSpec mj;
+    clipmux_test::MjShape mj;
     mj.frames = 24;
     mj.width = 320;
     mj.height = 240;
@@ -100,9 +100,9 @@ TEST_F(FramePipelineTest, PipelinedOutputIsByteForByteTheSingleThreadedOne) {
 TEST_F(FramePipelineTest, ASourceFailingMidMovieOrAStopEndsTheJobWithoutHanging) {
     // Frame 5 of 12 is no JPEG: frames 0 to 4 reach the writer, then the
     // job fails with the source's reason and leaves neither file.
-    clipmux_test::MjSpec spec;
-    spec.frames = 12;
-    std::vector<uint8_t> file = clipmux_test::MakeMjFile(spec);
+    clipmux_test::MjShape shape;
+    shape.frames = 12;
+    std::vector<uint8_t> file = clipmux_test::MakeMjFile(shape);
     MjFile mj;
     std::string why;
     ASSERT_TRUE(ParseMjFile(file, file.size(), &mj, &why)) << why;
@@ -129,7 +129,7 @@ TEST_F(FramePipelineTest, ASourceFailingMidMovieOrAStopEndsTheJobWithoutHanging)
 
     // A stop once frames are flowing ends the job and every thread of it,
     // sound included, with no movie left behind.
-    clipmux_test::MovieSpec avi;
+    clipmux_test::MovieShape avi;
     avi.width = 320;
     avi.height = 240;
     avi.frames = 300;

@@ -64,18 +64,18 @@ void Encode(AVFormatContext* out, OutStream& s, AVFrame* frame) {
     av_packet_free(&packet);
 }
 
-void WriteVideo(AVFormatContext* out, OutStream& s, const MovieSpec& spec) {
+void WriteVideo(AVFormatContext* out, OutStream& s, const MovieShape& shape) {
     AVFrame* frame = av_frame_alloc();
     frame->format = s.codec->pix_fmt;
-    frame->width = spec.width;
-    frame->height = spec.height;
+    frame->width = shape.width;
+    frame->height = shape.height;
     ASSERT_GE(av_frame_get_buffer(frame, 0), 0);
-    std::vector<uint8_t> bgr(static_cast<size_t>(spec.width) * spec.height * 3);
+    std::vector<uint8_t> bgr(static_cast<size_t>(shape.width) * shape.height * 3);
     SwsContext* sws =
-        sws_getContext(spec.width, spec.height, AV_PIX_FMT_BGR24, spec.width, spec.height,
+        sws_getContext(shape.width, shape.height, AV_PIX_FMT_BGR24, shape.width, shape.height,
                        s.codec->pix_fmt, SWS_POINT, nullptr, nullptr, nullptr);
     ASSERT_NE(sws, nullptr);
-    for (int i = 0; i < spec.frames; ++i) {
+    for (int i = 0; i < shape.frames; ++i) {
         const Bgr c = FrameColour(i);
         for (size_t p = 0; p < bgr.size(); p += 3) {
             bgr[p] = static_cast<uint8_t>(c.b);
@@ -84,8 +84,8 @@ void WriteVideo(AVFormatContext* out, OutStream& s, const MovieSpec& spec) {
         }
         ASSERT_GE(av_frame_make_writable(frame), 0);
         const uint8_t* planes[1] = {bgr.data()};
-        const int strides[1] = {spec.width * 3};
-        sws_scale(sws, planes, strides, 0, spec.height, frame->data, frame->linesize);
+        const int strides[1] = {shape.width * 3};
+        sws_scale(sws, planes, strides, 0, shape.height, frame->data, frame->linesize);
         frame->pts = i;
         Encode(out, s, frame);
     }
@@ -94,26 +94,26 @@ void WriteVideo(AVFormatContext* out, OutStream& s, const MovieSpec& spec) {
     av_frame_free(&frame);
 }
 
-void WriteAudio(AVFormatContext* out, OutStream& s, const MovieSpec& spec) {
+void WriteAudio(AVFormatContext* out, OutStream& s, const MovieShape& shape) {
     const int frameSize = s.codec->frame_size > 0 ? s.codec->frame_size : 1024;
     AVChannelLayout layout;
-    av_channel_layout_default(&layout, spec.channels);
+    av_channel_layout_default(&layout, shape.channels);
     SwrContext* swr = nullptr;
     ASSERT_GE(
         swr_alloc_set_opts2(&swr, &s.codec->ch_layout, s.codec->sample_fmt, s.codec->sample_rate,
-                            &layout, AV_SAMPLE_FMT_S16, spec.sampleRate, 0, nullptr),
+                            &layout, AV_SAMPLE_FMT_S16, shape.sampleRate, 0, nullptr),
         0);
     ASSERT_GE(swr_init(swr), 0);
     AVFrame* frame = av_frame_alloc();
-    std::vector<int16_t> samples(static_cast<size_t>(frameSize) * spec.channels);
+    std::vector<int16_t> samples(static_cast<size_t>(frameSize) * shape.channels);
     int64_t pts = 0;
-    for (int done = 0; done < spec.audioSamples; done += frameSize) {
-        const int count = std::min(frameSize, spec.audioSamples - done);
+    for (int done = 0; done < shape.audioSamples; done += frameSize) {
+        const int count = std::min(frameSize, shape.audioSamples - done);
         for (int i = 0; i < count; ++i) {
-            const double t = static_cast<double>(done + i) / spec.sampleRate;
+            const double t = static_cast<double>(done + i) / shape.sampleRate;
             const auto v = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * t));
-            for (int c = 0; c < spec.channels; ++c)
-                samples[static_cast<size_t>(i) * spec.channels + c] = v;
+            for (int c = 0; c < shape.channels; ++c)
+                samples[static_cast<size_t>(i) * shape.channels + c] = v;
         }
         av_frame_unref(frame);
         frame->format = s.codec->sample_fmt;
@@ -128,7 +128,7 @@ void WriteAudio(AVFormatContext* out, OutStream& s, const MovieSpec& spec) {
         if (s.codec->frame_size > 0 && made < frameSize) {
             // Encoders of fixed-size frames take a short last frame only when
             // they say so; pad it with silence instead.
-            av_samples_set_silence(frame->data, made, frameSize - made, spec.channels,
+            av_samples_set_silence(frame->data, made, frameSize - made, shape.channels,
                                    s.codec->sample_fmt);
         } else {
             frame->nb_samples = made;
@@ -145,28 +145,28 @@ void WriteAudio(AVFormatContext* out, OutStream& s, const MovieSpec& spec) {
 
 }  // namespace
 
-void WriteTestMovie(const fs::path& path, const MovieSpec& spec) {
+void WriteTestMovie(const fs::path& path, const MovieShape& shape) {
     av_log_set_level(AV_LOG_QUIET);
     AVFormatContext* out = nullptr;
-    ASSERT_GE(avformat_alloc_output_context2(&out, nullptr, spec.container, path.c_str()), 0);
+    ASSERT_GE(avformat_alloc_output_context2(&out, nullptr, shape.container, path.c_str()), 0);
     OutStream video;
     {
-        const AVCodec* codec = avcodec_find_encoder(spec.video);
+        const AVCodec* codec = avcodec_find_encoder(shape.video);
         ASSERT_NE(codec, nullptr);
         video.stream = avformat_new_stream(out, nullptr);
         video.codec = avcodec_alloc_context3(codec);
-        video.codec->width = spec.width;
-        video.codec->height = spec.height;
-        video.codec->time_base = av_inv_q(spec.frameRate);
-        video.codec->framerate = spec.frameRate;
+        video.codec->width = shape.width;
+        video.codec->height = shape.height;
+        video.codec->time_base = av_inv_q(shape.frameRate);
+        video.codec->framerate = shape.frameRate;
         video.stream->time_base = video.codec->time_base;
-        switch (spec.video) {
+        switch (shape.video) {
             case AV_CODEC_ID_MJPEG:
                 video.codec->pix_fmt = AV_PIX_FMT_YUVJ420P;
                 video.codec->qmin = video.codec->qmax = 2;
                 break;
             case AV_CODEC_ID_RAWVIDEO:
-                video.codec->pix_fmt = spec.video16Bit ? AV_PIX_FMT_RGB555LE : AV_PIX_FMT_BGR24;
+                video.codec->pix_fmt = shape.video16Bit ? AV_PIX_FMT_RGB555LE : AV_PIX_FMT_BGR24;
                 break;
             default:
                 video.codec->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -180,18 +180,18 @@ void WriteTestMovie(const fs::path& path, const MovieSpec& spec) {
         ASSERT_GE(avcodec_parameters_from_context(video.stream->codecpar, video.codec), 0);
     }
     std::vector<OutStream> audios;
-    if (spec.audio != AV_CODEC_ID_NONE) {
-        for (int n = 0; n < spec.audioStreams; ++n) {
-            const AVCodec* codec = avcodec_find_encoder(spec.audio);
+    if (shape.audio != AV_CODEC_ID_NONE) {
+        for (int n = 0; n < shape.audioStreams; ++n) {
+            const AVCodec* codec = avcodec_find_encoder(shape.audio);
             ASSERT_NE(codec, nullptr);
             OutStream a;
             a.stream = avformat_new_stream(out, nullptr);
             a.codec = avcodec_alloc_context3(codec);
-            a.codec->sample_rate = spec.sampleRate;
-            av_channel_layout_default(&a.codec->ch_layout, spec.channels);
+            a.codec->sample_rate = shape.sampleRate;
+            av_channel_layout_default(&a.codec->ch_layout, shape.channels);
             a.codec->sample_fmt = codec->sample_fmts[0];
-            a.codec->time_base = AVRational{1, spec.sampleRate};
-            if (spec.audio == AV_CODEC_ID_MP3) a.codec->bit_rate = 64000;
+            a.codec->time_base = AVRational{1, shape.sampleRate};
+            if (shape.audio == AV_CODEC_ID_MP3) a.codec->bit_rate = 64000;
             a.stream->time_base = a.codec->time_base;
             if (out->oformat->flags & AVFMT_GLOBALHEADER)
                 a.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -202,8 +202,8 @@ void WriteTestMovie(const fs::path& path, const MovieSpec& spec) {
     }
     ASSERT_GE(avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE), 0);
     ASSERT_GE(avformat_write_header(out, nullptr), 0);
-    WriteVideo(out, video, spec);
-    for (OutStream& a : audios) WriteAudio(out, a, spec);
+    WriteVideo(out, video, shape);
+    for (OutStream& a : audios) WriteAudio(out, a, shape);
     ASSERT_GE(av_write_trailer(out), 0);
     avio_closep(&out->pb);
     avcodec_free_context(&video.codec);
@@ -259,8 +259,8 @@ std::vector<uint8_t> SolidJpeg(int width, int height, Bgr colour, bool grey) {
     return result;
 }
 
-std::vector<uint8_t> MakeMjFile(const MjSpec& spec) {
-    const uint32_t entries = static_cast<uint32_t>(spec.frames) + 1;
+std::vector<uint8_t> MakeMjFile(const MjShape& shape) {
+    const uint32_t entries = static_cast<uint32_t>(shape.frames) + 1;
     const uint32_t table = 36 + 24 * entries;
     std::vector<uint8_t> header(table, 0);
     auto put16 = [&](size_t at, uint32_t v) {
@@ -272,29 +272,29 @@ std::vector<uint8_t> MakeMjFile(const MjSpec& spec) {
         put16(at + 2, v >> 16);
     };
     std::memcpy(header.data(), "MJ", 2);
-    put16(14, spec.channels);
-    put32(16, spec.sampleRate);
-    put16(20, spec.rateNumerator);
-    put16(22, spec.rateDenominator);
+    put16(14, shape.channels);
+    put32(16, shape.sampleRate);
+    put16(20, shape.rateNumerator);
+    put16(22, shape.rateDenominator);
     put16(24, entries);
     // One sound chunk before each frame.
-    put16(26, static_cast<uint32_t>(spec.frames) + 1);
+    put16(26, static_cast<uint32_t>(shape.frames) + 1);
     put32(28, table);
     std::vector<uint8_t> data;
     for (uint32_t k = 0; k < entries; ++k) {
         put32(36 + 24 * k, static_cast<uint32_t>(data.size()));
-        if (k < static_cast<uint32_t>(spec.frames)) {
-            for (uint32_t i = 0; i < spec.soundBytesPerChunk; i += 2) {
-                const auto v =
-                    static_cast<int16_t>(6000 * std::sin((k * spec.soundBytesPerChunk + i) * 0.02));
+        if (k < static_cast<uint32_t>(shape.frames)) {
+            for (uint32_t i = 0; i < shape.soundBytesPerChunk; i += 2) {
+                const auto v = static_cast<int16_t>(
+                    6000 * std::sin((k * shape.soundBytesPerChunk + i) * 0.02));
                 data.push_back(static_cast<uint8_t>(v));
                 data.push_back(static_cast<uint8_t>(v >> 8));
             }
         }
         put32(36 + 24 * k + 8, static_cast<uint32_t>(data.size()));
-        if (k < static_cast<uint32_t>(spec.frames)) {
+        if (k < static_cast<uint32_t>(shape.frames)) {
             const std::vector<uint8_t> jpeg =
-                SolidJpeg(spec.width, spec.height, FrameColour(static_cast<int>(k)), spec.grey);
+                SolidJpeg(shape.width, shape.height, FrameColour(static_cast<int>(k)), shape.grey);
             data.insert(data.end(), jpeg.begin(), jpeg.end());
         }
     }

@@ -24,7 +24,7 @@ Bgr FrameColour(int frame);
 // The source frame whose colour is nearest to a decoded (b, g, r); -1 if none is near.
 int FrameForColour(const Bgr& colour, int frames);
 
-struct MovieSpec {
+struct MovieShape {
     const char* container = "avi";  // libavformat's muxer name
     AVCodecID video = AV_CODEC_ID_MJPEG;
     bool video16Bit = false;  // rawvideo only: 16-bit pixels instead of 24
@@ -40,7 +40,7 @@ struct MovieSpec {
 };
 
 // Writes the movie; fails the calling test on error.
-void WriteTestMovie(const std::filesystem::path& path, const MovieSpec& spec);
+void WriteTestMovie(const std::filesystem::path& path, const MovieShape& shape);
 
 // Sets the frame rate (dwRate) of the first video stream header of an AVI to
 // `rate`, in place.
@@ -48,7 +48,7 @@ void PatchAviVideoRate(const std::filesystem::path& path, uint32_t rate);
 
 // An mj file: `frames` frames of FrameColour (3 or 1 components), sound
 // chunks of 16-bit PCM, one chunk before each frame.
-struct MjSpec {
+struct MjShape {
     int width = 64;
     int height = 48;
     int frames = 6;
@@ -59,7 +59,7 @@ struct MjSpec {
     uint32_t sampleRate = 22050;
     uint32_t soundBytesPerChunk = 2000;
 };
-std::vector<uint8_t> MakeMjFile(const MjSpec& spec);
+std::vector<uint8_t> MakeMjFile(const MjShape& shape);
 
 // A complete JPEG of a solid colour in true RGB order (1 component: grey).
 std::vector<uint8_t> SolidJpeg(int width, int height, Bgr colour, bool grey);

@@ -18,7 +18,7 @@ namespace clipmux {
 namespace {
 
 namespace fs = std::filesystem;
-using clipmux_test::MovieSpec;
+using clipmux_test::MovieShape;
 using testing_support::ReadHostFile;
 using testing_support::TempDir;
 
@@ -89,11 +89,11 @@ TEST_F(MovieJobTest, AviFramesAreSteppedScaledAndKeepTheirColours) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(avcodec_get_name(c.codec) + std::string(" ") + std::to_string(c.rate.num));
-        MovieSpec spec;
-        spec.video = c.codec;
-        spec.frameRate = c.rate;
-        spec.frames = c.frames;
-        clipmux_test::WriteTestMovie(dir_ / "in.avi", spec);
+        MovieShape shape;
+        shape.video = c.codec;
+        shape.frameRate = c.rate;
+        shape.frames = c.frames;
+        clipmux_test::WriteTestMovie(dir_ / "in.avi", shape);
         MovieSettings settings = Settings("in.avi");
         settings.frameRateChoice = c.choice;
         const MovieResult result = Convert(settings);
@@ -108,11 +108,11 @@ TEST_F(MovieJobTest, AviFramesAreSteppedScaledAndKeepTheirColours) {
 }
 
 TEST_F(MovieJobTest, SixteenBitFramesAreConvertedAndSmallPicturesAreHalfSize) {
-    MovieSpec spec;
-    spec.video = AV_CODEC_ID_RAWVIDEO;
-    spec.video16Bit = true;
-    spec.frames = 2;
-    clipmux_test::WriteTestMovie(dir_ / "deep.avi", spec);
+    MovieShape shape;
+    shape.video = AV_CODEC_ID_RAWVIDEO;
+    shape.video16Bit = true;
+    shape.frames = 2;
+    clipmux_test::WriteTestMovie(dir_ / "deep.avi", shape);
     MovieSettings settings = Settings("deep.avi");
     settings.pictureSize = 1;
     const MovieResult result = Convert(settings);
@@ -135,22 +135,22 @@ TEST_F(MovieJobTest, SixteenBitFramesAreConvertedAndSmallPicturesAreHalfSize) {
 
 TEST_F(MovieJobTest, AviSoundIsPassedThroughOrConvertedAndShortSoundsKeepTheirPcm) {
     // Long 16-bit PCM: MP3.
-    MovieSpec spec;
-    spec.frames = 3;
-    spec.audio = AV_CODEC_ID_PCM_S16LE;
-    spec.audioSamples = 22050;
-    clipmux_test::WriteTestMovie(dir_ / "long.avi", spec);
+    MovieShape shape;
+    shape.frames = 3;
+    shape.audio = AV_CODEC_ID_PCM_S16LE;
+    shape.audioSamples = 22050;
+    clipmux_test::WriteTestMovie(dir_ / "long.avi", shape);
     MovieResult result = Convert(Settings("long.avi"));
     ASSERT_TRUE(result.failures.empty()) << Joined(result.failures);
     EXPECT_TRUE(result.soundWritten);
     EXPECT_TRUE(IsMp3(ReadHostFile(dir_ / "long.mp3")));
 
     // Short 8-bit mono PCM at 11,025 Hz: the short-sound container, untouched.
-    spec.audio = AV_CODEC_ID_PCM_U8;
-    spec.sampleRate = 11025;
-    spec.channels = 1;
-    spec.audioSamples = 4000;
-    clipmux_test::WriteTestMovie(dir_ / "short.avi", spec);
+    shape.audio = AV_CODEC_ID_PCM_U8;
+    shape.sampleRate = 11025;
+    shape.channels = 1;
+    shape.audioSamples = 4000;
+    clipmux_test::WriteTestMovie(dir_ / "short.avi", shape);
     result = Convert(Settings("short.avi"));
     ASSERT_TRUE(result.failures.empty()) << Joined(result.failures);
     ShortSound sound = ReadShortSound(ReadHostFile(dir_ / "short.mp3"));
@@ -161,10 +161,10 @@ TEST_F(MovieJobTest, AviSoundIsPassedThroughOrConvertedAndShortSoundsKeepTheirPc
     EXPECT_EQ(sound.bytes, 4000u);
 
     // A short MP3 sound track is decoded to 16-bit PCM first.
-    spec.audio = AV_CODEC_ID_MP3;
-    spec.sampleRate = 22050;
-    spec.audioSamples = 2304;
-    clipmux_test::WriteTestMovie(dir_ / "coded.avi", spec);
+    shape.audio = AV_CODEC_ID_MP3;
+    shape.sampleRate = 22050;
+    shape.audioSamples = 2304;
+    clipmux_test::WriteTestMovie(dir_ / "coded.avi", shape);
     result = Convert(Settings("coded.avi"));
     ASSERT_TRUE(result.failures.empty()) << Joined(result.failures);
     sound = ReadShortSound(ReadHostFile(dir_ / "coded.mp3"));
@@ -174,20 +174,20 @@ TEST_F(MovieJobTest, AviSoundIsPassedThroughOrConvertedAndShortSoundsKeepTheirPc
     EXPECT_GE(sound.bytes, 2304u * 2);
 
     // A longer one becomes MP3 again.
-    spec.audioSamples = 22050;
-    clipmux_test::WriteTestMovie(dir_ / "coded.avi", spec);
+    shape.audioSamples = 22050;
+    clipmux_test::WriteTestMovie(dir_ / "coded.avi", shape);
     result = Convert(Settings("coded.avi"));
     ASSERT_TRUE(result.failures.empty()) << Joined(result.failures);
     EXPECT_TRUE(IsMp3(ReadHostFile(dir_ / "coded.mp3")));
 }
 
 TEST_F(MovieJobTest, SeveralSoundStreamsTakeTheFirstAndSaySo) {
-    MovieSpec spec;
-    spec.frames = 4;
-    spec.audio = AV_CODEC_ID_PCM_S16LE;
-    spec.audioSamples = 1000;
-    spec.audioStreams = 2;
-    clipmux_test::WriteTestMovie(dir_ / "two.avi", spec);
+    MovieShape shape;
+    shape.frames = 4;
+    shape.audio = AV_CODEC_ID_PCM_S16LE;
+    shape.audioSamples = 1000;
+    shape.audioStreams = 2;
+    clipmux_test::WriteTestMovie(dir_ / "two.avi", shape);
     for (int graph : {0, 1}) {
         MovieSettings settings = Settings("two.avi");
         settings.forceGraph = graph;
@@ -202,9 +202,9 @@ TEST_F(MovieJobTest, SeveralSoundStreamsTakeTheFirstAndSaySo) {
 
 TEST_F(MovieJobTest, SourcesThePlayerCouldNotPlayAreRefused) {
     // A frame rate of 0 in the stream header.
-    MovieSpec spec;
-    spec.frames = 3;
-    clipmux_test::WriteTestMovie(dir_ / "still.avi", spec);
+    MovieShape shape;
+    shape.frames = 3;
+    clipmux_test::WriteTestMovie(dir_ / "still.avi", shape);
     clipmux_test::PatchAviVideoRate(dir_ / "still.avi", 0);
     MovieResult result = Convert(Settings("still.avi"));
     EXPECT_NE(Joined(result.failures).find("frame rate is 0"), std::string::npos)
@@ -212,8 +212,8 @@ TEST_F(MovieJobTest, SourcesThePlayerCouldNotPlayAreRefused) {
     EXPECT_FALSE(fs::exists(dir_ / "still.mov"));
 
     // Too short for one frame at 5 fps.
-    spec.frames = 2;
-    clipmux_test::WriteTestMovie(dir_ / "brief.avi", spec);
+    shape.frames = 2;
+    clipmux_test::WriteTestMovie(dir_ / "brief.avi", shape);
     MovieSettings settings = Settings("brief.avi");
     settings.frameRateChoice = 4;
     result = Convert(settings);
@@ -222,11 +222,11 @@ TEST_F(MovieJobTest, SourcesThePlayerCouldNotPlayAreRefused) {
 
     // Noise at quality 100 needs more than the player's 64 KiB a frame; an
     // earlier movie of that name stays as it was.
-    spec.video = AV_CODEC_ID_RAWVIDEO;
-    spec.width = 320;
-    spec.height = 240;
-    spec.frames = 1;
-    clipmux_test::WriteTestMovie(dir_ / "noise.avi", spec);
+    shape.video = AV_CODEC_ID_RAWVIDEO;
+    shape.width = 320;
+    shape.height = 240;
+    shape.frames = 1;
+    clipmux_test::WriteTestMovie(dir_ / "noise.avi", shape);
     std::vector<uint8_t> file = ReadHostFile(dir_ / "noise.avi");
     const std::vector<uint8_t> noise = testing_support::RandomBytes(320 * 240 * 3, 7);
     // Overwrite the frame's pixels, found after its chunk id.
@@ -254,9 +254,9 @@ TEST_F(MovieJobTest, SourcesThePlayerCouldNotPlayAreRefused) {
 }
 
 TEST_F(MovieJobTest, MjFilesGiveTheirFramesAndAlwaysMp3Sound) {
-    clipmux_test::MjSpec spec;
-    spec.frames = 5;
-    testing_support::WriteHostFile(dir_ / "op.MJ", clipmux_test::MakeMjFile(spec));
+    clipmux_test::MjShape shape;
+    shape.frames = 5;
+    testing_support::WriteHostFile(dir_ / "op.MJ", clipmux_test::MakeMjFile(shape));
     MovieSettings settings = Settings("op.MJ");
     EXPECT_EQ(settings.inputKind, InputKind::kMj);
     settings.frameRateChoice = 1;  // 15 fps source at 30
@@ -270,10 +270,10 @@ TEST_F(MovieJobTest, MjFilesGiveTheirFramesAndAlwaysMp3Sound) {
     EXPECT_TRUE(IsMp3(ReadHostFile(dir_ / "op.mp3")));
 
     // Grey frames, a 30/2 rate, 160 x 120.
-    spec.grey = true;
-    spec.rateNumerator = 30;
-    spec.rateDenominator = 2;
-    testing_support::WriteHostFile(dir_ / "grey.mj", clipmux_test::MakeMjFile(spec));
+    shape.grey = true;
+    shape.rateNumerator = 30;
+    shape.rateDenominator = 2;
+    testing_support::WriteHostFile(dir_ / "grey.mj", clipmux_test::MakeMjFile(shape));
     settings = Settings("grey.mj");
     settings.pictureSize = 1;
     result = Convert(settings);
@@ -285,23 +285,23 @@ TEST_F(MovieJobTest, MjFilesGiveTheirFramesAndAlwaysMp3Sound) {
 }
 
 TEST_F(MovieJobTest, DamagedMjFilesAreRefusedBeforeAnythingIsWritten) {
-    clipmux_test::MjSpec spec;
-    spec.rateDenominator = 0;
-    testing_support::WriteHostFile(dir_ / "zero.mj", clipmux_test::MakeMjFile(spec));
+    clipmux_test::MjShape shape;
+    shape.rateDenominator = 0;
+    testing_support::WriteHostFile(dir_ / "zero.mj", clipmux_test::MakeMjFile(shape));
     MovieResult result = Convert(Settings("zero.mj"));
     EXPECT_NE(Joined(result.failures).find("frame rate is 0"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir_ / "zero.mov"));
 
     // The last frame cut off; then an entry pointing far past the end.
-    spec.rateDenominator = 1;
-    std::vector<uint8_t> file = clipmux_test::MakeMjFile(spec);
+    shape.rateDenominator = 1;
+    std::vector<uint8_t> file = clipmux_test::MakeMjFile(shape);
     file.resize(file.size() - 10);
     testing_support::WriteHostFile(dir_ / "cut.mj", file);
     result = Convert(Settings("cut.mj"));
     EXPECT_NE(Joined(result.failures).find("video frame 5 lies outside the file"),
               std::string::npos)
         << Joined(result.failures);
-    file = clipmux_test::MakeMjFile(spec);
+    file = clipmux_test::MakeMjFile(shape);
     formats::StoreLe32(&file[36 + 24 * 2 + 8], 0xFFFFFF00u);
     testing_support::WriteHostFile(dir_ / "far.mj", file);
     result = Convert(Settings("far.mj"));
@@ -311,7 +311,7 @@ TEST_F(MovieJobTest, DamagedMjFilesAreRefusedBeforeAnythingIsWritten) {
 
     MjFile mj;
     std::string why;
-    file = clipmux_test::MakeMjFile(spec);
+    file = clipmux_test::MakeMjFile(shape);
     EXPECT_TRUE(ParseMjFile(file, file.size(), &mj, &why)) << why;
     EXPECT_EQ(mj.frames.size(), 6u);
     EXPECT_EQ(mj.soundBytes, 6u * 2000);
@@ -321,13 +321,13 @@ TEST_F(MovieJobTest, DamagedMjFilesAreRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(MovieJobTest, TheGraphStepsOrSeeksThroughThirtyPositionsASecond) {
-    MovieSpec spec;
-    spec.frames = 12;  // 0.4 s: 12 positions
-    spec.audio = AV_CODEC_ID_PCM_S16LE;
-    spec.sampleRate = 48000;
-    spec.channels = 1;
-    spec.audioSamples = 4000;
-    clipmux_test::WriteTestMovie(dir_ / "g.avi", spec);
+    MovieShape shape;
+    shape.frames = 12;  // 0.4 s: 12 positions
+    shape.audio = AV_CODEC_ID_PCM_S16LE;
+    shape.sampleRate = 48000;
+    shape.channels = 1;
+    shape.audioSamples = 4000;
+    clipmux_test::WriteTestMovie(dir_ / "g.avi", shape);
     for (int freeRunning : {0, 1}) {
         SCOPED_TRACE(freeRunning);
         MovieSettings settings = Settings("g.avi");
@@ -354,12 +354,12 @@ TEST_F(MovieJobTest, TheGraphStepsOrSeeksThroughThirtyPositionsASecond) {
 }
 
 TEST_F(MovieJobTest, FilesTheAviReaderCannotOpenGoThroughTheGraphWithinItsTimeLimit) {
-    MovieSpec spec;
-    spec.container = "matroska";
-    spec.video = AV_CODEC_ID_MPEG4;
-    spec.frameRate = {15, 1};
-    spec.frames = 8;
-    clipmux_test::WriteTestMovie(dir_ / "other.avi", spec);
+    MovieShape shape;
+    shape.container = "matroska";
+    shape.video = AV_CODEC_ID_MPEG4;
+    shape.frameRate = {15, 1};
+    shape.frames = 8;
+    clipmux_test::WriteTestMovie(dir_ / "other.avi", shape);
     MovieSettings settings = Settings("other.avi");
     settings.frameRateChoice = 2;
     MovieResult result = Convert(settings);
@@ -403,14 +403,14 @@ namespace {
 
 TEST(GraphSoundTest, ASoundTrackOverSixtyFourMebibytesIsReadWhole) {
     TempDir dir;
-    MovieSpec spec;
-    spec.frames = 1;
-    spec.frameRate = {1, 1};
-    spec.audio = AV_CODEC_ID_PCM_S16LE;
-    spec.sampleRate = 44100;
-    spec.channels = 2;
-    spec.audioSamples = 44100 * 390;  // 68.8 MB of PCM
-    clipmux_test::WriteTestMovie(dir / "long.avi", spec);
+    MovieShape shape;
+    shape.frames = 1;
+    shape.frameRate = {1, 1};
+    shape.audio = AV_CODEC_ID_PCM_S16LE;
+    shape.sampleRate = 44100;
+    shape.channels = 2;
+    shape.audioSamples = 44100 * 390;  // 68.8 MB of PCM
+    clipmux_test::WriteTestMovie(dir / "long.avi", shape);
     MovieSettings settings;
     settings.inputPath = dir / "long.avi";
     settings.outputFolder = dir.path();

@@ -147,13 +147,13 @@ TEST_F(ClipmuxDialogTest, BrowsingAndDroppingChooseTheInputAndItsKind) {
 
 TEST_F(ClipmuxDialogTest, ARunShowsItsProgressAndEndsIdle) {
     TempDir dir;
-    clipmux_test::MjSpec spec;
+    clipmux_test::MjShape shape;
     // Long enough (about half a second) for the 100 ms progress timer to
     // show it several times, however fast the machine.
-    spec.frames = 400;
-    spec.width = 640;
-    spec.height = 480;
-    testing_support::WriteHostFile(dir / "run.mj", clipmux_test::MakeMjFile(spec));
+    shape.frames = 400;
+    shape.width = 640;
+    shape.height = 480;
+    testing_support::WriteHostFile(dir / "run.mj", clipmux_test::MakeMjFile(shape));
     TestDialog dialog(dir.path());
     dialog.browseAnswer = QString::fromStdString((dir / "run.mj").string());
     dialog.Get<QPushButton>("browseButton")->click();
