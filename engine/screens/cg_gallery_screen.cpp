@@ -187,20 +187,8 @@ void CgGalleryScreen::Select(int item) {
 
 void CgGalleryScreen::Interact() {
     core::InputState& input = services_.input;
-    const int itemCount = kFirstThumbnail + thumbnailCount_;
-    if (TakePress(input.up)) {
-        int item = selection_;
-        do {
-            item = (item == 0 || item == kNone) ? itemCount - 1 : item - 1;
-        } while (!Selectable(item));
-        Select(item);
-    } else if (TakePress(input.down)) {
-        int item = selection_;
-        do {
-            item = item == kNone ? 0 : (item + 1) % itemCount;
-        } while (!Selectable(item));
-        Select(item);
-    }
+    Select(StepSelection(input, selection_, kFirstThumbnail + thumbnailCount_,
+                         [this](int item) { return Selectable(item); }));
     if (input.tap) Select(ItemAtTap());
     if (input.Confirmed()) {
         ClearConfirm(input);

@@ -11,6 +11,7 @@
 #include "engine/core/game_flow.h"
 #include "engine/core/services.h"
 #include "engine/screens/screen_hooks.h"
+#include "engine/screens/screen_support.h"
 
 namespace script {
 class Interpreter;
@@ -25,7 +26,7 @@ public:
     static constexpr int kLeave = 2;
     static constexpr int kFirstTab = 3;
     static constexpr int kFirstThumbnail = 10;
-    static constexpr int kNone = 100;
+    static constexpr int kNone = kNoSelection;
     static constexpr int kThumbnailsPerPage = 9;
     static constexpr int kPicturesPerThumbnail = 9;
 

@@ -17,7 +17,7 @@ constexpr int kChipImage = 11;
 constexpr int kWindowImage = 1;  // the message window's picture holds the date cells
 constexpr int kFirstOptionSprite = 12;
 constexpr int kOptionCount = 3;
-constexpr int32_t kNone = 100;
+constexpr int32_t kNone = kNoSelection;
 constexpr int32_t kOptionX = 560;
 constexpr int32_t kOptionY = 392;
 constexpr int32_t kOptionStep = 40;
@@ -124,12 +124,7 @@ void DateScreen::ShowOption(int32_t option, bool highlighted) {
 
 void DateScreen::RunChoice() {
     core::InputState& input = services_.input;
-    int32_t chosen = selection_;
-    if (TakePress(input.up)) {
-        chosen = (chosen == kNone || chosen <= 0) ? kOptionCount - 1 : chosen - 1;
-    } else if (TakePress(input.down)) {
-        chosen = chosen == kNone ? 0 : (chosen + 1) % kOptionCount;
-    }
+    int32_t chosen = StepSelection(input, selection_, kOptionCount);
     if (input.tap) {
         chosen = kNone;
         for (int option = 0; option < kOptionCount; ++option) {

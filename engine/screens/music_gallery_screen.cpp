@@ -152,12 +152,7 @@ void MusicGalleryScreen::Select(int item) {
 
 void MusicGalleryScreen::Interact() {
     core::InputState& input = services_.input;
-    const int itemCount = kFirstTrack + trackCount_;
-    if (TakePress(input.up)) {
-        Select((selection_ == 0 || selection_ == kNone) ? itemCount - 1 : selection_ - 1);
-    } else if (TakePress(input.down)) {
-        Select(selection_ == kNone ? 0 : (selection_ + 1) % itemCount);
-    }
+    Select(StepSelection(input, selection_, kFirstTrack + trackCount_));
     if (input.tap) Select(ItemAtTap());
     if (input.Confirmed()) {
         ClearConfirm(input);

@@ -5,6 +5,7 @@
 #include "engine/core/game_flow.h"
 #include "engine/core/services.h"
 #include "engine/screens/screen_hooks.h"
+#include "engine/screens/screen_support.h"
 
 namespace script {
 class Interpreter;
@@ -19,7 +20,7 @@ public:
     static constexpr int kLabel = 2;            // highlighted, never acts
     static constexpr int kLeave = 3;
     static constexpr int kFirstTrack = 4;
-    static constexpr int kNone = 100;
+    static constexpr int kNone = kNoSelection;
 
     MusicGalleryScreen(const core::EngineServices& services, script::Interpreter& story,
                        const ScreenHooks& hooks)

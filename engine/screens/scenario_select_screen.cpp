@@ -233,19 +233,8 @@ void ScenarioSelectScreen::Select(int item) {
 
 void ScenarioSelectScreen::Interact() {
     core::InputState& input = services_.input;
-    if (TakePress(input.up)) {
-        int item = selection_;
-        do {
-            item = (item == 0 || item == kNone) ? kItemCount - 1 : item - 1;
-        } while (!Selectable(item));
-        Select(item);
-    } else if (TakePress(input.down)) {
-        int item = selection_;
-        do {
-            item = item == kNone ? 0 : (item + 1) % kItemCount;
-        } while (!Selectable(item));
-        Select(item);
-    }
+    Select(StepSelection(input, selection_, kItemCount,
+                         [this](int item) { return Selectable(item); }));
     if (input.tap) Select(ItemAtTap());
     if (input.Confirmed()) {
         ClearConfirm(input);

@@ -10,6 +10,7 @@
 #include "engine/core/game_flow.h"
 #include "engine/core/services.h"
 #include "engine/screens/screen_hooks.h"
+#include "engine/screens/screen_support.h"
 
 namespace script {
 class Interpreter;
@@ -28,7 +29,7 @@ public:
     static constexpr int kFirstTab = 5;
     static constexpr int kFirstEntry = 12;
     static constexpr int kItemCount = 22;
-    static constexpr int kNone = 100;
+    static constexpr int kNone = kNoSelection;
 
     ScenarioSelectScreen(const core::EngineServices& services, script::Interpreter& story,
                          const ScreenHooks& hooks)

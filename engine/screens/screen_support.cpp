@@ -21,6 +21,29 @@ bool TakePress(int32_t& counter) {
     return true;
 }
 
+int StepSelection(core::InputState& input, int selection, int itemCount,
+                  const std::function<bool(int)>& selectable) {
+    int step = 0;
+    if (TakePress(input.up)) {
+        step = -1;
+    } else if (TakePress(input.down)) {
+        step = 1;
+    }
+    if (step == 0 || itemCount <= 0) return selection;
+    const bool none = selection < 0 || selection >= itemCount;
+    int item = selection;
+    // At most one round: a list with nothing selectable keeps its selection.
+    for (int tries = 0; tries < itemCount; ++tries) {
+        if (step < 0) {
+            item = (none && tries == 0) || item == 0 ? itemCount - 1 : item - 1;
+        } else {
+            item = none && tries == 0 ? 0 : (item + 1) % itemCount;
+        }
+        if (!selectable || selectable(item)) return item;
+    }
+    return selection;
+}
+
 void ClearConfirm(core::InputState& input) {
     input.tap = false;
     input.keyC = 0;

@@ -5,6 +5,7 @@
 // Game thread only.
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "engine/core/services.h"
@@ -16,6 +17,15 @@ bool StylusIn(const core::InputState& input, int32_t x, int32_t y, int32_t width
 
 // Uses up one press of a key counter: true when it was pressed exactly once.
 bool TakePress(int32_t& counter);
+
+// The screens' lists: selection 100 is none. Takes one press of Up or Down
+// from the input and returns the item it moves to among itemCount items,
+// wrapping, passing over items that are not selectable (Up from none or
+// from the first goes to the last, Down from none to the first); with no
+// press, or no selectable item at all, the selection stays.
+inline constexpr int kNoSelection = 100;
+int StepSelection(core::InputState& input, int selection, int itemCount,
+                  const std::function<bool(int)>& selectable = {});
 
 // Uses up the confirm inputs (a tap, C, Right) so that nothing else acts on
 // them this tick.
