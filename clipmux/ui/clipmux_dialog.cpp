@@ -22,33 +22,19 @@
 
 #include "clipmux/jpeg_codec.h"
 #include "common/mp3_encoder.h"
+#include "common/ui/dialog_parts.h"
 #include "platform/thread_object.h"
 
 namespace clipmux {
 namespace {
 
+using common::HostPath;
+using common::MakeCombo;
+
 constexpr int kTimerMilliseconds = 100;
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-std::filesystem::path HostPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-// Cuts a path to `limit` bytes of its host spelling without splitting a
-// multi-byte character.
-// A combo box that writes its index into *target whenever the selection changes.
-QComboBox* MakeCombo(const QString& name, const QStringList& items, int* target) {
-    auto* combo = new QComboBox;
-    combo->setObjectName(name);
-    combo->addItems(items);
-    combo->setCurrentIndex(*target);
-    QObject::connect(combo, &QComboBox::currentIndexChanged, [target](int index) {
-        if (index >= 0) *target = index;
-    });
-    return combo;
 }
 
 // A check box whose every click flips *target between 0 and 1.

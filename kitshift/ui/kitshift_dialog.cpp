@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,12 +21,17 @@
 #include <utility>
 
 #include "common/mp3_encoder.h"
+#include "common/ui/dialog_parts.h"
 #include "kitshift/folder_checks.h"
 #include "kitshift/title_checks.h"
 #include "platform/thread_object.h"
 
 namespace kitshift {
 namespace {
+
+using common::HostPath;
+using common::HostText;
+using common::MakeCombo;
 
 constexpr int kTimerMilliseconds = 100;
 // More problems than this are counted, not listed, so the box stays on screen.
@@ -37,12 +41,6 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-std::filesystem::path HostPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-// Cuts a path to `limit` bytes of its host spelling without splitting a
-// multi-byte character.
 QStringList BitrateNames() {
     QStringList names;
     for (uint32_t bitrate : common::Mp3Encoder::kBitrates) names << QString("%1bit").arg(bitrate);
@@ -57,25 +55,9 @@ QStringList FrequencyNames() {
     return names;
 }
 
-// A combo box that writes its index into *target whenever the selection changes.
-QComboBox* MakeCombo(const QString& name, const QStringList& items, int* target) {
-    auto* combo = new QComboBox;
-    combo->setObjectName(name);
-    combo->addItems(items);
-    combo->setCurrentIndex(*target);
-    QObject::connect(combo, &QComboBox::currentIndexChanged, [target](int index) {
-        if (index >= 0) *target = index;
-    });
-    return combo;
-}
-
 void AddRow(QGridLayout* grid, int row, const char* label, QWidget* control) {
     grid->addWidget(new QLabel(label), row, 0);
     grid->addWidget(control, row, 1);
-}
-
-QString HostText(const std::filesystem::path& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
 
 // What a finished job wrote, in a few lines.
