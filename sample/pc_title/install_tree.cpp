@@ -1,5 +1,7 @@
 #include "sample/pc_title/install_tree.h"
 
+#include "sample/pc_title/canvas.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -15,108 +17,6 @@ using formats::ByteVector;
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-// --- Drawing
-
-struct Colour {
-    int r;
-    int g;
-    int b;
-};
-
-constexpr Colour kKey{255, 0, 255};
-
-class Canvas {
-public:
-    Canvas(uint16_t width, uint16_t height, Colour fill) {
-        picture_.width = width;
-        picture_.height = height;
-        picture_.pixels.resize(size_t{width} * height * 3);
-        Box(0, 0, width, height, fill);
-    }
-
-    int Width() const { return picture_.width; }
-    int Height() const { return picture_.height; }
-
-    void Set(int x, int y, Colour c) {
-        if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) return;
-        uint8_t* p = &picture_.pixels[(static_cast<size_t>(y) * picture_.width + x) * 3];
-        p[0] = static_cast<uint8_t>(std::clamp(c.b, 0, 255));
-        p[1] = static_cast<uint8_t>(std::clamp(c.g, 0, 255));
-        p[2] = static_cast<uint8_t>(std::clamp(c.r, 0, 255));
-    }
-
-    void Box(int x0, int y0, int x1, int y1, Colour c) {
-        for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) Set(x, y, c);
-        }
-    }
-
-    void Ellipse(double cx, double cy, double rx, double ry, Colour c) {
-        for (int y = static_cast<int>(cy - ry); y <= static_cast<int>(cy + ry) + 1; ++y) {
-            for (int x = static_cast<int>(cx - rx); x <= static_cast<int>(cx + rx) + 1; ++x) {
-                double dx = (x - cx) / rx;
-                double dy = (y - cy) / ry;
-                if (dx * dx + dy * dy <= 1.0) Set(x, y, c);
-            }
-        }
-    }
-
-    // A box with its corners rounded off by `radius`.
-    void RoundedBox(int x0, int y0, int x1, int y1, int radius, Colour c) {
-        for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) {
-                if (InRoundedBox(x, y, x0, y0, x1, y1, radius)) Set(x, y, c);
-            }
-        }
-    }
-
-    static bool InRoundedBox(int x, int y, int x0, int y0, int x1, int y1, int radius) {
-        if (x < x0 || y < y0 || x >= x1 || y >= y1) return false;
-        int dx = std::max({x0 + radius - x, x - (x1 - 1 - radius), 0});
-        int dy = std::max({y0 + radius - y, y - (y1 - 1 - radius), 0});
-        return dx * dx + dy * dy <= radius * radius;
-    }
-
-    // A filled trapezoid between two rows, each row given by its centre and
-    // half width.
-    void Trapezoid(int y0, int y1, double cx0, double half0, double cx1, double half1, Colour c) {
-        for (int y = y0; y < y1; ++y) {
-            double t = y1 - 1 > y0 ? static_cast<double>(y - y0) / (y1 - 1 - y0) : 0.0;
-            double cx = cx0 + (cx1 - cx0) * t;
-            double half = half0 + (half1 - half0) * t;
-            for (int x = static_cast<int>(std::lround(cx - half));
-                 x <= static_cast<int>(std::lround(cx + half)); ++x)
-                Set(x, y, c);
-        }
-    }
-
-    DrawnPicture Take() { return std::move(picture_); }
-
-private:
-    DrawnPicture picture_;
-};
-
-Colour Mix(Colour a, Colour b, double t) {
-    t = std::clamp(t, 0.0, 1.0);
-    return {static_cast<int>(std::lround(a.r + (b.r - a.r) * t)),
-            static_cast<int>(std::lround(a.g + (b.g - a.g) * t)),
-            static_cast<int>(std::lround(a.b + (b.b - a.b) * t))};
-}
-
-// A small deterministic generator for star positions and the like.
-class Lcg {
-public:
-    explicit Lcg(uint32_t seed) : state_(seed) {}
-    uint32_t Next() {
-        state_ = state_ * 1664525u + 1013904223u;
-        return state_ >> 8;
-    }
-    int Below(int limit) { return static_cast<int>(Next() % static_cast<uint32_t>(limit)); }
-
-private:
-    uint32_t state_;
-};
 
 double FarHill(int x) {
     return 350 + 28 * std::sin(x / 90.0) + 13 * std::sin(x / 37.0 + 1.0);
@@ -444,27 +344,59 @@ DrawnPicture DrawMessageWindowSheet() {
     return c.Take();
 }
 
+namespace {
+
+template <typename T>
+void Append(std::vector<T>* all, const std::vector<T>& part) {
+    all->insert(all->end(), part.begin(), part.end());
+}
+
+bool InFolder(InstallFolder entry, InstallFolder folder) {
+    return (static_cast<uint8_t>(entry) & static_cast<uint8_t>(folder)) != 0;
+}
+
+}  // namespace
+
 const std::vector<SamplePicture>& SamplePictures() {
-    static const std::vector<SamplePicture> pictures = {
-        {"GameData/bg/BG01.crx", DrawHillsBackground, CrxWriteScheme::Zlib, false},
-        {"GameData/bg/BG01N.crx", DrawNightBackground, CrxWriteScheme::Lz, false},
-        {"GameData/chara/CH01.crx", DrawCharacter, CrxWriteScheme::Lz, true},
-        {"GameData/system/WINDOW.crx", DrawMessageWindowSheet, CrxWriteScheme::Zlib, true},
-    };
+    static const std::vector<SamplePicture> pictures = [] {
+        std::vector<SamplePicture> all = {
+            {"GameData/bg/BG01.crx", DrawHillsBackground, CrxWriteScheme::Zlib, false},
+            {"GameData/bg/BG01N.crx", DrawNightBackground, CrxWriteScheme::Lz, false},
+            {"GameData/chara/CH01.crx", DrawCharacter, CrxWriteScheme::Lz, true},
+            {"GameData/system/WINDOW.crx", DrawMessageWindowSheet, CrxWriteScheme::Zlib, true},
+        };
+        Append(&all, SystemSheets());
+        Append(&all, MainStoryPictures());
+        Append(&all, FurtherStoryPictures());
+        return all;
+    }();
     return pictures;
 }
 
 const std::vector<SampleSound>& SampleSounds() {
-    static const std::vector<SampleSound> sounds = {
-        {"GameData/bgm/bgm01.pcm", ComposeTownTheme, PcmCoding::kRaw, 2, false},
-        {"GameData/bgm/bgm02.pcm", ComposeEveningTheme, PcmCoding::kTransform, 1, false},
-        {"GameData/se/se01.pcm", ComposeChime, PcmCoding::kDelta, 1, false},
-        {"vo0001.pcm", VoiceGreeting, PcmCoding::kTransform, 1, true},
-        {"vo0002.pcm", VoiceQuestion, PcmCoding::kRaw, 1, true},
-        {"vo0003.pcm", VoiceReply, PcmCoding::kTransform, 1, true},
-        {"GameData/voice/ev01/v0001.pcm", VoiceCall, PcmCoding::kTransform, 1, false},
-    };
+    static const std::vector<SampleSound> sounds = [] {
+        std::vector<SampleSound> all = {
+            {"GameData/bgm/bgm01.pcm", ComposeTownTheme, PcmCoding::kRaw, 2, false},
+            {"GameData/bgm/bgm02.pcm", ComposeEveningTheme, PcmCoding::kTransform, 1, false},
+            {"GameData/se/se01.pcm", ComposeChime, PcmCoding::kDelta, 1, false},
+            {"vo0001.pcm", VoiceGreeting, PcmCoding::kTransform, 1, true},
+            {"vo0002.pcm", VoiceQuestion, PcmCoding::kRaw, 1, true},
+            {"vo0003.pcm", VoiceReply, PcmCoding::kTransform, 1, true},
+            {"GameData/voice/ev01/v0001.pcm", VoiceCall, PcmCoding::kTransform, 1, false},
+        };
+        Append(&all, TitleSounds());
+        return all;
+    }();
     return sounds;
+}
+
+const std::vector<SampleFile>& SampleFiles() {
+    static const std::vector<SampleFile> files = [] {
+        std::vector<SampleFile> all = {{"GameData/map/town.MAP", TownMap}};
+        Append(&all, TitleMovies());
+        return all;
+    }();
+    return files;
 }
 
 bool PalettizePicture(const DrawnPicture& picture, CrxSource* out) {
@@ -503,11 +435,25 @@ bool PalettizePicture(const DrawnPicture& picture, CrxSource* out) {
     return true;
 }
 
-bool WriteSampleInstall(const fs::path& root, InstallReport* report, std::string* error) {
+namespace {
+
+bool WriteFolder(const fs::path& root, InstallFolder folder, const char* name,
+                 InstallReport* report, std::string* error) {
+    const fs::path base = root / name;
+    const std::string prefix = std::string(name) + "/";
+    auto write = [&](const std::string& relative, const ByteVector& bytes) {
+        if (!WriteFile(base, relative, bytes, nullptr, error)) return false;
+        if (report != nullptr) {
+            report->files.push_back(prefix + relative);
+            report->bytes += bytes.size();
+        }
+        return true;
+    };
     std::string why;
-    if (!WriteFile(root, kSampleTitleExecutable, {}, report, error)) return false;
+    if (!write(kSampleTitleExecutable, {})) return false;
 
     for (const SamplePicture& entry : SamplePictures()) {
+        if (!InFolder(entry.folder, folder)) continue;
         DrawnPicture drawn = entry.draw();
         CrxSource source;
         if (entry.palette) {
@@ -530,22 +476,32 @@ bool WriteSampleInstall(const fs::path& root, InstallReport* report, std::string
             *error = std::string(entry.path) + ": " + why;
             return false;
         }
-        if (!WriteFile(root, entry.path, crx, report, error)) return false;
+        if (!write(entry.path, crx)) return false;
     }
 
-    if (!WriteFile(root, "GameData/map/town.MAP", TownMap(), report, error)) return false;
+    for (const SampleFile& file : SampleFiles()) {
+        if (InFolder(file.folder, folder) && !write(file.path, file.make())) return false;
+    }
 
     std::vector<VoiceDatEntry> records;
     for (const SampleSound& sound : SampleSounds()) {
+        if (!InFolder(sound.folder, folder)) continue;
         std::vector<int16_t> samples = sound.compose();
         ByteVector pcm = WritePcmSound(sound.coding, sound.channels, kSampleSoundRate, samples);
         if (sound.voiceRecord) {
             records.push_back({sound.path, std::move(pcm)});
-        } else if (!WriteFile(root, sound.path, pcm, report, error)) {
+        } else if (!write(sound.path, pcm)) {
             return false;
         }
     }
-    return WriteFile(root, "GameData/voice.dat", WriteVoiceDat(records), report, error);
+    return records.empty() || write("GameData/voice.dat", WriteVoiceDat(records));
+}
+
+}  // namespace
+
+bool WriteSampleInstall(const fs::path& root, InstallReport* report, std::string* error) {
+    return WriteFolder(root, InstallFolder::kFirst, kFirstFolderName, report, error) &&
+           WriteFolder(root, InstallFolder::kSecond, kSecondFolderName, report, error);
 }
 
 }  // namespace pc_title

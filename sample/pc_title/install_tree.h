@@ -12,6 +12,7 @@
 
 #include "formats/byte_io.h"
 #include "sample/pc_title/crx_writer.h"
+#include "sample/pc_title/drawn_picture.h"
 #include "sample/pc_title/pcm_writer.h"
 
 namespace pc_title {
@@ -21,13 +22,12 @@ inline constexpr uint16_t kSamplePictureWidth = 800;
 inline constexpr uint16_t kSamplePictureHeight = 600;
 inline constexpr uint32_t kSampleSoundRate = 22050;
 
-// A picture as drawn: width x height pixels of blue, green, red, rows from
-// the top. Pure magenta (255, 0, 255) is the transparent key.
-struct DrawnPicture {
-    uint16_t width = 0;
-    uint16_t height = 0;
-    formats::ByteVector pixels;
-};
+// The title comes as two install folders, each converted on its own: the
+// first holds the main story (and the pictures of the title's screens), the
+// second the further stories.
+enum class InstallFolder : uint8_t { kFirst = 1, kSecond = 2, kBoth = 3 };
+inline constexpr char kFirstFolderName[] = "first";
+inline constexpr char kSecondFolderName[] = "second";
 
 // One picture of the folder and how it is stored.
 struct SamplePicture {
@@ -35,6 +35,7 @@ struct SamplePicture {
     DrawnPicture (*draw)();
     CrxWriteScheme scheme;
     bool palette;  // stored as palette indices (the drawing has few colours)
+    InstallFolder folder = InstallFolder::kFirst;
 };
 
 // One ".pcm" sound of the folder (loose, in the voice folder, or a record of
@@ -45,6 +46,14 @@ struct SampleSound {
     PcmCoding coding;
     uint16_t channels;
     bool voiceRecord;  // a record of "GameData/voice.dat" rather than a file
+    InstallFolder folder = InstallFolder::kFirst;
+};
+
+// Any other file of a folder, made whole by code (map files, movies).
+struct SampleFile {
+    const char* path;  // below the install root, '/'-separated
+    formats::ByteVector (*make)();
+    InstallFolder folder = InstallFolder::kFirst;
 };
 
 // Evening sky, sun, two rows of hills and a path.
@@ -56,9 +65,18 @@ DrawnPicture DrawCharacter();
 // The message window, its name plate and the page-wait arrow on the key.
 DrawnPicture DrawMessageWindowSheet();
 
-// The pictures and sounds the folder holds, in writing order.
+// The pictures and sounds the folders hold, in writing order: the first
+// examples drawn here, then each part of the title's content below.
 const std::vector<SamplePicture>& SamplePictures();
 const std::vector<SampleSound>& SampleSounds();
+const std::vector<SampleFile>& SampleFiles();
+
+// The parts of the title's content, each in its own file.
+const std::vector<SamplePicture>& SystemSheets();          // system_sheets.cpp
+const std::vector<SamplePicture>& MainStoryPictures();     // main_story_art.cpp
+const std::vector<SamplePicture>& FurtherStoryPictures();  // further_story_art.cpp
+const std::vector<SampleSound>& TitleSounds();             // title_sounds.cpp
+const std::vector<SampleFile>& TitleMovies();              // title_movies.cpp
 
 // A picture of few colours as palette indices, magenta first when present;
 // false when it has more than 256 colours.
@@ -69,9 +87,9 @@ struct InstallReport {
     uint64_t bytes = 0;              // their total size
 };
 
-// Writes the folder under root (created when missing; files already there
-// are overwritten, others left alone). On failure returns false and says
-// why in *error.
+// Writes both folders, root/first and root/second (created when missing;
+// files already there are overwritten, others left alone). On failure
+// returns false and says why in *error.
 bool WriteSampleInstall(const std::filesystem::path& root, InstallReport* report,
                         std::string* error);
 

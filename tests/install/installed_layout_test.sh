@@ -27,7 +27,7 @@ done
 "$build/sample/pc_title/pc_title_generator" "$prefix/pc_title" >/dev/null ||
     fail "the sample install folder could not be generated"
 # Outside the build the module search has only the installed folder to go on.
-env -u MIRELO_MODULE_PATH "$prefix/bin/kitshift" --out "$prefix/converted" "$prefix/pc_title" \
+env -u MIRELO_MODULE_PATH "$prefix/bin/kitshift" --out "$prefix/converted" "$prefix/pc_title/first" \
     >"$prefix/kitshift.log" 2>&1 || { cat "$prefix/kitshift.log"; fail "installed kitshift failed"; }
 [ -s "$prefix/converted/grpack.mlz" ] || fail "installed kitshift wrote no grpack.mlz"
 

@@ -1,7 +1,7 @@
-// The sample title's generated install folder is what the converter expects:
+// The sample title's generated install folders are what the converter expects:
 // a title folder by its marker, every picture decodes to the drawing it was
-// made from, every sound prepares in its stage, and "voice.dat" holds its
-// three records.
+// made from, every sound prepares in its stage, and each "voice.dat" holds
+// its records.
 
 #include <gtest/gtest.h>
 
@@ -39,6 +39,12 @@ protected:
     void SetUp() override { ASSERT_TRUE(written); }
 
     static fs::path Root() { return folder->path(); }
+    // The install folder that holds an entry (the first, when both do).
+    static std::string Where(pc_title::InstallFolder entry) {
+        return (static_cast<int>(entry) & static_cast<int>(pc_title::InstallFolder::kFirst))
+                   ? std::string(pc_title::kFirstFolderName) + "/"
+                   : std::string(pc_title::kSecondFolderName) + "/";
+    }
     static ByteVector Read(const std::string& relative) {
         return testing_support::ReadHostFile(Root() / relative);
     }
@@ -88,29 +94,59 @@ void ExpectSoundBack(const SampleSound& sound, const kitshift::PreparedSound& pr
     }
 }
 
-TEST_F(GeneratedInstallTest, IsASmallTitleFolderTheWalkClassifies) {
-    EXPECT_TRUE(kitshift::HasTitleExecutable(Root()));
-    EXPECT_TRUE(fs::is_regular_file(Root() / pc_title::kSampleTitleExecutable));
+bool InFolder(pc_title::InstallFolder entry, pc_title::InstallFolder folder) {
+    return (static_cast<int>(entry) & static_cast<int>(folder)) != 0;
+}
 
+TEST_F(GeneratedInstallTest, AreTwoSmallTitleFoldersTheWalkClassifies) {
     uint64_t bytes = 0;
     for (const std::string& file : report.files) bytes += fs::file_size(Root() / file);
     EXPECT_EQ(bytes, report.bytes);
-    EXPECT_LT(report.bytes, 10u << 20);
+    EXPECT_LT(report.bytes, 64u << 20);
 
-    kitshift::SourceTree tree(Root());
-    std::string error;
-    ASSERT_EQ(tree.ScanAll(&error), static_cast<int>(report.files.size())) << error;
-    // Four pictures and the map; the loose music and effect; one voice file.
-    EXPECT_EQ(tree.Counters().pictures, 5);
-    EXPECT_EQ(tree.Counters().scripts, 0);
-    EXPECT_EQ(tree.Counters().musicSounds, 3);
-    EXPECT_EQ(tree.Counters().voiceSounds, 1);
     bool voiceFolderFound = false;
-    for (const kitshift::SourceFileNode& node : tree.Nodes()) {
-        if (node.fileName == "v0001.pcm") {
-            voiceFolderFound = true;
-            EXPECT_TRUE(node.voice);
-            EXPECT_EQ(node.destinationFolder, "voice\\ev01");
+    for (auto folder : {pc_title::InstallFolder::kFirst, pc_title::InstallFolder::kSecond}) {
+        const fs::path base =
+            Root() / (folder == pc_title::InstallFolder::kFirst ? pc_title::kFirstFolderName
+                                                                : pc_title::kSecondFolderName);
+        SCOPED_TRACE(base.string());
+        EXPECT_TRUE(kitshift::HasTitleExecutable(base));
+        // What the walk should find, from the lists the folder was made of.
+        int pictures = 0;
+        int music = 0;
+        int voices = 0;
+        int files = 1;  // the marker
+        bool records = false;
+        for (const pc_title::SamplePicture& entry : pc_title::SamplePictures())
+            if (InFolder(entry.folder, folder)) ++pictures, ++files;
+        for (const pc_title::SampleFile& entry : pc_title::SampleFiles()) {
+            if (!InFolder(entry.folder, folder)) continue;
+            ++files;
+            if (std::string(entry.path).ends_with(".MAP")) ++pictures;
+        }
+        for (const SampleSound& sound : pc_title::SampleSounds()) {
+            if (!InFolder(sound.folder, folder)) continue;
+            if (sound.voiceRecord) {
+                records = true;
+                continue;
+            }
+            ++files;
+            ++(std::string(sound.path).find("/voice/") != std::string::npos ? voices : music);
+        }
+        if (records) ++files;
+        kitshift::SourceTree tree(base);
+        std::string error;
+        ASSERT_EQ(tree.ScanAll(&error), files) << error;
+        EXPECT_EQ(tree.Counters().pictures, pictures);
+        EXPECT_EQ(tree.Counters().scripts, 0);
+        EXPECT_EQ(tree.Counters().musicSounds, music);
+        EXPECT_EQ(tree.Counters().voiceSounds, voices);
+        for (const kitshift::SourceFileNode& node : tree.Nodes()) {
+            if (node.fileName == "v0001.pcm") {
+                voiceFolderFound = true;
+                EXPECT_TRUE(node.voice);
+                EXPECT_EQ(node.destinationFolder, "voice\\ev01");
+            }
         }
     }
     EXPECT_TRUE(voiceFolderFound);
@@ -122,9 +158,8 @@ TEST_F(GeneratedInstallTest, EveryPictureDecodesToItsDrawing) {
         SCOPED_TRACE(entry.path);
         kitshift::SourcePicture picture;
         std::string error;
-        ASSERT_TRUE(kitshift::DecodeCrx(Read(entry.path), &picture, &error)) << error;
-        EXPECT_EQ(picture.width, 800u);
-        EXPECT_EQ(picture.height, 600u);
+        ASSERT_TRUE(kitshift::DecodeCrx(Read(Where(entry.folder) + entry.path), &picture, &error))
+            << error;
         EXPECT_EQ(picture.bitsPerPixel, entry.palette ? 8u : 24u);
         EXPECT_EQ(picture.scheme, entry.scheme == pc_title::CrxWriteScheme::Lz
                                       ? kitshift::CrxScheme::Lz
@@ -166,7 +201,7 @@ TEST_F(GeneratedInstallTest, LooseSoundsPrepareInTheirStage) {
         bool voiceFolder = std::string(sound.path).find("/voice/") != std::string::npos;
         kitshift::PreparedSound prepared;
         ASSERT_EQ(kitshift::PrepareSound(
-                      Read(sound.path),
+                      Read(Where(sound.folder) + sound.path),
                       voiceFolder ? kitshift::SoundStage::kVoiceFile : kitshift::SoundStage::kMusic,
                       &prepared),
                   1);
@@ -176,27 +211,34 @@ TEST_F(GeneratedInstallTest, LooseSoundsPrepareInTheirStage) {
     EXPECT_EQ(codings.size(), 3u);  // music and effects in every coding
 }
 
-TEST_F(GeneratedInstallTest, VoiceDatHoldsThreeRecordsThatPrepare) {
-    ByteVector file = Read("GameData/voice.dat");
-    kitshift::VoiceIndex index;
-    ASSERT_EQ(kitshift::ReadVoiceIndex(file, &index), 1);
-    EXPECT_TRUE(index.problems.empty());
-    std::vector<const SampleSound*> expected;
-    for (const SampleSound& sound : pc_title::SampleSounds()) {
-        if (sound.voiceRecord) expected.push_back(&sound);
-    }
-    ASSERT_EQ(expected.size(), 3u);
-    ASSERT_EQ(index.records.size(), 3u);
-    for (size_t i = 0; i < index.records.size(); ++i) {
-        const kitshift::VoiceRecord& record = index.records[i];
-        SCOPED_TRACE(record.name);
-        EXPECT_TRUE(record.valid);
-        EXPECT_EQ(record.name, expected[i]->path);
-        kitshift::PreparedSound prepared;
-        ASSERT_EQ(kitshift::PrepareSound(kitshift::VoiceRecordData(file, record),
-                                         kitshift::SoundStage::kVoiceRecord, &prepared),
-                  1);
-        ExpectSoundBack(*expected[i], prepared);
+TEST_F(GeneratedInstallTest, VoiceDatHoldsItsRecordsThatPrepare) {
+    for (auto folder : {pc_title::InstallFolder::kFirst, pc_title::InstallFolder::kSecond}) {
+        std::vector<const SampleSound*> expected;
+        for (const SampleSound& sound : pc_title::SampleSounds()) {
+            if (sound.voiceRecord && InFolder(sound.folder, folder)) expected.push_back(&sound);
+        }
+        const std::string path = Where(folder) + "GameData/voice.dat";
+        SCOPED_TRACE(path);
+        if (expected.empty()) {
+            EXPECT_FALSE(fs::exists(Root() / path));
+            continue;
+        }
+        ByteVector file = Read(path);
+        kitshift::VoiceIndex index;
+        ASSERT_EQ(kitshift::ReadVoiceIndex(file, &index), 1);
+        EXPECT_TRUE(index.problems.empty());
+        ASSERT_EQ(index.records.size(), expected.size());
+        for (size_t i = 0; i < index.records.size(); ++i) {
+            const kitshift::VoiceRecord& record = index.records[i];
+            SCOPED_TRACE(record.name);
+            EXPECT_TRUE(record.valid);
+            EXPECT_EQ(record.name, expected[i]->path);
+            kitshift::PreparedSound prepared;
+            ASSERT_EQ(kitshift::PrepareSound(kitshift::VoiceRecordData(file, record),
+                                             kitshift::SoundStage::kVoiceRecord, &prepared),
+                      1);
+            ExpectSoundBack(*expected[i], prepared);
+        }
     }
 }
 

@@ -28,9 +28,9 @@ DataSetTables ParseOrFail(const std::string& text) {
     return tables;
 }
 
-TEST(DataSetTables, SampleFileGivesTheSampleTitlesTables) {
-    auto bytes =
-        testing_support::ReadHostFile(testing_support::SourceFolder() + "/sample/dataset.txt");
+TEST(DataSetTables, AFullFileGivesEveryTable) {
+    auto bytes = testing_support::ReadHostFile(testing_support::SourceFolder() +
+                                               "/tests/engine/script/full_data_set.txt");
     ASSERT_FALSE(bytes.empty());
     DataSetTables tables =
         ParseOrFail(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

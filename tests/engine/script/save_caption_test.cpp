@@ -13,8 +13,8 @@ namespace {
 using engine_test::Sjis;
 
 script::SaveCaptions SampleCaptions() {
-    auto bytes =
-        testing_support::ReadHostFile(testing_support::SourceFolder() + "/sample/dataset.txt");
+    auto bytes = testing_support::ReadHostFile(testing_support::SourceFolder() +
+                                               "/tests/engine/script/full_data_set.txt");
     script::DataSetTables tables;
     std::string error;
     EXPECT_TRUE(script::ParseDataSetTables(
