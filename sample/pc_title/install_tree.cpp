@@ -6,7 +6,6 @@
 #include <cmath>
 #include <fstream>
 #include <map>
-#include <numbers>
 #include <system_error>
 
 namespace pc_title {
@@ -15,8 +14,6 @@ namespace fs = std::filesystem;
 using formats::ByteVector;
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 
 double FarHill(int x) {
     return 350 + 28 * std::sin(x / 90.0) + 13 * std::sin(x / 37.0 + 1.0);
@@ -91,138 +88,6 @@ DrawnPicture DrawPlace(bool night) {
                     treeHeight[i] / 3.0, leaves);
     }
     return c.Take();
-}
-
-// --- Sounds
-
-// A note with an envelope and a few harmonics, added into interleaved samples.
-void AddNote(std::vector<double>& mix, int channels, double start, double length, double hertz,
-             double amplitude, double pan, double brightness) {
-    const double rate = kSampleSoundRate;
-    auto first = static_cast<size_t>(start * rate);
-    auto count = static_cast<size_t>(length * rate);
-    size_t frames = mix.size() / channels;
-    for (size_t i = 0; i < count && first + i < frames; ++i) {
-        double t = i / rate;
-        double attack = std::min(1.0, t / 0.012);
-        double release = std::min(1.0, (length - t) / 0.03);
-        double envelope = attack * release * std::exp(-2.8 * t);
-        double phase = 2 * kPi * hertz * t;
-        double value = std::sin(phase) + brightness * std::sin(2 * phase) +
-                       brightness * 0.4 * std::sin(3 * phase);
-        value *= amplitude * envelope;
-        if (channels == 1) {
-            mix[first + i] += value;
-        } else {
-            mix[(first + i) * 2] += value * (1 - pan);
-            mix[(first + i) * 2 + 1] += value * pan;
-        }
-    }
-}
-
-double NoteHertz(int midi) {
-    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
-}
-
-std::vector<int16_t> ToSamples(const std::vector<double>& mix) {
-    std::vector<int16_t> samples(mix.size());
-    for (size_t i = 0; i < mix.size(); ++i)
-        samples[i] = static_cast<int16_t>(std::clamp(std::lround(mix[i]), -32767L, 32767L));
-    return samples;
-}
-
-// Eight seconds in C major at 120 beats a minute: a tune of quarter notes
-// over a bass of half notes, the tune a little to the right.
-std::vector<int16_t> ComposeTownTheme() {
-    constexpr double kBeat = 0.5;
-    constexpr int kTune[16] = {64, 67, 69, 67, 64, 62, 60, 62, 64, 67, 72, 71, 69, 67, 62, 60};
-    constexpr int kBass[8] = {48, 55, 45, 52, 41, 48, 43, 48};
-    std::vector<double> mix(static_cast<size_t>(8.0 * kSampleSoundRate) * 2, 0.0);
-    for (int i = 0; i < 16; ++i)
-        AddNote(mix, 2, i * kBeat, kBeat * 0.95, NoteHertz(kTune[i]), 7000, 0.65, 0.35);
-    for (int i = 0; i < 8; ++i)
-        AddNote(mix, 2, i * 2 * kBeat, 2 * kBeat * 0.98, NoteHertz(kBass[i]), 5200, 0.35, 0.2);
-    return ToSamples(mix);
-}
-
-// Four seconds of slow arpeggios over A minor, F, C and G, in mono.
-std::vector<int16_t> ComposeEveningTheme() {
-    constexpr int kChords[4][4] = {
-        {57, 60, 64, 60}, {53, 57, 60, 57}, {48, 52, 55, 52}, {55, 59, 62, 59}};
-    std::vector<double> mix(static_cast<size_t>(4.0 * kSampleSoundRate), 0.0);
-    for (int chord = 0; chord < 4; ++chord) {
-        for (int step = 0; step < 4; ++step) {
-            double start = chord * 1.0 + step * 0.25;
-            AddNote(mix, 1, start, 0.6, NoteHertz(kChords[chord][step] + 12), 7500, 0, 0.15);
-        }
-        AddNote(mix, 1, chord * 1.0, 1.0, NoteHertz(kChords[chord][0] - 12), 4500, 0, 0.1);
-    }
-    return ToSamples(mix);
-}
-
-// A short two-note chime.
-std::vector<int16_t> ComposeChime() {
-    std::vector<double> mix(static_cast<size_t>(0.35 * kSampleSoundRate), 0.0);
-    AddNote(mix, 1, 0.0, 0.35, NoteHertz(84), 6000, 0, 0.1);
-    AddNote(mix, 1, 0.08, 0.27, NoteHertz(91), 5000, 0, 0.1);
-    return ToSamples(mix);
-}
-
-// Something like a short spoken phrase: a voiced buzz whose pitch rises and
-// falls, shaped per syllable by two vowel resonances.
-struct Vowel {
-    double first;
-    double second;
-};
-
-std::vector<int16_t> SpokenPhrase(double pitch, const std::vector<Vowel>& syllables,
-                                  double syllableLength) {
-    const double rate = kSampleSoundRate;
-    double duration = syllables.size() * syllableLength + 0.1;
-    auto frames = static_cast<size_t>(duration * rate);
-    std::vector<double> mix(frames, 0.0);
-    double phase = 0;
-    for (size_t i = 0; i < frames; ++i) {
-        double t = i / rate;
-        double progress = t / duration;
-        // Rising a little, then falling at the end of the phrase.
-        double f0 = pitch * (1.0 + 0.18 * std::sin(kPi * progress * 1.3) - 0.12 * progress);
-        phase += 2 * kPi * f0 / rate;
-        auto index = static_cast<size_t>(t / syllableLength);
-        if (index >= syllables.size()) continue;
-        double within = (t - index * syllableLength) / syllableLength;
-        double envelope = std::sin(kPi * std::min(1.0, within / 0.85));
-        if (within > 0.85) envelope = 0;
-        const Vowel& vowel = syllables[index];
-        double value = 0;
-        for (int k = 1; k * f0 < 3500; ++k) {
-            double f = k * f0;
-            double a = std::exp(-std::pow((f - vowel.first) / 160, 2)) +
-                       0.6 * std::exp(-std::pow((f - vowel.second) / 220, 2)) + 0.25 / k;
-            value += a * std::sin(k * phase);
-        }
-        mix[i] = 5200 * envelope * value;
-    }
-    return ToSamples(mix);
-}
-
-constexpr Vowel kA{800, 1250};
-constexpr Vowel kI{320, 2300};
-constexpr Vowel kU{360, 1300};
-constexpr Vowel kE{500, 1900};
-constexpr Vowel kO{500, 900};
-
-std::vector<int16_t> VoiceGreeting() {
-    return SpokenPhrase(210, {kO, kA, kE, kI}, 0.2);
-}
-std::vector<int16_t> VoiceQuestion() {
-    return SpokenPhrase(150, {kA, kU, kO}, 0.24);
-}
-std::vector<int16_t> VoiceReply() {
-    return SpokenPhrase(230, {kE, kE, kA, kU, kI}, 0.17);
-}
-std::vector<int16_t> VoiceCall() {
-    return SpokenPhrase(190, {kI, kA, kO}, 0.22);
 }
 
 // A small tile map of the town: grass, a road, houses and a pond.
@@ -374,20 +239,7 @@ const std::vector<SamplePicture>& SamplePictures() {
 }
 
 const std::vector<SampleSound>& SampleSounds() {
-    static const std::vector<SampleSound> sounds = [] {
-        std::vector<SampleSound> all = {
-            {"GameData/bgm/bgm01.pcm", ComposeTownTheme, PcmCoding::kRaw, 2, false},
-            {"GameData/bgm/bgm02.pcm", ComposeEveningTheme, PcmCoding::kTransform, 1, false},
-            {"GameData/se/se01.pcm", ComposeChime, PcmCoding::kDelta, 1, false},
-            {"vo0001.pcm", VoiceGreeting, PcmCoding::kTransform, 1, true},
-            {"vo0002.pcm", VoiceQuestion, PcmCoding::kRaw, 1, true},
-            {"vo0003.pcm", VoiceReply, PcmCoding::kTransform, 1, true},
-            {"GameData/voice/ev01/v0001.pcm", VoiceCall, PcmCoding::kTransform, 1, false},
-        };
-        Append(&all, TitleSounds());
-        return all;
-    }();
-    return sounds;
+    return TitleSounds();
 }
 
 const std::vector<SampleFile>& SampleFiles() {

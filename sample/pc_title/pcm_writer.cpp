@@ -165,6 +165,8 @@ ByteVector CompressTokens(ByteSpan flat) {
                 if (length > bestLength) {
                     bestLength = length;
                     bestDistance = distance;
+                    // Nothing longer can be found (long runs of zeros end here).
+                    if (length == limit) break;
                 }
                 candidate = previous[static_cast<size_t>(candidate)];
             }

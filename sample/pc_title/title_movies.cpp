@@ -1,9 +1,260 @@
+// The sample title's two opening movies: the sun rising over the hills with
+// petals drifting past, while the title's letters drop into place to a short
+// tune. The AVI one becomes the program folder's QV_Long2.mov, which the
+// title plays; the ".mj" one, the same scene by night, its QV_Long.mov, which
+// the title falls back on.
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "sample/pc_title/avi_writer.h"
+#include "sample/pc_title/canvas.h"
 #include "sample/pc_title/install_tree.h"
+#include "sample/pc_title/mj_writer.h"
+#include "sample/pc_title/sound_kit.h"
 
 namespace pc_title {
 
+namespace {
+
+using formats::ByteVector;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr int kFramesPerSecond = 15;
+constexpr double kSeconds = 8.0;
+constexpr int kJpegQuality = 85;
+
+// The title's letters on a 5 x 7 grid, a row per string.
+struct Letter {
+    char name;
+    const char* rows[7];
+};
+constexpr Letter kLetters[] = {
+    {'V', {"X...X", "X...X", "X...X", "X...X", ".X.X.", ".X.X.", "..X.."}},
+    {'O', {".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."}},
+    {'S', {".XXXX", "X....", "X....", ".XXX.", "....X", "....X", "XXXX."}},
+    {'K', {"X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"}},
+    {'E', {"XXXXX", "X....", "X....", "XXXX.", "X....", "X....", "XXXXX"}},
+    {'R', {"XXXX.", "X...X", "X...X", "XXXX.", "X.X..", "X..X.", "X...X"}},
+    {'I', {".XXX.", "..X..", "..X..", "..X..", "..X..", "..X..", ".XXX."}},
+    {'N', {"X...X", "XX..X", "X.X.X", "X.X.X", "X..XX", "X...X", "X...X"}},
+    {'T', {"XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."}},
+    {'A', {".XXX.", "X...X", "X...X", "XXXXX", "X...X", "X...X", "X...X"}},
+};
+constexpr char kTitle[] = "VOSKERINTA";
+constexpr int kCell = 8;             // pixels per grid square
+constexpr int kAdvance = 6 * kCell;  // a letter and its gap
+constexpr int kTitleTop = 120;
+constexpr double kFirstLetterAt = 2.4;  // seconds
+constexpr double kLetterStep = 0.14;
+constexpr double kDropTime = 0.45;
+
+const Letter* FindLetter(char name) {
+    for (const Letter& letter : kLetters)
+        if (letter.name == name) return &letter;
+    return nullptr;
+}
+
+double Smooth(double x) {
+    x = std::clamp(x, 0.0, 1.0);
+    return x * x * (3 - 2 * x);
+}
+
+void DrawLetter(Canvas& c, const Letter& letter, int left, int top, Colour face, Colour edge) {
+    for (int row = 0; row < 7; ++row) {
+        for (int column = 0; column < 5; ++column) {
+            if (letter.rows[row][column] != 'X') continue;
+            int x = left + column * kCell;
+            int y = top + row * kCell;
+            c.Box(x + 3, y + 3, x + kCell + 3, y + kCell + 3, edge);  // the shadow
+        }
+    }
+    for (int row = 0; row < 7; ++row) {
+        for (int column = 0; column < 5; ++column) {
+            if (letter.rows[row][column] != 'X') continue;
+            int x = left + column * kCell;
+            int y = top + row * kCell;
+            c.Box(x, y, x + kCell, y + kCell, Mix(face, {255, 255, 255}, row < 3 ? 0.25 : 0.0));
+        }
+    }
+}
+
+// Frame `index` of the opening; `night` swaps the dawn for a moonlit sky.
+DrawnPicture DrawOpeningFrame(int index, bool night) {
+    const double t = static_cast<double>(index) / kFramesPerSecond;
+    const double dawn = night ? 0.0 : Smooth(t / 6.0);
+    Canvas c(kWidth, kHeight, {0, 0, 0});
+
+    // The sky, lightening as the sun comes up.
+    const Colour topNight{10, 14, 44};
+    const Colour lowNight{48, 40, 96};
+    const Colour topDay{70, 110, 190};
+    const Colour lowDay{255, 180, 120};
+    const Colour top = Mix(topNight, topDay, dawn);
+    const Colour low = Mix(lowNight, lowDay, dawn);
+    const double sunX = night ? 520 : 500;
+    const double sunY = night ? 90 : 400 - 120 * Smooth(t / 5.5);
+    const Colour glowColour = night ? Colour{140, 150, 200} : Colour{255, 230, 170};
+    const double glowRadius = night ? 110.0 : 190.0;
+    for (int y = 0; y < kHeight; ++y) {
+        const Colour row = Mix(top, low, y / 330.0);
+        c.Box(0, y, kWidth, y + 1, row);
+        // The glow only where it reaches.
+        double dy = y - sunY;
+        if (std::abs(dy) >= glowRadius) continue;
+        double half = std::sqrt(glowRadius * glowRadius - dy * dy);
+        for (int x = std::max(0, static_cast<int>(sunX - half));
+             x <= std::min(kWidth - 1, static_cast<int>(sunX + half)); ++x) {
+            double glow = std::max(0.0, 1.0 - std::hypot(x - sunX, dy) / glowRadius);
+            c.Set(x, y, Mix(row, glowColour, glow * 0.7));
+        }
+    }
+    if (night) {
+        Lcg random(771);
+        for (int i = 0; i < 90; ++i) {
+            int x = random.Below(kWidth);
+            int y = random.Below(280);
+            // Each star twinkles at its own pace.
+            double twinkle = 0.6 + 0.4 * std::sin(t * (2 + i % 5) + i);
+            int shade = static_cast<int>(150 + 100 * twinkle);
+            c.Box(x, y, x + 2, y + 2, {shade, shade, std::min(255, shade + 20)});
+        }
+        c.Ellipse(sunX, sunY, 30, 30, {236, 236, 214});
+        c.Ellipse(sunX + 12, sunY - 7, 26, 26, Mix(top, low, sunY / 330.0));
+    } else {
+        c.Ellipse(sunX, sunY, 40, 40, {255, 236, 180});
+    }
+
+    // Two rows of hills drifting at different speeds.
+    const Colour far = night ? Colour{30, 32, 64} : Mix({70, 60, 110}, {120, 104, 150}, dawn);
+    const Colour near = night ? Colour{14, 36, 30} : Mix({26, 60, 40}, {70, 140, 70}, dawn);
+    for (int x = 0; x < kWidth; ++x) {
+        double fx = x + t * 8;
+        double nx = x + t * 22;
+        int farTop =
+            static_cast<int>(320 + 22 * std::sin(fx / 70.0) + 10 * std::sin(fx / 29.0 + 1));
+        int nearTop =
+            static_cast<int>(385 + 28 * std::sin(nx / 110.0 + 2) + 8 * std::sin(nx / 37.0));
+        for (int y = farTop; y < nearTop; ++y) c.Set(x, y, far);
+        for (int y = nearTop; y < kHeight; ++y)
+            c.Set(x, y, Mix(near, {10, 20, 16}, (y - nearTop) / 140.0));
+    }
+
+    // Petals (or, at night, fireflies) drifting across.
+    Lcg drift(4242);
+    for (int i = 0; i < 28; ++i) {
+        double startX = drift.Below(kWidth + 200) - 100;
+        double startY = drift.Below(kHeight) - 60;
+        double speed = 30 + drift.Below(40);
+        double x = std::fmod(startX + t * speed * 1.6 + 2000, kWidth + 60) - 30;
+        double y =
+            std::fmod(startY + t * speed + 15 * std::sin(t * 2 + i) + 2000, kHeight + 40) - 20;
+        Colour colour = night ? Colour{230, 250, 150} : Colour{250, 190, 210};
+        c.Ellipse(x, y, night ? 2.5 : 5, night ? 2.5 : 3, colour);
+    }
+
+    // The title's letters drop into place one after another, then a shine
+    // runs across them.
+    const int titleLength = static_cast<int>(sizeof kTitle - 1);
+    const int titleLeft = (kWidth - (titleLength * kAdvance - kCell)) / 2;
+    for (int i = 0; i < titleLength; ++i) {
+        double landed = (t - kFirstLetterAt - i * kLetterStep) / kDropTime;
+        if (landed <= 0) continue;
+        const Letter* letter = FindLetter(kTitle[i]);
+        if (letter == nullptr) continue;
+        // A fall with a small bounce at the end.
+        double fall = landed >= 1
+                          ? 0
+                          : (1 - Smooth(landed)) * -220 + std::sin(landed * std::numbers::pi) * 12;
+        double shine = std::max(0.0, 1.0 - std::abs((t - 6.0) * 260 - (i * kAdvance)) / 60.0);
+        Colour face =
+            Mix(night ? Colour{200, 210, 255} : Colour{255, 246, 220}, {255, 255, 255}, shine);
+        DrawLetter(c, *letter, titleLeft + i * kAdvance, kTitleTop + static_cast<int>(fall), face,
+                   night ? Colour{20, 20, 50} : Colour{120, 70, 60});
+    }
+    // A thin line under the title once every letter is down.
+    double line = Smooth((t - kFirstLetterAt - titleLength * kLetterStep - 0.2) / 0.8);
+    if (line > 0) {
+        int half = static_cast<int>(line * (titleLength * kAdvance) / 2);
+        c.Box(kWidth / 2 - half, kTitleTop + 7 * kCell + 18, kWidth / 2 + half,
+              kTitleTop + 7 * kCell + 21, night ? Colour{200, 210, 255} : Colour{255, 246, 220});
+    }
+
+    // In from black, and out to black at the end.
+    double brightness = std::min({1.0, t / 1.0, (kSeconds - t) / 0.6});
+    if (brightness < 1) {
+        DrawnPicture picture = c.Take();
+        for (uint8_t& v : picture.pixels)
+            v = static_cast<uint8_t>(std::lround(v * std::max(0.0, brightness)));
+        return picture;
+    }
+    return c.Take();
+}
+
+// The tune: four bars of a bright theme, its last chord ringing out.
+std::vector<int16_t> OpeningTune(int channels, bool night) {
+    Piece piece;
+    piece.bpm = 120;
+    piece.tonic = night ? 69 : 72;
+    piece.minor = night;
+    piece.chords = {0, 5, 3, 4};
+    piece.passes = 1;
+    piece.seed = night ? 88 : 77;
+    piece.leads = {night ? &BellTone() : &FluteTone()};
+    piece.chordInstrument = &PluckTone();
+    piece.chordStyle = ChordStyle::kArpeggio;
+    piece.bassStyle = BassStyle::kRootFifth;
+    piece.loop = false;
+    std::vector<int16_t> tune = RenderPiece(piece, channels);
+    const auto frames = static_cast<size_t>(kSeconds * kKitRate);
+    tune.resize(frames * channels, 0);
+    // A closing chord where the letters have landed, then a fade.
+    SoundMix close(kSeconds, channels, false);
+    const double at = kFirstLetterAt + (sizeof kTitle - 1) * kLetterStep + 0.2;
+    for (int note : {0, 4, 7, 12})
+        close.Note(BellTone(), at, 1.5, piece.tonic + note + (night && note == 4 ? -1 : 0), 0.2);
+    std::vector<int16_t> chord = close.Take(0.35);
+    for (size_t i = 0; i < tune.size(); ++i) {
+        double t = static_cast<double>(i / channels) / kKitRate;
+        double fade = std::clamp((kSeconds - t) / 0.8, 0.0, 1.0);
+        tune[i] =
+            static_cast<int16_t>(std::clamp((tune[i] * 0.8 + chord[i]) * fade, -32767.0, 32767.0));
+    }
+    return tune;
+}
+
+MotionJpegMovie Opening(bool night, int channels) {
+    MotionJpegMovie movie;
+    movie.width = kWidth;
+    movie.height = kHeight;
+    movie.rateNumerator = kFramesPerSecond;
+    movie.rateDenominator = 1;
+    const int frames = static_cast<int>(kSeconds * kFramesPerSecond);
+    for (int i = 0; i < frames; ++i)
+        movie.frames.push_back(EncodeJpeg(DrawOpeningFrame(i, night), kJpegQuality));
+    movie.channels = static_cast<uint16_t>(channels);
+    movie.sampleRate = static_cast<uint32_t>(kKitRate);
+    movie.sound = OpeningTune(channels, night);
+    return movie;
+}
+
+ByteVector DawnOpening() {
+    return WriteAviMovie(Opening(false, 2));
+}
+
+ByteVector NightOpening() {
+    return WriteMjMovie(Opening(true, 1));
+}
+
+}  // namespace
+
 const std::vector<SampleFile>& TitleMovies() {
-    static const std::vector<SampleFile> files;
+    static const std::vector<SampleFile> files = {
+        {"QV_Long2.avi", DawnOpening, InstallFolder::kFirst},
+        {"QV_Long.mj", NightOpening, InstallFolder::kSecond},
+    };
     return files;
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "formats/movie_container.h"
+#include "sample/pc_title/mj_writer.h"
 #include "test_support.h"
 
 extern "C" {
@@ -260,46 +261,20 @@ std::vector<uint8_t> SolidJpeg(int width, int height, Bgr colour, bool grey) {
 }
 
 std::vector<uint8_t> MakeMjFile(const MjShape& shape) {
-    const uint32_t entries = static_cast<uint32_t>(shape.frames) + 1;
-    const uint32_t table = 36 + 24 * entries;
-    std::vector<uint8_t> header(table, 0);
-    auto put16 = [&](size_t at, uint32_t v) {
-        header[at] = static_cast<uint8_t>(v);
-        header[at + 1] = static_cast<uint8_t>(v >> 8);
-    };
-    auto put32 = [&](size_t at, uint32_t v) {
-        put16(at, v & 0xFFFF);
-        put16(at + 2, v >> 16);
-    };
-    std::memcpy(header.data(), "MJ", 2);
-    put16(14, shape.channels);
-    put32(16, shape.sampleRate);
-    put16(20, shape.rateNumerator);
-    put16(22, shape.rateDenominator);
-    put16(24, entries);
-    // One sound chunk before each frame.
-    put16(26, static_cast<uint32_t>(shape.frames) + 1);
-    put32(28, table);
-    std::vector<uint8_t> data;
-    for (uint32_t k = 0; k < entries; ++k) {
-        put32(36 + 24 * k, static_cast<uint32_t>(data.size()));
-        if (k < static_cast<uint32_t>(shape.frames)) {
-            for (uint32_t i = 0; i < shape.soundBytesPerChunk; i += 2) {
-                const auto v = static_cast<int16_t>(
-                    6000 * std::sin((k * shape.soundBytesPerChunk + i) * 0.02));
-                data.push_back(static_cast<uint8_t>(v));
-                data.push_back(static_cast<uint8_t>(v >> 8));
-            }
-        }
-        put32(36 + 24 * k + 8, static_cast<uint32_t>(data.size()));
-        if (k < static_cast<uint32_t>(shape.frames)) {
-            const std::vector<uint8_t> jpeg =
-                SolidJpeg(shape.width, shape.height, FrameColour(static_cast<int>(k)), shape.grey);
-            data.insert(data.end(), jpeg.begin(), jpeg.end());
-        }
-    }
-    header.insert(header.end(), data.begin(), data.end());
-    return header;
+    pc_title::MotionJpegMovie movie;
+    movie.width = static_cast<uint16_t>(shape.width);
+    movie.height = static_cast<uint16_t>(shape.height);
+    movie.rateNumerator = shape.rateNumerator;
+    movie.rateDenominator = shape.rateDenominator;
+    movie.channels = shape.channels;
+    movie.sampleRate = shape.sampleRate;
+    for (int k = 0; k < shape.frames; ++k)
+        movie.frames.push_back(SolidJpeg(shape.width, shape.height, FrameColour(k), shape.grey));
+    // A steady tone, shared out as one chunk before each frame.
+    const size_t samples = static_cast<size_t>(shape.frames) * (shape.soundBytesPerChunk / 2);
+    for (size_t i = 0; i < samples; ++i)
+        movie.sound.push_back(static_cast<int16_t>(6000 * std::sin(i * 0.04)));
+    return pc_title::WriteMjMovie(movie);
 }
 
 bool DecodeRgb(const std::vector<uint8_t>& jpeg, int* width, int* height,

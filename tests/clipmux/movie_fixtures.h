@@ -1,6 +1,6 @@
 #pragma once
 // Source movies made by the tests: AVI (and other containers) written with
-// FFmpeg's libraries, mj files written by our own small writer, and readers
+// FFmpeg's libraries, mj files written by the sample title's writer, and readers
 // for what the converter wrote.
 
 #include <cstdint>
