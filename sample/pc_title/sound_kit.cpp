@@ -288,14 +288,13 @@ void Kick(SoundMix& mix, double start, double level) {
 
 void Hat(SoundMix& mix, Noise& noise, double start, double level, double pan) {
     const auto first = static_cast<size_t>(std::lround(start * kKitRate));
-    double low = 0;
+    // A short tick of noise around 5 kHz: bright, without the band's very
+    // top, which the sample codings follow least well.
+    Resonator band;
     for (size_t i = 0; i < static_cast<size_t>(0.05 * kKitRate); ++i) {
         double t = i / kKitRate;
-        double n = noise.Next();
-        low += 0.35 * (n - low);
-        // What is left above the low-pass: a thin, bright tick (kept below
-        // the band's very top).
-        mix.Add(first + i, (n - low) * std::exp(-t * 70) * level * 32767.0, pan);
+        double value = 2.5 * band.Step(noise.Next(), 5000, 2500);
+        mix.Add(first + i, value * std::exp(-t * 70) * level * 32767.0, pan);
     }
 }
 

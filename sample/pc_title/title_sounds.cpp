@@ -16,6 +16,8 @@ namespace pc_title {
 
 namespace {
 
+static_assert(kKitRate == kSampleSoundRate, "the kit composes at the title's sound rate");
+
 constexpr double kPi = std::numbers::pi;
 using Samples = std::vector<int16_t>;
 
@@ -89,7 +91,7 @@ const std::vector<Track>& Tracks() {
              PcmCoding::kDelta, 1, kBoth},
             // Warm and happy.
             {"GameData/bgm/bgm06.pcm",
-             Make(104, 4, 70, false, {0, 3, 0, 4, 5, 3, 4, 0}, 2, 606, {clarinet, flute}, piano,
+             Make(104, 4, 70, false, {0, 3, 0, 4, 5, 3, 4, 0}, 2, 606, {flute, piano}, piano,
                   C::kArpeggio, B::kRootFifth, D::kLight, 0.4),
              PcmCoding::kDelta, 2, kBoth},
             // Night: bells over held strings.
@@ -134,7 +136,7 @@ const std::vector<Track>& Tracks() {
              PcmCoding::kTransform, 1, kFirst},
             // The map.
             {"GameData/bgm/10.pcm",
-             Make(116, 4, 65, false, {0, 4, 5, 3, 0, 3, 4, 0}, 1, 1010101, {clarinet}, pluck,
+             Make(116, 4, 65, false, {0, 4, 5, 3, 0, 3, 4, 0}, 1, 1010101, {flute}, pluck,
                   C::kArpeggio, B::kWalk, D::kLight, 0.45),
              PcmCoding::kDelta, 2, kBoth},
             // The calendar page.
@@ -373,11 +375,10 @@ struct VoiceName {
                                      '\0'};
 };
 
-// The three codings in turn; a record is mono like every spoken line.
+// Spoken lines are read raw or transform-coded (the delta coding is only read
+// for music and effects): every third line raw, the others transform-coded.
 constexpr PcmCoding VoiceCoding(int number) {
-    return number % 3 == 0   ? PcmCoding::kRaw
-           : number % 3 == 1 ? PcmCoding::kTransform
-                             : PcmCoding::kDelta;
+    return number % 3 == 0 ? PcmCoding::kRaw : PcmCoding::kTransform;
 }
 
 template <int Base, size_t... I>
@@ -409,14 +410,14 @@ const std::vector<SampleSound>& TitleSounds() {
         AddTracks(&all, std::make_index_sequence<kTracks>());
         constexpr auto kBoth = InstallFolder::kBoth;
         const SampleSound effects[] = {
-            {"GameData/se/se01.pcm", Chime, PcmCoding::kDelta, 1, false, kBoth},
+            {"GameData/se/se01.pcm", Chime, PcmCoding::kRaw, 1, false, kBoth},
             {"GameData/se/se02.pcm", Door, PcmCoding::kTransform, 1, false, kBoth},
             {"GameData/se/se03.pcm", Footsteps, PcmCoding::kRaw, 2, false, kBoth},
             {"GameData/se/se04.pcm", Wind, PcmCoding::kDelta, 2, false, kBoth},
             {"GameData/se/se05.pcm", Bell, PcmCoding::kTransform, 1, false, kBoth},
             {"GameData/se/se06.pcm", Thunder, PcmCoding::kTransform, 1, false, kBoth},
             {"GameData/se/se07.pcm", Waves, PcmCoding::kDelta, 2, false, kBoth},
-            {"GameData/se/se08.pcm", Knock, PcmCoding::kRaw, 1, false, kBoth},
+            {"GameData/se/se08.pcm", Knock, PcmCoding::kDelta, 1, false, kBoth},
             {"GameData/se/se09.pcm", Sparkle, PcmCoding::kRaw, 2, false, kBoth},
             {"GameData/se/se10.pcm", Crowd, PcmCoding::kDelta, 2, false, kBoth},
         };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <set>
 
@@ -239,6 +240,62 @@ TEST_F(GeneratedInstallTest, VoiceDatHoldsItsRecordsThatPrepare) {
                       1);
             ExpectSoundBack(*expected[i], prepared);
         }
+    }
+}
+
+TEST_F(GeneratedInstallTest, StoriesAndScreensFindTheirSoundsByName) {
+    auto expectFile = [&](const std::string& path) {
+        EXPECT_TRUE(fs::exists(Root() / path)) << path;
+    };
+    char name[64];
+    for (const char* folder : {pc_title::kFirstFolderName, pc_title::kSecondFolderName}) {
+        const std::string base = std::string(folder) + "/GameData/";
+        for (int i = 1; i <= 12; ++i) {
+            std::snprintf(name, sizeof name, "bgm/bgm%02d.pcm", i);
+            expectFile(base + name);
+        }
+        for (int i = 1; i <= 10; ++i) {
+            std::snprintf(name, sizeof name, "se/se%02d.pcm", i);
+            expectFile(base + name);
+        }
+        // The map plays its track from the folder of the story it shows.
+        expectFile(base + "bgm/10.pcm");
+    }
+    // The other screens play theirs from the first folder.
+    for (int track : {9, 12, 15, 19, 26, 27}) {
+        std::snprintf(name, sizeof name, "/GameData/bgm/%02d.pcm", track);
+        expectFile(pc_title::kFirstFolderName + std::string(name));
+    }
+
+    // Each folder's spoken lines, in groups of ten per speaker.
+    auto recordNames = [&](const char* folder) {
+        ByteVector file = Read(std::string(folder) + "/GameData/voice.dat");
+        kitshift::VoiceIndex index;
+        std::set<std::string> names;
+        if (kitshift::ReadVoiceIndex(file, &index) == 1) {
+            for (const kitshift::VoiceRecord& record : index.records) names.insert(record.name);
+        }
+        return names;
+    };
+    std::set<std::string> first;
+    std::set<std::string> second;
+    for (int i = 1; i <= 30; ++i) {
+        std::snprintf(name, sizeof name, "vo%04d.pcm", i);
+        first.insert(name);
+        std::snprintf(name, sizeof name, "vo%04d.pcm", 1000 + i);
+        second.insert(name);
+        std::snprintf(name, sizeof name, "vo%04d.pcm", 2000 + i);
+        second.insert(name);
+    }
+    EXPECT_EQ(recordNames(pc_title::kFirstFolderName), first);
+    EXPECT_EQ(recordNames(pc_title::kSecondFolderName), second);
+
+    // The staff roll follows its music's position for 220 seconds.
+    for (const SampleSound& sound : pc_title::SampleSounds()) {
+        if (std::string(sound.path) != "GameData/bgm/26.pcm") continue;
+        const double seconds = static_cast<double>(sound.compose().size()) / sound.channels /
+                               pc_title::kSampleSoundRate;
+        EXPECT_GT(seconds, 220.0);
     }
 }
 
