@@ -1,8 +1,7 @@
-// The sample title's two opening movies: the sun rising over the hills with
-// petals drifting past, while the title's letters drop into place to a short
-// tune. The AVI one becomes the program folder's QV_Long2.mov, which the
-// title plays; the ".mj" one, the same scene by night, its QV_Long.mov, which
-// the title falls back on.
+// The sample title's two opening movies: the sun rising over snowy hills as
+// the snow falls, while the title's letters drop into place to a short tune. The AVI one becomes
+// the program folder's QV_Long2.mov, which the title plays; the ".mj" one, the same scene by night,
+// its QV_Long.mov, which the title falls back on.
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +31,8 @@ struct Letter {
     const char* rows[7];
 };
 constexpr Letter kLetters[] = {
+    {'Q', {".XXX.", "X...X", "X...X", "X...X", "X.X.X", "X..X.", ".XX.X"}},
+    {'U', {"X...X", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."}},
     {'V', {"X...X", "X...X", "X...X", "X...X", ".X.X.", ".X.X.", "..X.."}},
     {'O', {".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."}},
     {'S', {".XXXX", "X....", "X....", ".XXX.", "....X", "....X", "XXXX."}},
@@ -43,8 +44,8 @@ constexpr Letter kLetters[] = {
     {'T', {"XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."}},
     {'A', {".XXX.", "X...X", "X...X", "XXXXX", "X...X", "X...X", "X...X"}},
 };
-constexpr char kTitle[] = "VOSKERINTA";
-constexpr int kCell = 8;             // pixels per grid square
+constexpr char kTitle[] = "QUEVARA";
+constexpr int kCell = 10;            // pixels per grid square
 constexpr int kAdvance = 6 * kCell;  // a letter and its gap
 constexpr int kTitleTop = 120;
 constexpr double kFirstLetterAt = 2.4;  // seconds
@@ -121,15 +122,18 @@ DrawnPicture DrawOpeningFrame(int index, bool night) {
             int shade = static_cast<int>(150 + 100 * twinkle);
             c.Box(x, y, x + 2, y + 2, {shade, shade, std::min(255, shade + 20)});
         }
+        // A full moon with a few grey seas.
         c.Ellipse(sunX, sunY, 30, 30, {236, 236, 214});
-        c.Ellipse(sunX + 12, sunY - 7, 26, 26, Mix(top, low, sunY / 330.0));
+        c.Ellipse(sunX - 9, sunY - 6, 8, 7, {206, 208, 192});
+        c.Ellipse(sunX + 8, sunY + 9, 6, 5, {210, 212, 196});
+        c.Ellipse(sunX + 10, sunY - 10, 4, 4, {214, 214, 200});
     } else {
         c.Ellipse(sunX, sunY, 40, 40, {255, 236, 180});
     }
 
-    // Two rows of hills drifting at different speeds.
-    const Colour far = night ? Colour{30, 32, 64} : Mix({70, 60, 110}, {120, 104, 150}, dawn);
-    const Colour near = night ? Colour{14, 36, 30} : Mix({26, 60, 40}, {70, 140, 70}, dawn);
+    // Two rows of snowy hills drifting at different speeds.
+    const Colour far = night ? Colour{60, 64, 110} : Mix({80, 76, 130}, {170, 160, 200}, dawn);
+    const Colour near = night ? Colour{120, 130, 170} : Mix({130, 136, 180}, {236, 232, 246}, dawn);
     for (int x = 0; x < kWidth; ++x) {
         double fx = x + t * 8;
         double nx = x + t * 22;
@@ -139,20 +143,21 @@ DrawnPicture DrawOpeningFrame(int index, bool night) {
             static_cast<int>(385 + 28 * std::sin(nx / 110.0 + 2) + 8 * std::sin(nx / 37.0));
         for (int y = farTop; y < nearTop; ++y) c.Set(x, y, far);
         for (int y = nearTop; y < kHeight; ++y)
-            c.Set(x, y, Mix(near, {10, 20, 16}, (y - nearTop) / 140.0));
+            c.Set(x, y,
+                  Mix(near, night ? Colour{40, 48, 90} : Colour{150, 160, 210},
+                      (y - nearTop) / 140.0));
     }
 
-    // Petals (or, at night, fireflies) drifting across.
+    // Snow falling, swaying a little, the nearer flakes larger and faster.
     Lcg drift(4242);
-    for (int i = 0; i < 28; ++i) {
-        double startX = drift.Below(kWidth + 200) - 100;
-        double startY = drift.Below(kHeight) - 60;
-        double speed = 30 + drift.Below(40);
-        double x = std::fmod(startX + t * speed * 1.6 + 2000, kWidth + 60) - 30;
-        double y =
-            std::fmod(startY + t * speed + 15 * std::sin(t * 2 + i) + 2000, kHeight + 40) - 20;
-        Colour colour = night ? Colour{230, 250, 150} : Colour{250, 190, 210};
-        c.Ellipse(x, y, night ? 2.5 : 5, night ? 2.5 : 3, colour);
+    for (int i = 0; i < 70; ++i) {
+        double startX = drift.Below(kWidth);
+        double startY = drift.Below(kHeight);
+        double size = 1.5 + drift.Below(3);
+        double speed = 18 * size;
+        double x = std::fmod(startX + 14 * std::sin(t * 1.5 + i) + t * 6 + kWidth, kWidth);
+        double y = std::fmod(startY + t * speed, kHeight + 10) - 5;
+        c.Ellipse(x, y, size, size, {250, 250, 255});
     }
 
     // The title's letters drop into place one after another, then a shine
