@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "sample/pc_title/avi_writer.h"
 #include "sample/pc_title/canvas.h"
@@ -58,6 +59,15 @@ const Letter* FindLetter(char name) {
     return nullptr;
 }
 
+// Mix for the per-pixel loops: the same colours without a library call per
+// channel (every value here is positive, so adding a half rounds).
+Colour Blend(Colour a, Colour b, double t) {
+    t = std::clamp(t, 0.0, 1.0);
+    return {static_cast<int>(a.r + (b.r - a.r) * t + 0.5),
+            static_cast<int>(a.g + (b.g - a.g) * t + 0.5),
+            static_cast<int>(a.b + (b.b - a.b) * t + 0.5)};
+}
+
 double Smooth(double x) {
     x = std::clamp(x, 0.0, 1.0);
     return x * x * (3 - 2 * x);
@@ -100,7 +110,7 @@ DrawnPicture DrawOpeningFrame(int index, bool night) {
     const Colour glowColour = night ? Colour{140, 150, 200} : Colour{255, 230, 170};
     const double glowRadius = night ? 110.0 : 190.0;
     for (int y = 0; y < kHeight; ++y) {
-        const Colour row = Mix(top, low, y / 330.0);
+        const Colour row = Blend(top, low, y / 330.0);
         c.Box(0, y, kWidth, y + 1, row);
         // The glow only where it reaches.
         double dy = y - sunY;
@@ -109,7 +119,7 @@ DrawnPicture DrawOpeningFrame(int index, bool night) {
         for (int x = std::max(0, static_cast<int>(sunX - half));
              x <= std::min(kWidth - 1, static_cast<int>(sunX + half)); ++x) {
             double glow = std::max(0.0, 1.0 - std::hypot(x - sunX, dy) / glowRadius);
-            c.Set(x, y, Mix(row, glowColour, glow * 0.7));
+            c.Set(x, y, Blend(row, glowColour, glow * 0.7));
         }
     }
     if (night) {
@@ -134,6 +144,10 @@ DrawnPicture DrawOpeningFrame(int index, bool night) {
     // Two rows of snowy hills drifting at different speeds.
     const Colour far = night ? Colour{60, 64, 110} : Mix({80, 76, 130}, {170, 160, 200}, dawn);
     const Colour near = night ? Colour{120, 130, 170} : Mix({130, 136, 180}, {236, 232, 246}, dawn);
+    // The near hill darkens with depth below its top.
+    std::vector<Colour> nearShades(kHeight);
+    for (int d = 0; d < kHeight; ++d)
+        nearShades[d] = Blend(near, night ? Colour{40, 48, 90} : Colour{150, 160, 210}, d / 140.0);
     for (int x = 0; x < kWidth; ++x) {
         double fx = x + t * 8;
         double nx = x + t * 22;
@@ -142,10 +156,7 @@ DrawnPicture DrawOpeningFrame(int index, bool night) {
         int nearTop =
             static_cast<int>(385 + 28 * std::sin(nx / 110.0 + 2) + 8 * std::sin(nx / 37.0));
         for (int y = farTop; y < nearTop; ++y) c.Set(x, y, far);
-        for (int y = nearTop; y < kHeight; ++y)
-            c.Set(x, y,
-                  Mix(near, night ? Colour{40, 48, 90} : Colour{150, 160, 210},
-                      (y - nearTop) / 140.0));
+        for (int y = nearTop; y < kHeight; ++y) c.Set(x, y, nearShades[y - nearTop]);
     }
 
     // Snow falling, swaying a little, the nearer flakes larger and faster.
@@ -192,7 +203,7 @@ DrawnPicture DrawOpeningFrame(int index, bool night) {
     if (brightness < 1) {
         DrawnPicture picture = c.Take();
         for (uint8_t& v : picture.pixels)
-            v = static_cast<uint8_t>(std::lround(v * std::max(0.0, brightness)));
+            v = static_cast<uint8_t>(v * std::max(0.0, brightness) + 0.5);
         return picture;
     }
     return c.Take();

@@ -168,10 +168,11 @@ const std::vector<Track>& Tracks() {
     return tracks;
 }
 
+// Composed once: the pieces go into both folders.
 template <size_t N>
 Samples ComposeTrack() {
-    const Track& track = Tracks()[N];
-    return RenderPiece(track.piece, track.channels);
+    static const Samples samples = RenderPiece(Tracks()[N].piece, Tracks()[N].channels);
+    return samples;
 }
 
 // --- Effects
