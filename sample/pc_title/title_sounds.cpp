@@ -158,9 +158,11 @@ const std::vector<Track>& Tracks() {
                           D::kNone, 0.3);
         roll.loop = false;
         all.push_back({"GameData/bgm/26.pcm", roll, PcmCoding::kTransform, 1, kFirst});
-        // The ending pictures play once over it.
-        Piece ending = Make(76, 4, 70, false, {0, 5, 3, 4, 0, 3, 4, 0}, 2, 2727, {clarinet, flute},
-                            piano, C::kArpeggio, B::kWhole, D::kNone, 0.3);
+        // The ending pictures play once over it and follow its position to
+        // their last picture at 157 seconds, held and faded for ten more.
+        Piece ending = Make(72, 4, 70, false, {0, 5, 3, 4, 0, 3, 4, 0}, 6, 2727,
+                            {clarinet, flute, piano, strings, flute, piano}, piano, C::kArpeggio,
+                            B::kWhole, D::kNone, 0.3);
         ending.loop = false;
         all.push_back({"GameData/bgm/27.pcm", ending, PcmCoding::kDelta, 1, kFirst});
         return all;
