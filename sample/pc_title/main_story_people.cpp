@@ -125,6 +125,17 @@ void DrawGirl(Canvas& canvas, Heroine who, Expression look, double cx, double to
     }
     // Buttons down the front.
     for (int i = 0; i < 3; ++i) f.Ellipse(0, 330 + 70 * i, 6, 6, l.coatShade);
+    // Sleeves down both sides, the hands together in front.
+    for (double side : {-1.0, 1.0}) {
+        f.Trapezoid(262, 500, side * 92, 26, side * 70, 30, outline);
+        f.Trapezoid(264, 496, side * 92, 22, side * 70, 26, side < 0 ? l.coatShade : l.coat);
+        f.Trapezoid(470, 500, side * 62, 30, side * 40, 30, outline);
+        f.Trapezoid(472, 496, side * 62, 26, side * 40, 26, side < 0 ? l.coatShade : l.coat);
+    }
+    f.Ellipse(-14, 506, 22, 16, outline);
+    f.Ellipse(14, 506, 22, 16, outline);
+    f.Ellipse(-14, 506, 19, 13, skinShade);
+    f.Ellipse(14, 506, 19, 13, skin);
 
     // Head: hair, face, fringe.
     f.Ellipse(0, 150, 80, 92, outline);
