@@ -440,11 +440,12 @@ DrawnPicture DrawEventTree() {
     Canvas c(TownSquare(true));
     BlendBox(c, 0, 0, kW, kH, {255, 200, 120}, 0.12);
     const Colour shadow{30, 20, 36};
-    c.Trapezoid(470, kH, 250, 40, 250, 80, shadow);
-    c.Ellipse(250, 430, 40, 46, shadow);
-    c.Trapezoid(480, kH, 560, 36, 560, 74, shadow);
-    c.Ellipse(560, 444, 38, 44, shadow);
-    c.Box(524, 444, 596, 520, shadow);
+    // The two of them beside the tree, seen from behind, looking up at it.
+    c.Trapezoid(330, kH, 230, 44, 230, 96, shadow);
+    c.Ellipse(230, 292, 42, 48, shadow);
+    c.Trapezoid(344, kH, 570, 40, 570, 90, shadow);
+    c.Ellipse(570, 306, 40, 46, shadow);
+    c.Box(532, 306, 609, 400, shadow);
     return c.Take();
 }
 

@@ -119,8 +119,8 @@ DrawnPicture DrawFigure(const Look& look, Mood mood) {
     return c.Take();
 }
 
-const Look kAkari{{92, 58, 52},    {128, 84, 70}, {176, 52, 60}, {140, 36, 48}, {246, 240, 232},
-                  {240, 240, 250}, Hair::kLong,   true,          false,         false};
+const Look kAkari{{92, 58, 52},  {128, 84, 70}, {176, 52, 60}, {140, 36, 48}, {246, 240, 232},
+                  {52, 128, 84}, Hair::kLong,   true,          false,         false};
 const Look kMika{{40, 36, 48},  {74, 66, 92},    {46, 58, 96}, {34, 42, 74}, {246, 246, 250},
                  {200, 46, 62}, Hair::kPonytail, false,        false,        false};
 const Look kNagisa{{150, 96, 50},
