@@ -4,6 +4,8 @@
 // also shows from the first folder; the people with their masks; and the
 // epilogue's fourteen pictures, an album of the summer.
 
+#include "sample/pc_title/further_story_art.h"
+
 #include <cmath>
 
 #include "sample/pc_title/canvas.h"
@@ -271,9 +273,14 @@ DrawnPicture Rooftop(bool people) {
 DrawnPicture DrawRooftop() {
     return Rooftop(false);
 }
+
+}  // namespace
+
 DrawnPicture DrawEventRooftop() {
     return Rooftop(true);
 }
+
+namespace {
 
 // The seaside: horizon at `horizon`, sky and sea coloured for the hour.
 void SeaAndSky(Canvas& c, int horizon, Colour skyTop, Colour skyLow, Colour seaTop, Colour seaLow) {
@@ -382,9 +389,14 @@ DrawnPicture SunsetShore(bool people) {
 DrawnPicture DrawSeaEvening() {
     return SunsetShore(false);
 }
+
+}  // namespace
+
 DrawnPicture DrawEventShore() {
     return SunsetShore(true);
 }
+
+namespace {
 
 // The lighthouse on its point at night, its beam across the sea.
 DrawnPicture DrawLighthouseNight() {
@@ -410,6 +422,8 @@ DrawnPicture DrawLighthouseNight() {
     Glow(c, 640, 166, 90, kWarmLight, 0.6);
     return c.Take();
 }
+
+}  // namespace
 
 // The star on the hill: the two of them seen from behind, looking up.
 DrawnPicture DrawEventStar() {
@@ -448,6 +462,8 @@ DrawnPicture DrawEventTree() {
     c.Box(532, 306, 609, 400, shadow);
     return c.Take();
 }
+
+namespace {
 
 // The epilogue's album: the summer's places as photographs on a table,
 // each tinted a little differently, with a white border.

@@ -155,7 +155,7 @@ DrawnPicture DrawNagisaLaughing() {
     return DrawFigure(kNagisa, Mood::kSmiling);
 }
 
-DrawnPicture MaskOf(const DrawnPicture& figure) {
+DrawnPicture FurtherStoryMask(const DrawnPicture& figure) {
     DrawnPicture mask = figure;
     for (size_t i = 0; i + 2 < mask.pixels.size(); i += 3) {
         const bool key =

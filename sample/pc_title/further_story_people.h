@@ -18,10 +18,10 @@ DrawnPicture DrawNagisa();
 DrawnPicture DrawNagisaLaughing();
 
 // The mask of a figure: black where it is drawn, white on the key.
-DrawnPicture MaskOf(const DrawnPicture& figure);
+DrawnPicture FurtherStoryMask(const DrawnPicture& figure);
 template <DrawnPicture (*Draw)()>
 DrawnPicture DrawMask() {
-    return MaskOf(Draw());
+    return FurtherStoryMask(Draw());
 }
 
 }  // namespace pc_title
