@@ -57,14 +57,14 @@ DrawnPicture DrawDateChips() {
         for (int lit = 0; lit < 2; ++lit) {
             const int x = 216 * k, y = 32 * lit;
             if (lit) {
-                Plate(c, x + 2, y + 1, x + 214, y + 31, 14, {255, 226, 150}, {232, 170, 76},
+                Plate(c, x + 1, y + 0, x + 213, y + 29, 14, {255, 226, 150}, {232, 170, 76},
                       {255, 246, 214}, 3, 3);
-                Star(c, x + 24, y + 16, 9, {70, 40, 10});
+                Star(c, x + 24, y + 15, 9, {70, 40, 10});
             } else {
-                Plate(c, x + 2, y + 1, x + 214, y + 31, 14, {44, 60, 130}, {26, 36, 90}, ink::kMist,
+                Plate(c, x + 1, y + 0, x + 213, y + 29, 14, {44, 60, 130}, {26, 36, 90}, ink::kMist,
                       3, 3);
             }
-            DrawText(c, kMorningOptions[k], x + 118, y + 16,
+            DrawText(c, kMorningOptions[k], x + 117, y + 15,
                      {.size = 11, .colour = lit ? Colour{50, 28, 8} : ink::kSnow, .bold = lit != 0},
                      Align::kCentre);
         }
@@ -186,10 +186,10 @@ void Landmark(Canvas& c, int place, double cx, double cy, double size, bool even
 
 DrawnPicture DrawMap(const MapLayout& map) {
     Canvas c(kSamplePictureWidth, kSamplePictureHeight, {0, 0, 0});
-    const Colour land = map.evening ? Colour{150, 134, 150} : Colour{222, 230, 214};
-    const Colour landFar = map.evening ? Colour{112, 100, 130} : Colour{198, 214, 190};
+    const Colour land = map.evening ? Colour{214, 190, 200} : Colour{222, 230, 214};
+    const Colour landFar = map.evening ? Colour{170, 150, 186} : Colour{198, 214, 190};
     const Colour sea = map.evening ? Colour{56, 70, 130} : Colour{110, 170, 220};
-    const Colour road = map.evening ? Colour{196, 180, 170} : Colour{250, 246, 236};
+    const Colour road = map.evening ? Colour{246, 226, 214} : Colour{250, 246, 236};
     for (int y = 0; y < 600; ++y) {
         for (int x = 0; x < 800; ++x) {
             double d = std::hypot((x - map.bay.x) / 250.0, (y - map.bay.y) / 140.0);
@@ -211,8 +211,9 @@ DrawnPicture DrawMap(const MapLayout& map) {
     // Each place's landmark beside its icon, and its name under it.
     for (int k = 0; k < 5; ++k) {
         const Point& icon = map.icons[k];
-        Landmark(c, k, icon.x + 28, icon.y - 36, 100, map.evening);
-        DrawText(c, kPlaces[k], static_cast<int>(icon.x + 28), static_cast<int>(icon.y + 70),
+        // Behind the place's icon, so that a place without a visitor still shows.
+        Landmark(c, k, icon.x + 28, icon.y + 36, 110, map.evening);
+        DrawText(c, kPlaces[k], static_cast<int>(icon.x + 28), static_cast<int>(icon.y + 76),
                  {.size = 9,
                   .colour = {40, 40, 60},
                   .bold = true,
@@ -243,7 +244,7 @@ DrawnPicture DrawMapCards(const MapLayout& map, uint16_t width, uint16_t height)
     for (int k = 0; k < 5; ++k) {
         const int x = map.cells[k][0], y = map.cells[k][1];
         const int w = map.cells[k][2], h = map.cells[k][3];
-        Plate(c, x + 2, y + 2, x + w - 2, y + h - 2, 18, ink::kGold, ink::kGold, {255, 246, 214}, 3,
+        Plate(c, x + 1, y + 1, x + w - 3, y + h - 3, 18, ink::kGold, ink::kGold, {255, 246, 214}, 3,
               1);
         const Colour skyTop = map.evening ? Colour{70, 60, 130} : Colour{120, 170, 240};
         const Colour skyLow = map.evening ? Colour{250, 160, 120} : Colour{220, 240, 255};

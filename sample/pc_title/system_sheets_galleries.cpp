@@ -49,27 +49,27 @@ DrawnPicture DrawSystemChips() {
     Canvas c(800, 290, kKey);
     for (int v = 0; v < 40; ++v) {
         const int x = 40 * (v % 20), y = 32 * (v / 20);
-        Plate(c, x + 2, y + 2, x + 38, y + 30, 10, {20, 26, 66}, {20, 26, 66}, ink::kMist, 3, 1);
-        DrawText(c, std::to_string(v), x + 20, y + 16,
+        Plate(c, x + 1, y + 1, x + 37, y + 29, 10, {20, 26, 66}, {20, 26, 66}, ink::kMist, 3, 1);
+        DrawText(c, std::to_string(v), x + 19, y + 15,
                  {.size = 10, .colour = ink::kSnow, .bold = true}, Align::kCentre);
     }
     for (int lit = 0; lit < 2; ++lit) {
         const Colour mark = lit ? kLitText : ink::kSnow;
         for (int j = 0; j < 4; ++j) {
             const int x = 48 * j, y = 192 + 64 * lit;
-            lit ? LitPlate(c, x + 2, y + 1, x + 46, y + 31)
-                : NormalPlate(c, x + 2, y + 1, x + 46, y + 31);
+            lit ? LitPlate(c, x + 1, y + 0, x + 45, y + 29)
+                : NormalPlate(c, x + 1, y + 0, x + 45, y + 29);
             const int direction = j < 2 ? -1 : 1;
             if (j == 0 || j == 3) {
-                Arrow(c, x + 24 - 6 * direction, y + 16, direction, mark);
-                Arrow(c, x + 24 + 6 * direction, y + 16, direction, mark);
+                Arrow(c, x + 23 - 6 * direction, y + 15, direction, mark);
+                Arrow(c, x + 23 + 6 * direction, y + 15, direction, mark);
             } else {
-                Arrow(c, x + 24, y + 16, direction, mark);
+                Arrow(c, x + 23, y + 15, direction, mark);
             }
         }
         const int y = 160 + 64 * lit;
-        lit ? LitPlate(c, 2, y + 1, 118, y + 31) : NormalPlate(c, 2, y + 1, 118, y + 31);
-        DrawText(c, "もどる", 60, y + 16, {.size = 11, .colour = mark, .bold = lit != 0},
+        lit ? LitPlate(c, 1, y + 0, 117, y + 29) : NormalPlate(c, 1, y + 0, 117, y + 29);
+        DrawText(c, "もどる", 59, y + 15, {.size = 11, .colour = mark, .bold = lit != 0},
                  Align::kCentre);
     }
     return c.Take();
@@ -118,14 +118,14 @@ DrawnPicture DrawScenarioBackground() {
 void TabCell(Canvas& c, int x, int y, int width, const char* name, int state) {
     // state 0 normal, 1 highlighted, 2 current
     if (state == 1) {
-        LitPlate(c, x + 2, y + 1, x + width - 2, y + 31);
+        LitPlate(c, x + 1, y + 0, x + width - 3, y + 29);
     } else if (state == 2) {
-        Plate(c, x + 2, y + 1, x + width - 2, y + 31, 14, {236, 140, 160}, {200, 96, 124},
+        Plate(c, x + 1, y + 0, x + width - 3, y + 29, 14, {236, 140, 160}, {200, 96, 124},
               {255, 230, 236}, 3, 3);
     } else {
-        NormalPlate(c, x + 2, y + 1, x + width - 2, y + 31);
+        NormalPlate(c, x + 1, y + 0, x + width - 3, y + 29);
     }
-    DrawText(c, name, x + width / 2, y + 16,
+    DrawText(c, name, x + width / 2 - 1, y + 15,
              {.size = 11, .colour = state == 1 ? kLitText : ink::kSnow, .bold = state != 0},
              Align::kCentre);
 }
@@ -147,10 +147,9 @@ DrawnPicture DrawScenarioDates() {
     for (int k = 0; k < 20; ++k) {
         const int x = (k % 10) * 56, y = (k / 10) * 24;
         const int month = k < 4 ? 2 : 3, day = k < 4 ? 25 + k : k - 3;
-        Plate(c, x + 2, y + 1, x + 54, y + 23, 8, {250, 246, 236}, {250, 246, 236}, ink::kGold, 2,
-              1);
-        DrawText(c, std::to_string(month) + "/" + std::to_string(day), x + 28, y + 12,
-                 {.size = 9, .colour = {60, 40, 30}, .bold = true}, Align::kCentre);
+        c.RoundedBox(x + 1, y + 0, x + 53, y + 21, 7, {250, 246, 236});
+        DrawText(c, std::to_string(month) + "/" + std::to_string(day), x + 27, y + 11,
+                 {.size = 8, .colour = {60, 40, 30}}, Align::kCentre);
     }
     return c.Take();
 }
@@ -174,10 +173,10 @@ DrawnPicture DrawSceneTitles(int tab) {
     for (int m = 0; m < 54; ++m) {
         for (int lit = 0; lit < 2; ++lit) {
             const int x = 256 * (m / 18) + 768 * lit, y = 32 * (m % 18);
-            lit ? LitPlate(c, x + 2, y + 1, x + 254, y + 31)
-                : NormalPlate(c, x + 2, y + 1, x + 254, y + 31);
-            if (lit) Star(c, x + 20, y + 16, 8, kLitText);
-            DrawText(c, SceneTitle(tab, m), x + 36, y + 16,
+            lit ? LitPlate(c, x + 1, y + 0, x + 253, y + 29)
+                : NormalPlate(c, x + 1, y + 0, x + 253, y + 29);
+            if (lit) Star(c, x + 20, y + 15, 8, kLitText);
+            DrawText(c, SceneTitle(tab, m), x + 36, y + 15,
                      {.size = 11, .colour = lit ? kLitText : ink::kSnow, .bold = lit != 0});
         }
     }
@@ -233,28 +232,38 @@ DrawnPicture DrawCgTabs() {
 constexpr Colour kHair[4] = {{104, 64, 46}, {36, 40, 66}, {150, 72, 40}, {236, 198, 120}};
 constexpr Colour kDress[4] = {{206, 78, 84}, {66, 104, 178}, {92, 146, 96}, {240, 170, 196}};
 
-// A thumbnail: a small scene of the tab's heroine under a sky of its hour.
+// A thumbnail: a small scene of the tab's heroine under a sky of its hour,
+// in a frame that keeps three design pixels clear towards the next cell.
 void Thumbnail(Canvas& c, int x, int y, int tab, int n, bool lit) {
     const Colour skies[3][2] = {{{120, 170, 240}, {230, 240, 255}},
                                 {{90, 70, 150}, {250, 170, 130}},
                                 {{14, 20, 60}, {60, 70, 130}}};
     const Colour* sky = skies[n % 3];
-    c.Box(x, y, x + 96, y + 72, lit ? ink::kGold : Colour{236, 236, 244});
-    Gradient(c, x + 4, y + 4, x + 92, y + 68, sky[0], sky[1]);
-    c.Ellipse(x + 48, y + 80, 60, 22, n % 3 == 2 ? Colour{40, 60, 70} : Colour{120, 170, 110});
+    const int right = x + 93, bottom = y + 69;
+    const Colour frame = lit ? ink::kGold : Colour{236, 236, 244};
+    c.Box(x, y, right, bottom, frame);
+    Gradient(c, x + 4, y + 4, right - 4, bottom - 4, sky[0], sky[1]);
+    const Colour ground = n % 3 == 2 ? Colour{40, 60, 70} : Colour{120, 170, 110};
+    for (int yy = y + 50; yy < bottom - 4; ++yy)
+        for (int xx = x + 4; xx < right - 4; ++xx)
+            if (std::hypot((xx - x - 46) / 60.0, (yy - y - 78) / 28.0) < 1) c.Set(xx, yy, ground);
     const int who = tab < 4 ? tab : n % 4;
-    const double cx = x + (n % 2 ? 62 : 34);
-    c.Ellipse(cx, y + 66, 18, 14, kDress[who]);
-    c.Ellipse(cx, y + 36, 13, 14, kHair[who]);
-    c.Ellipse(cx, y + 40, 9, 10, {250, 226, 206});
-    c.Box(static_cast<int>(cx) - 10, y + 26, static_cast<int>(cx) + 11, y + 33, kHair[who]);
-    c.Box(x, y + 68, x + 96, y + 72, lit ? ink::kGold : Colour{236, 236, 244});
+    const double cx = x + (n % 2 ? 62 : 32);
+    for (int yy = y + 24; yy < bottom - 4; ++yy) {
+        for (int xx = static_cast<int>(cx) - 18; xx <= static_cast<int>(cx) + 18; ++xx) {
+            Colour colour{-1, 0, 0};
+            if (std::hypot((xx - cx) / 18.0, (yy - y - 66) / 14.0) < 1) colour = kDress[who];
+            if (std::hypot((xx - cx) / 13.0, (yy - y - 36) / 14.0) < 1) colour = kHair[who];
+            if (std::hypot((xx - cx) / 9.0, (yy - y - 40) / 10.0) < 1 && yy > y + 33)
+                colour = {250, 226, 206};
+            if (colour.r >= 0) c.Set(xx, yy, colour);
+        }
+    }
     if (lit) {
         // Brighter, as if lit from the front.
-        for (int yy = y + 4; yy < y + 68; ++yy)
-            for (int xx = x + 4; xx < x + 92; ++xx)
+        for (int yy = y + 4; yy < bottom - 4; ++yy)
+            for (int xx = x + 4; xx < right - 4; ++xx)
                 c.Set(xx, yy, Mix(c.At(xx, yy), {255, 255, 255}, 0.25));
-        Ring(c, x, y, x + 96, y + 72, 0, 4, ink::kGold);
     }
 }
 
@@ -302,13 +311,13 @@ DrawnPicture DrawTrackTitles(bool lit) {
     for (int n = 0; n < 27; ++n) {
         const int x = 256 * (n / 18), y = 32 * (n % 18);
         if (lit) {
-            LitPlate(c, x + 2, y + 1, x + 254, y + 31);
-            Star(c, x + 18, y + 16, 8, kLitText);
+            LitPlate(c, x + 1, y + 0, x + 253, y + 29);
+            Star(c, x + 18, y + 15, 8, kLitText);
         } else {
-            Plate(c, x + 2, y + 1, x + 254, y + 31, 14, {26, 40, 84}, {26, 40, 84},
+            Plate(c, x + 1, y + 0, x + 253, y + 29, 14, {26, 40, 84}, {26, 40, 84},
                   Mix(ink::kMist, {26, 40, 84}, 0.5), 2, 1);
         }
-        DrawText(c, kTrackTitles[n], x + 34, y + 16,
+        DrawText(c, kTrackTitles[n], x + 34, y + 15,
                  {.size = 11, .colour = lit ? kLitText : ink::kSnow, .bold = lit});
     }
     return c.Take();
@@ -324,10 +333,10 @@ DrawnPicture DrawTrackTitlesLit() {
 DrawnPicture DrawMusicLabel() {
     Canvas c(160, 130, kKey);
     NormalPlate(c, 2, 33, 158, 63);
-    DrawText(c, "♪ MUSIC ROOM", 80, 48, {.size = 9, .colour = ink::kSnow, .bold = true},
+    DrawText(c, "MUSIC ROOM", 80, 48, {.size = 8, .colour = ink::kSnow},
              Align::kCentre);
     LitPlate(c, 2, 97, 158, 127);
-    DrawText(c, "♪ MUSIC ROOM", 80, 112, {.size = 9, .colour = kLitText, .bold = true},
+    DrawText(c, "MUSIC ROOM", 80, 112, {.size = 8, .colour = kLitText, .bold = true},
              Align::kCentre);
     return c.Take();
 }

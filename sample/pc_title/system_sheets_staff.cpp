@@ -140,6 +140,9 @@ DrawnPicture DrawEndingFriends() {
         c.Ellipse(cx, 300, 52, 58, hair[k]);
         c.Ellipse(cx, 314, 40, 42, {250, 226, 206});
         c.Box(static_cast<int>(cx) - 44, 262, static_cast<int>(cx) + 45, 290, hair[k]);
+        c.Ellipse(cx - 14, 318, 5, 8, {60, 44, 60});
+        c.Ellipse(cx + 14, 318, 5, 8, {60, 44, 60});
+        c.Box(static_cast<int>(cx) - 6, 338, static_cast<int>(cx) + 7, 341, {210, 110, 120});
     }
     DrawText(c, "みんなの春", 400, 130, {.size = 22, .colour = {120, 60, 70}, .bold = true},
              Align::kCentre);

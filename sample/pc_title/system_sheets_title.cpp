@@ -151,7 +151,7 @@ void ItemRow(Canvas& c, int top, int width, const RowLabel& label, const TitleTh
     Colour plateTop = lit ? theme.litTop : theme.plateTop;
     Colour plateLow = lit ? theme.litLow : theme.plateLow;
     Colour rim = lit ? theme.litRim : theme.rim;
-    Plate(c, -30, top + 3, width, top + 37, 16, plateTop, plateLow, rim, 3, 4);
+    Plate(c, -30, top + 3, width - 3, top + 37, 16, plateTop, plateLow, rim, 3, 4);
     Colour text = lit ? theme.litText : theme.text;
     Colour note = lit ? Mix(theme.litText, plateLow, 0.35) : theme.note;
     if (!label.available) {
@@ -167,7 +167,7 @@ void ItemRow(Canvas& c, int top, int width, const RowLabel& label, const TitleTh
 void ExtrasLine(Canvas& c, int x, int top, int height, const char* label, const TitleTheme& theme,
                 bool lit) {
     if (lit) {
-        Plate(c, x, top + 1, x + 328, top + height - 1, 14, theme.litTop, theme.litLow,
+        Plate(c, x + 1, top + 1, x + 325, top + height - 3, 14, theme.litTop, theme.litLow,
               theme.litRim, 3, 4);
         Star(c, x + 22, top + height / 2, 10, theme.litText);
     }

@@ -36,17 +36,19 @@ void CellText(Canvas& c, int x, int y, int width, int height, const char* text, 
 }
 
 DrawnPicture DrawMessageSheet() {
-    Canvas c(660, 380, kKey);
+    Canvas c(760, 380, kKey);
     // The window, with a faint rule under the speaker's name.
     Plate(c, 0, 0, 760, 214, 20, kWindowTop, kWindowLow, kWindowRim, 4, 0);
-    Gradient(c, 6, 4, 660, 20, Mix(kWindowTop, kWindowRim, 0.18), kWindowTop);
+    Gradient(c, 22, 4, 738, 20, Mix(kWindowTop, kWindowRim, 0.18), kWindowTop);
     for (int x = 16; x < 330; ++x)
         c.Box(x, 48, x + 1, 51, Mix({150, 176, 246}, kWindowTop, (x - 16) / 314.0));
-    // The side piece: a slim lantern column at the window's right end.
-    Plate(c, 0, 216, 96, 374, 16, {40, 58, 126}, {16, 22, 64}, kWindowRim, 4, 0);
-    c.Ellipse(48, 250, 14, 14, ink::kGold);
-    c.Ellipse(48, 250, 8, 8, {255, 244, 210});
-    for (int y = 274; y < 360; y += 14) c.Box(44, y, 52, y + 7, Mix(ink::kGold, kWindowLow, 0.5));
+    // The side piece: a slim lantern column at the window's right end. Its
+    // cell runs 22 rows into the digit cells below, which therefore show at
+    // its foot, on the date plate's colour.
+    Plate(c, 0, 216, 93, 350, 16, {40, 58, 126}, {16, 22, 64}, kWindowRim, 4, 0);
+    c.Ellipse(48, 272, 14, 14, ink::kGold);
+    c.Ellipse(48, 272, 8, 8, {255, 244, 210});
+    for (int y = 296; y < 340; y += 14) c.Box(44, y, 52, y + 7, Mix(ink::kGold, kWindowLow, 0.5));
     // The four labels on small plates.
     struct Label {
         int x, width;
@@ -54,26 +56,29 @@ DrawnPicture DrawMessageSheet() {
     };
     for (const Label& label : {Label{96, 72, "MENU"}, Label{168, 88, "AUTO"},
                                Label{256, 88, "SKIP"}, Label{344, 88, "LOG"}}) {
-        Plate(c, label.x, 296, label.x + label.width, 320, 9, {70, 100, 180}, {36, 58, 124},
+        Plate(c, label.x, 296, label.x + label.width - 3, 318, 9, {70, 100, 180}, {36, 58, 124},
               kWindowRim, 3, 1);
         DrawText(c, label.text, label.x + label.width / 2, 308,
                  {.size = 8, .colour = ink::kSnow, .bold = true}, Align::kCentre);
     }
     // The choice plate, and its highlight: a gold frame with a star at each end.
-    Plate(c, 96, 216, 552, 256, 12, {60, 94, 176}, {30, 50, 116}, {176, 204, 255}, 3, 1);
-    Ring(c, 96, 256, 552, 296, 12, 5, ink::kGold);
-    Star(c, 112, 276, 9, ink::kGold);
-    Star(c, 536, 276, 9, ink::kGold);
+    Plate(c, 96, 216, 552, 253, 12, {60, 94, 176}, {30, 50, 116}, {176, 204, 255}, 3, 1);
+    Ring(c, 96, 256, 552, 293, 12, 5, ink::kGold);
+    Star(c, 112, 274, 9, ink::kGold);
+    Star(c, 536, 274, 9, ink::kGold);
     // The date plate: month, day and weekday cells lie over it at fixed places.
-    Plate(c, 432, 296, 624, 328, 10, kDateFill, kDateFill, ink::kGold, 3, 1);
+    Plate(c, 432, 296, 621, 325, 10, kDateFill, kDateFill, ink::kGold, 3, 1);
     TextStyle mark{.size = 10, .colour = ink::kMist};
     DrawText(c, "月", 432 + 60, 312, mark, Align::kCentre);
     DrawText(c, "日", 432 + 116, 312, mark, Align::kCentre);
-    DrawText(c, "(", 432 + 133, 312, mark, Align::kCentre);
-    DrawText(c, ")", 432 + 172, 312, mark, Align::kCentre);
+    // The weekdays on small badges of their own (their corners keep the
+    // plate's colour).
     for (int w = 0; w < 7; ++w) {
-        CellText(c, 432 + 32 * w, 328, 32, 24, kWeekdays[w], kDateFill,
-                 {.size = 10, .colour = WeekdayColour(w), .bold = true});
+        const int x = 432 + 32 * w;
+        c.Box(x, 328, x + 32, 352, kDateFill);
+        c.RoundedBox(x + 2, 329, x + 30, 351, 8, {54, 64, 128});
+        DrawText(c, kWeekdays[w], x + 16, 340,
+                 {.size = 10, .colour = WeekdayColour(w), .bold = true}, Align::kCentre);
     }
     TextStyle digit{.size = 11, .colour = ink::kSnow, .bold = true};
     for (int d = 0; d < 10; ++d) {
@@ -97,7 +102,7 @@ DrawnPicture DrawWaitIcon() {
     constexpr double kGlow[8] = {1, 1, 0.8, 0.6, 0.4, 0.6, 0.8, 1};
     for (int cell = 0; cell < 8; ++cell) {
         const double cx = 24 * cell + 12, top = 3 + kDrop[cell];
-        Polygon(c, {{cx - 11, top - 2}, {cx + 11, top - 2}, {cx, top + 16}}, ink::kShadow);
+        Polygon(c, {{cx - 10, top - 2}, {cx + 10, top - 2}, {cx, top + 15}}, ink::kShadow);
         Polygon(c, {{cx - 8, top}, {cx + 8, top}, {cx, top + 12}},
                 Mix({120, 90, 40}, ink::kGold, kGlow[cell]));
     }
@@ -126,9 +131,9 @@ DrawnPicture DrawPlaceCaptions() {
     Canvas c(770, 65, kKey);
     for (int i = 0; i < 8; ++i) {
         const int x = (i % 4) * 192, y = (i / 4) * 32;
-        Plate(c, x + 1, y + 1, x + 191, y + 31, 12, {20, 28, 70}, {20, 28, 70}, ink::kGold, 3, 1);
+        Plate(c, x + 0, y + 0, x + 189, y + 29, 12, {20, 28, 70}, {20, 28, 70}, ink::kGold, 3, 1);
         Star(c, x + 18, y + 16, 7, ink::kGold);
-        DrawText(c, kPlaceNames[i], x + 100, y + 16, {.size = 10, .colour = ink::kSnow},
+        DrawText(c, kPlaceNames[i], x + 98, y + 15, {.size = 10, .colour = ink::kSnow},
                  Align::kCentre);
     }
     return c.Take();
@@ -139,7 +144,7 @@ DrawnPicture DrawFlakes(int size) {
     Canvas c(static_cast<uint16_t>((4 * size + 4) / 5 * 5),
              static_cast<uint16_t>((size + 4) / 5 * 5), kKey);
     for (int cell = 0; cell < 4; ++cell) {
-        const double cx = cell * size + size / 2.0, cy = size / 2.0, r = size / 2.0 - 1;
+        const double cx = cell * size + size / 2.0 - 1, cy = size / 2.0 - 1, r = size / 2.0 - 3;
         for (int arm = 0; arm < 6; ++arm) {
             double a = arm * M_PI / 3 + cell * M_PI / 12;
             Line(c, {cx, cy}, {cx + r * std::cos(a), cy + r * std::sin(a)}, size / 6.0 + 1,
@@ -193,7 +198,8 @@ DrawnPicture DrawEyecatchBack() {
     return c.Take();
 }
 
-// Its cells: digits 16 x 24 at x = 16 d, "月" as cell 10, "日" as cell 11;
+// Its cells: digits 16 x 24 at x = 16 d, cell 10 between month and day,
+// cell 11 after the day;
 // the weekdays 48 x 24 at (48 w, 26).
 DrawnPicture DrawEyecatchChips() {
     Canvas c(340, 50, kKey);
@@ -202,8 +208,10 @@ DrawnPicture DrawEyecatchChips() {
         const std::string text(1, static_cast<char>('0' + d));
         CellText(c, 16 * d, 0, 16, 24, text.c_str(), kRibbon, digit);
     }
-    CellText(c, 160, 0, 16, 24, "月", kRibbon, {.size = 7, .colour = ink::kMist});
-    CellText(c, 176, 0, 16, 24, "日", kRibbon, {.size = 7, .colour = ink::kMist});
+    // Sixteen design pixels are too narrow for "月" on the handheld: the
+    // month and the day are parted by a slash, and nothing follows the day.
+    CellText(c, 160, 0, 16, 24, "/", kRibbon, {.size = 10, .colour = ink::kMist});
+    c.Box(176, 0, 192, 24, kRibbon);
     for (int w = 0; w < 7; ++w) {
         const std::string text = std::string("(") + kWeekdays[w] + ")";
         CellText(c, 48 * w, 26, 48, 24, text.c_str(), kRibbon,
@@ -229,9 +237,14 @@ DrawnPicture DrawSummerSky() {
         int x = random.Below(800), y = 410 + random.Below(190);
         c.Box(x, y, x + 20 + random.Below(40), y + 3, {200, 230, 250});
     }
-    // A band behind the cells (240..664, 168..288).
-    for (int y = 150; y < 306; ++y)
-        for (int x = 200; x < 700; ++x) c.Set(x, y, Mix(c.At(x, y), {255, 255, 255}, 0.55));
+    // A soft card behind the cells (240..664, 168..288).
+    for (int y = 140; y < 316; ++y) {
+        for (int x = 200; x < 704; ++x) {
+            if (Canvas::InRoundedBox(x, y, 200, 140, 704, 316, 40))
+                c.Set(x, y, Mix(c.At(x, y), {255, 255, 255}, 0.6));
+        }
+    }
+    Ring(c, 200, 140, 704, 316, 40, 4, {255, 255, 255});
     return c.Take();
 }
 
