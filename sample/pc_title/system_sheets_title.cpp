@@ -115,7 +115,11 @@ DrawnPicture DrawTitleBackground(const TitleTheme& theme, bool dawn) {
                    .outlineColour = theme.plateLow};
     DrawText(c, "Quevara", 63, 143, shadow);
     DrawText(c, "Quevara", 58, 138, name);
-    TextStyle subtitle{.size = 12, .colour = theme.litTop, .spacing = 2};
+    TextStyle subtitle{.size = 12,
+                       .colour = theme.litTop,
+                       .outline = true,
+                       .outlineColour = theme.plateLow,
+                       .spacing = 2};
     DrawText(c, dawn ? "― そして、春の朝へ ―" : "― 冬の日の物語 ―", 70, 206, subtitle);
     c.Box(60, 180, 440, 183, Mix(theme.litTop, theme.skyTop, 0.4));
     return c.Take();
