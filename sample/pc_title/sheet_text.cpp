@@ -140,11 +140,12 @@ double Quantize(double amount, int levels) {
 
 // Paints one screen pixel of the text: every design pixel that shrinks
 // into it takes the colour, blended by the coverage.
-void PaintScreenPixel(Canvas& canvas, int sx, int sy, Colour colour, double amount) {
+void PaintScreenPixel(Canvas& canvas, int sx, int sy, Colour colour, double amount, bool overKey) {
     if (amount <= 0) return;
     for (int y = ToDesign(sy); y < ToDesign(sy + 1); ++y) {
         for (int x = ToDesign(sx); x < ToDesign(sx + 1); ++x) {
             Colour under = canvas.At(x, y);
+            if (IsKey(under) && !overKey) continue;
             canvas.Set(x, y, IsKey(under) ? colour : Mix(under, colour, amount));
         }
     }
@@ -179,14 +180,15 @@ void DrawText(Canvas& canvas, std::string_view utf8, int x, int centreY, const T
                         ring = std::max(ring, static_cast<int>(cover.At(x2 + dx, y + dy)));
                 if (ring > 0)
                     PaintScreenPixel(canvas, left + x2, top + y, style.outlineColour,
-                                     Quantize(std::min(1.0, ring / 160.0), style.levels));
+                                     Quantize(std::min(1.0, ring / 160.0), style.levels),
+                                     style.overKey);
             }
         }
     }
     for (int y = 0; y < cover.height; ++y) {
         for (int x2 = 0; x2 < cover.width; ++x2) {
             PaintScreenPixel(canvas, left + x2, top + y, style.colour,
-                             Quantize(cover.At(x2, y) / 255.0, style.levels));
+                             Quantize(cover.At(x2, y) / 255.0, style.levels), style.overKey);
         }
     }
 }

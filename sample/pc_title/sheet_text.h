@@ -19,8 +19,9 @@ struct TextStyle {
     bool bold = false;
     bool outline = false;  // a one-screen-pixel ring in outlineColour
     Colour outlineColour{0, 0, 0};
-    int levels = 0;   // 0: smooth edges; n: coverage in n steps (few colours for palettes)
-    int spacing = 0;  // extra screen pixels between characters
+    int levels = 0;       // 0: smooth edges; n: coverage in n steps (few colours for palettes)
+    int spacing = 0;      // extra screen pixels between characters
+    bool overKey = true;  // false: glyphs stop where the magenta key begins
 };
 
 // Draws UTF-8 text with its em box vertically centred on design row

@@ -149,7 +149,7 @@ DrawnPicture DrawScenarioDates() {
         const int month = k < 4 ? 2 : 3, day = k < 4 ? 25 + k : k - 3;
         c.RoundedBox(x + 1, y + 0, x + 53, y + 21, 7, {250, 246, 236});
         DrawText(c, std::to_string(month) + "/" + std::to_string(day), x + 27, y + 11,
-                 {.size = 8, .colour = {60, 40, 30}}, Align::kCentre);
+                 {.size = 8, .colour = {60, 40, 30}, .overKey = false}, Align::kCentre);
     }
     return c.Take();
 }
@@ -333,8 +333,7 @@ DrawnPicture DrawTrackTitlesLit() {
 DrawnPicture DrawMusicLabel() {
     Canvas c(160, 130, kKey);
     NormalPlate(c, 2, 33, 158, 63);
-    DrawText(c, "MUSIC ROOM", 80, 48, {.size = 8, .colour = ink::kSnow},
-             Align::kCentre);
+    DrawText(c, "MUSIC ROOM", 80, 48, {.size = 8, .colour = ink::kSnow}, Align::kCentre);
     LitPlate(c, 2, 97, 158, 127);
     DrawText(c, "MUSIC ROOM", 80, 112, {.size = 8, .colour = kLitText, .bold = true},
              Align::kCentre);
