@@ -30,6 +30,9 @@ public:
         Box(0, 0, width, height, fill);
     }
 
+    // A canvas that goes on drawing over a finished picture.
+    explicit Canvas(DrawnPicture picture) : picture_(std::move(picture)) {}
+
     int Width() const { return picture_.width; }
     int Height() const { return picture_.height; }
 
@@ -39,6 +42,12 @@ public:
         p[0] = static_cast<uint8_t>(std::clamp(c.b, 0, 255));
         p[1] = static_cast<uint8_t>(std::clamp(c.g, 0, 255));
         p[2] = static_cast<uint8_t>(std::clamp(c.r, 0, 255));
+    }
+
+    Colour At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) return {0, 0, 0};
+        const uint8_t* p = &picture_.pixels[(static_cast<size_t>(y) * picture_.width + x) * 3];
+        return {p[2], p[1], p[0]};
     }
 
     void Box(int x0, int y0, int x1, int y1, Colour c) {

@@ -311,6 +311,73 @@ TEST_F(GeneratedInstallTest, SameBytesEveryRun) {
     }
 }
 
+// Every picture the engine's screens, message window and scene effects load
+// by a fixed name is there, in the folder the engine reads it from (the
+// main story's data for the screens, both folders for what every story
+// shows), keyed where the engine cuts cells out of it.
+TEST_F(GeneratedInstallTest, HoldsEverySystemPictureTheEngineLoads) {
+    using Folder = pc_title::InstallFolder;
+    std::vector<std::pair<std::string, Folder>> wanted;
+    for (const char* name : {"system/TitleBack1b",      "system/TitleBack2b",
+                             "system/TitleChip01",      "system/TitleChip02",
+                             "system/TitleChip03",      "system/TitleChip04",
+                             "system/TimerBack",        "system/timerchip",
+                             "system/MapBack00",        "system/MapBack01",
+                             "system/MapChip00",        "system/MapChip01",
+                             "system/ChipChar",         "system/KEY_WAIT",
+                             "system/map_name",         "system/SysChip",
+                             "system/SinarioBack",      "system/SinarioChip",
+                             "system/SinaDayChip",      "system/CgModeBack",
+                             "system/CgModeChip",       "system/MusicBack",
+                             "system/MusicTitleChip00", "system/MusicTitleChip01",
+                             "system/MusicChip",        "char/Tarnel2",
+                             "char/staff/e01",          "char/staff/e02",
+                             "char/staff/e03",          "char/staff/e04"})
+        wanted.emplace_back(name, Folder::kFirst);
+    for (int tab = 0; tab < 7; ++tab) {
+        wanted.emplace_back("system/CgChip0" + std::to_string(tab), Folder::kFirst);
+        wanted.emplace_back("system/CgChip1" + std::to_string(tab), Folder::kFirst);
+    }
+    for (int i = 1; i <= 27; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "char/staff/emoji%02d", i);
+        wanted.emplace_back(name, Folder::kFirst);
+        std::snprintf(name, sizeof name, "char/staff/staff%02d", i);
+        if (i <= 6) wanted.emplace_back(name, Folder::kFirst);
+    }
+    for (const char* name : {"system/MESSWIN3", "system/Tilva00", "system/Tilva01",
+                             "system/Tilva02", "system/IcatchBack07", "system/IcatchChip03"}) {
+        wanted.emplace_back(name, Folder::kFirst);
+        wanted.emplace_back(name, Folder::kSecond);
+    }
+    for (const char* name :
+         {"system/KEY_WAIT", "system/sky_a", "system/ICATCHBT", "char/back/black"})
+        wanted.emplace_back(name, Folder::kSecond);
+
+    for (const auto& [name, folder] : wanted) {
+        SCOPED_TRACE(name);
+        const std::string path = "GameData/" + name + ".crx";
+        auto found =
+            std::find_if(pc_title::SamplePictures().begin(), pc_title::SamplePictures().end(),
+                         [&](const pc_title::SamplePicture& entry) {
+                             return path == entry.path && InFolder(entry.folder, folder);
+                         });
+        ASSERT_NE(found, pc_title::SamplePictures().end());
+        // Sheets show their cells over other pictures: the key clears around them.
+        const bool sheet = name.find("Chip") != std::string::npos ||
+                           name.find("KEY_WAIT") != std::string::npos ||
+                           name.find("Tilva") != std::string::npos || name == "system/MESSWIN3";
+        if (sheet) {
+            pc_title::DrawnPicture drawn = found->draw();
+            size_t keyPixels = 0;
+            for (size_t i = 0; i + 2 < drawn.pixels.size(); i += 3)
+                keyPixels += drawn.pixels[i] == 255 && drawn.pixels[i + 1] == 0 &&
+                             drawn.pixels[i + 2] == 255;
+            EXPECT_GT(keyPixels, drawn.pixels.size() / 3 / 20);
+        }
+    }
+}
+
 TEST(GeneratedInstallWriteTest, UnwritableRootFailsWithTheReason) {
     testing_support::TempDir dir;
     // A file where the folder should be.
