@@ -78,7 +78,7 @@ const std::vector<Track>& Tracks() {
             {"GameData/bgm/bgm03.pcm",
              Make(132, 4, 67, false, {0, 3, 4, 0, 5, 1, 4, 0}, 2, 303, {clarinet, organ}, piano,
                   C::kStabs, B::kWalk, D::kDance, 0.6),
-             PcmCoding::kRaw, 2, kBoth},
+             PcmCoding::kTransform, 1, kBoth},
             // Tension: a low pulse and a heartbeat.
             {"GameData/bgm/bgm04.pcm",
              Make(100, 4, 62, true, {0, 5, 3, 4, 0, 5, 4, 0}, 1, 404, {strings}, pluck,
@@ -164,7 +164,7 @@ const std::vector<Track>& Tracks() {
                             {clarinet, flute, piano, strings, flute, piano}, piano, C::kArpeggio,
                             B::kWhole, D::kNone, 0.3);
         ending.loop = false;
-        all.push_back({"GameData/bgm/27.pcm", ending, PcmCoding::kDelta, 1, kFirst});
+        all.push_back({"GameData/bgm/27.pcm", ending, PcmCoding::kTransform, 1, kFirst});
         return all;
     }();
     return tracks;
