@@ -16,8 +16,9 @@ constexpr char kUsage[] =
     "\n"
     "Writes the install folder of the sample PC title into OUT_DIR (created when\n"
     "missing): the marker Voskerinta.exe and, under GameData, .crx pictures in\n"
-    "both schemes, a map file, .pcm music and an effect in every coding,\n"
-    "voice.dat and a voice folder. The same bytes every run.\n"
+    "both schemes, map files, .pcm music and effects in every coding,\n"
+    "voice.dat and a voice folder, and an opening movie (.avi, .mj). The same\n"
+    "bytes every run.\n"
     "\n"
     "  --help, --version\n";
 

@@ -1,9 +1,10 @@
 #pragma once
 // The install folder of our own small sample PC title, as the data converter
 // expects to find one: the title's marker executable and, under "GameData",
-// pictures in both .crx schemes, a map file, music and an effect in every
-// sound coding, "voice.dat" and a voice folder. Everything is drawn and
-// composed from code, so the folder is ours and the same bytes every run.
+// pictures in both .crx schemes, map files, music and effects in every sound
+// coding, "voice.dat" and a voice folder, and an opening movie (AVI in the
+// first folder, ".mj" in the second). Everything is drawn and composed from
+// code, so the folders are ours and the same bytes every run.
 
 #include <cstdint>
 #include <filesystem>
