@@ -63,7 +63,7 @@ private:
 
 double NoteHertz(double midi);
 
-// White noise in -1..1 from a seed, and a one-pole low-pass state for it.
+// White noise in -1..1, the same sequence for the same seed.
 class Noise {
 public:
     explicit Noise(uint32_t seed) : state_(seed) {}
@@ -83,7 +83,11 @@ private:
     double y2_ = 0;
 };
 
-// The piece renderer.
+// The piece renderer. A piece runs through its chord progression `passes`
+// times, a bar per chord: a melody built from two rhythm motifs, its strong
+// beats on chord tones, a half close every fourth bar and the home note at
+// the end; the chords held, broken into eighths or struck off the beat; the
+// bass; and a beat if any.
 enum class ChordStyle { kHeld, kArpeggio, kStabs };
 enum class BassStyle { kWhole, kRootFifth, kWalk, kPulse };
 enum class BeatStyle { kNone, kLight, kDance, kHeart };
@@ -102,12 +106,15 @@ struct Piece {
     ChordStyle chordStyle = ChordStyle::kHeld;
     BassStyle bassStyle = BassStyle::kWhole;
     BeatStyle beat = BeatStyle::kNone;
-    double busy = 0.4;  // how often the melody splits a beat in two
-    bool loop = true;   // rings on into the start; otherwise a tail is added
-    double leadLevel = 0.30;
+    double busy = 0.4;        // how often the melody splits a beat in two
+    bool loop = true;         // rings on into the start; otherwise a tail is added
+    double leadLevel = 0.30;  // the melody's loudness against the chords' 0.07 to 0.1
 };
 
+// The length of the passes; a piece that does not loop is rendered three
+// seconds longer, for its last notes to ring out.
 double PieceSeconds(const Piece& piece);
+// Interleaved samples when `channels` is 2, the loudest at 78 % of full scale.
 std::vector<int16_t> RenderPiece(const Piece& piece, int channels);
 
 // The timbres the pieces share.
