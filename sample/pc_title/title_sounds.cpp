@@ -5,7 +5,9 @@
 // group of ten lines in one speaker's pitch. Between them they use every
 // coding, in mono and in stereo.
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <utility>
 
@@ -48,6 +50,9 @@ Piece Make(double bpm, int beatsPerBar, int tonic, bool minor, std::vector<int> 
     p.busy = busy;
     return p;
 }
+
+// bgm01..bgm12 and the screens' seven.
+constexpr size_t kTrackCount = 19;
 
 const std::vector<Track>& Tracks() {
     static const std::vector<Track> tracks = [] {
@@ -165,6 +170,8 @@ const std::vector<Track>& Tracks() {
                             B::kWhole, D::kNone, 0.3);
         ending.loop = false;
         all.push_back({"GameData/bgm/27.pcm", ending, PcmCoding::kTransform, 1, kFirst});
+        // The list of sounds takes the tracks by index.
+        if (all.size() != kTrackCount) std::abort();
         return all;
     }();
     return tracks;
@@ -363,19 +370,15 @@ Samples Voice() {
     return VoiceLine(N);
 }
 
+// "voNNNN.pcm", a name with static storage for each line.
 template <int N>
 struct VoiceName {
-    static constexpr char value[] = {'v',
-                                     'o',
-                                     static_cast<char>('0' + N / 1000 % 10),
-                                     static_cast<char>('0' + N / 100 % 10),
-                                     static_cast<char>('0' + N / 10 % 10),
-                                     static_cast<char>('0' + N % 10),
-                                     '.',
-                                     'p',
-                                     'c',
-                                     'm',
-                                     '\0'};
+    static constexpr std::array<char, 11> value = [] {
+        std::array<char, 11> name{'v', 'o', '0', '0', '0', '0', '.', 'p', 'c', 'm', '\0'};
+        for (int at = 5, rest = N; at >= 2; --at, rest /= 10)
+            name[at] = static_cast<char>('0' + rest % 10);
+        return name;
+    }();
 };
 
 // Spoken lines are read raw or transform-coded (the delta coding is only read
@@ -386,7 +389,7 @@ constexpr PcmCoding VoiceCoding(int number) {
 
 template <int Base, size_t... I>
 void AddVoices(std::vector<SampleSound>* all, InstallFolder folder, std::index_sequence<I...>) {
-    (all->push_back({VoiceName<Base + static_cast<int>(I) + 1>::value,
+    (all->push_back({VoiceName<Base + static_cast<int>(I) + 1>::value.data(),
                      Voice<Base + static_cast<int>(I) + 1>,
                      VoiceCoding(Base + static_cast<int>(I) + 1), 1, true, folder}),
      ...);
@@ -409,8 +412,7 @@ Samples VoiceFolderLine() {
 const std::vector<SampleSound>& TitleSounds() {
     static const std::vector<SampleSound> sounds = [] {
         std::vector<SampleSound> all;
-        constexpr size_t kTracks = 19;
-        AddTracks(&all, std::make_index_sequence<kTracks>());
+        AddTracks(&all, std::make_index_sequence<kTrackCount>());
         constexpr auto kBoth = InstallFolder::kBoth;
         const SampleSound effects[] = {
             {"GameData/se/se01.pcm", Chime, PcmCoding::kRaw, 1, false, kBoth},
