@@ -496,6 +496,7 @@ std::vector<int16_t> SpokenLine(double pitch, int syllables, bool question, uint
         double length;
         Vowel vowel;
         Onset onset;
+        double accent;  // the syllable's pitch, high or low, against the line's
     };
     Dice dice(seed);
     std::vector<Syllable> line;
@@ -511,6 +512,7 @@ std::vector<int16_t> SpokenLine(double pitch, int syllables, bool question, uint
                   : onset <= 2 ? Onset::kStop
                   : onset == 3 ? Onset::kHiss
                                : Onset::kNasal;
+        s.accent = dice.Below(3) == 0 ? 1.0 : 1.09;
         line.push_back(s);
         at += s.length + (i == pauseAfter ? 0.14 : 0.0);
     }
@@ -524,6 +526,7 @@ std::vector<int16_t> SpokenLine(double pitch, int syllables, bool question, uint
     double glottal = 0;
     double smooth = 0;
     Vowel now = line.front().vowel;
+    double accent = line.front().accent;
     size_t index = 0;
     const double glide = 1.0 - std::exp(-1.0 / (0.025 * kKitRate));
     for (size_t frame = 0; frame < mix.Frames(); ++frame) {
@@ -539,7 +542,10 @@ std::vector<int16_t> SpokenLine(double pitch, int syllables, bool question, uint
                 voiced *= std::clamp((within - 0.035) / 0.02, 0.0, 1.0);
         }
         const double progress = t / duration;
-        double f0 = pitch * (1.0 + 0.12 * std::sin(kPi * progress * 1.2) - 0.15 * progress);
+        // The syllables' high and low pitches glide into each other.
+        accent += glide * (s.accent - accent);
+        double f0 =
+            pitch * accent * (1.0 + 0.12 * std::sin(kPi * progress * 1.2) - 0.15 * progress);
         if (question && index + 1 == line.size())
             f0 *= 1.0 + 0.4 * std::clamp(within / s.length, 0.0, 1.0);
         glottal += f0 / kKitRate;
@@ -550,9 +556,12 @@ std::vector<int16_t> SpokenLine(double pitch, int syllables, bool question, uint
         if (s.onset == Onset::kNasal && within < 0.05) target = {260, 1100};
         now.first += glide * (target.first - now.first);
         now.second += glide * (target.second - now.second);
-        const double source = smooth * voiced;
+        // A little breath in the voice.
+        const double source = (smooth + 0.06 * noise.Next()) * voiced;
+        // The source falls off steeply with frequency, so the upper
+        // resonances are lifted to keep the vowels apart.
         double value = 1.0 * f1.Step(source, now.first, 90) +
-                       0.6 * f2.Step(source, now.second, 120) + 0.25 * f3.Step(source, 2700, 220);
+                       1.4 * f2.Step(source, now.second, 120) + 0.8 * f3.Step(source, 2700, 220);
         if (within >= 0 && within < 0.05) {
             if (s.onset == Onset::kStop && within < 0.018)
                 value += 0.6 * hiss.Step(noise.Next(), 3000, 1500) * (1 - within / 0.018);
