@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <system_error>
-#include <thread>
 
 #include "clipmux/avi_file.h"
 #include "clipmux/frame_step.h"
@@ -86,44 +84,33 @@ void MovieJob::RunAviPath() {
     if (audioCount > 1)
         Note("the file has " + std::to_string(audioCount) + " sound streams; the first is used");
 
-    // The sound is read and encoded beside the frames and saved only once
-    // they are written. A stop waits for the encoding under way.
-    SoundTrack sound;
-    std::thread soundWorker;
-    if (video != nullptr && audio != nullptr && settings_.pipelined) {
-        try {
-            soundWorker = std::thread([this, &source, audio, &sound] {
-                try {
-                    ConvertAviSound(*source, *audio, &sound);
-                } catch (const std::bad_alloc&) {
-                    sound.Fail("out of memory");
-                }
-            });
-        } catch (const std::system_error&) {
-            // No thread to be had: the sound follows the frames.
-        }
-    }
-    struct Joiner {
-        std::thread& thread;
-        ~Joiner() {
-            if (thread.joinable()) thread.join();
-        }
-    } joiner{soundWorker};
     if (video == nullptr) {
         Fail("the AVI file has no video stream; no .mov written");
-    } else {
-        ConvertAviVideo(*source, *video);
-    }
-    const bool soundMade = soundWorker.joinable();
-    if (soundMade) soundWorker.join();
-    if (Failed()) return;
-    if (audio == nullptr) {
-        Note("the file has no sound stream; no .mp3 written");
         return;
     }
-    if (!soundMade) ConvertAviSound(*source, *audio, &sound);
+    if (audio == nullptr) {
+        ConvertAviVideo(*source, *video);
+        if (!Failed()) Note("the file has no sound stream; no .mp3 written");
+        return;
+    }
+    // The sound is read and encoded beside the frames, through a handle of
+    // its own, and saved only once they are written. A stop waits for the
+    // encoding under way.
+    SoundWorker sound(*this, [this, audio](SoundTrack* track) {
+        std::string failure;
+        std::unique_ptr<platform::DeviceFile> own =
+            platform::DeviceFile::OpenHostFile(settings_.inputPath.string(), &failure);
+        if (!own) {
+            track->Fail("cannot open the sound: " + failure + "; no .mp3 written");
+            return;
+        }
+        ConvertAviSound(*own, *audio, track);
+    });
+    ConvertAviVideo(*source, *video);
+    if (Failed()) return;
+    SoundTrack& track = sound.Track();
     CheckStop();
-    SaveSoundTrack(sound);
+    SaveSoundTrack(track);
 }
 
 void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& video) {
@@ -145,17 +132,15 @@ void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& vid
     }
     FrameWriter writer(*this, true);
     if (!writer.Open(plan.frameCount, targetRate)) return;
-    // Pictures pass from the decoder to the writer and spare ones come back,
-    // so no frame is copied.
-    Picture handed;
+    // The decoded frames are handed over by reference; the writer's workers
+    // convert, scale and encode them.
     for (uint32_t i = 0; i < plan.frameCount; ++i) {
-        const Picture* picture = nullptr;
-        if (!decoder.Frame(FileSourceFrame(plan, i), &picture, &why)) {
+        const AVFrame* decoded = nullptr;
+        if (!decoder.Frame(FileSourceFrame(plan, i), &decoded, &why)) {
             writer.SourceFailed(why + "; no movie written");
             return;
         }
-        decoder.SwapPicture(&handed);
-        if (!writer.Take(&handed)) return;
+        if (!writer.AddDecoded(decoded)) return;
     }
     writer.Finish();
 }

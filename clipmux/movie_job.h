@@ -16,9 +16,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -120,20 +122,42 @@ private:
         void Note(const std::string& note) { messages.emplace_back(false, note); }
     };
 
+    // Makes a sound track beside the frames: on a thread of its own when the
+    // job is pipelined and a thread is to be had, otherwise on the job's
+    // thread when asked for. `make` touches nothing of the job's but its
+    // settings and the track; a stop ends it early.
+    class SoundWorker {
+    public:
+        SoundWorker(MovieJob& job, std::function<void(SoundTrack*)> make);
+        // Waits for the thread.
+        ~SoundWorker();
+        SoundWorker(const SoundWorker&) = delete;
+        SoundWorker& operator=(const SoundWorker&) = delete;
+        // The finished track, waited for or made now.
+        SoundTrack& Track();
+
+    private:
+        void Make();
+        std::function<void(SoundTrack*)> make_;
+        SoundTrack track_;
+        std::thread thread_;
+        bool made_ = false;
+    };
+
     void ConvertAviSound(formats::ByteSource& source, const AviStream& audio, SoundTrack* track);
-    void ConvertMjSound(formats::ByteSource& source, const MjFile& mj);
-    void ConvertGraphSound();
+    void ConvertMjSound(formats::ByteSource& source, const MjFile& mj, SoundTrack* track) const;
+    void ConvertGraphSound(SoundTrack* track);
+    bool ReadGraphSound(common::WaveFormat* decoded, std::vector<uint8_t>* pcm, std::string* why,
+                        SoundTrack* track);
 
     void MarkDone();
     void Fail(const std::string& reason) { result_.failures.push_back(reason); }
     void Note(const std::string& note) { result_.notes.push_back(note); }
 
-    // Encodes PCM as the movie's sound track and writes it. `format` may be
-    // null (always MP3); shortLimit is the encoder's short-sound limit.
-    bool WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
-                         uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit);
-    // The two halves of WriteSoundTrack: encoding touches nothing of the
-    // job's but its settings; saving writes the file and records the rest.
+    // Encodes PCM as the movie's sound track (`format` may be null: always
+    // MP3; shortLimit is the encoder's short-sound limit), touching nothing
+    // of the job's but its settings; saving writes the file and records the
+    // rest.
     void EncodeSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
                           uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit,
                           SoundTrack* track) const;

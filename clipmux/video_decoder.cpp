@@ -38,9 +38,6 @@ struct VideoDecoder::State {
     std::vector<uint32_t> nonEmptyUpTo;  // non-empty chunks in [0, i]
     formats::ByteVector palette;         // AV_PKT_DATA_PALETTE, sent once
     formats::ByteVector chunk;
-    FrameConverter converter;
-    Picture picture;
-    int64_t pictureNumber = -1;
 };
 
 VideoDecoder::VideoDecoder() = default;
@@ -173,17 +170,13 @@ bool VideoDecoder::Feed(std::string* why) {
     return true;
 }
 
-bool VideoDecoder::Frame(uint32_t frame, const Picture** picture, std::string* why) {
+bool VideoDecoder::Frame(uint32_t frame, const AVFrame** decoded, std::string* why) {
     State& s = *state_;
     if (frame >= s.nonEmptyUpTo.size() || s.nonEmptyUpTo[frame] == 0) {
         *why = "video frame " + std::to_string(frame) + " is missing from the file";
         return false;
     }
     const int64_t wanted = int64_t{s.nonEmptyUpTo[frame]} - 1;
-    if (s.pictureNumber == wanted) {
-        *picture = &s.picture;
-        return true;
-    }
     while ((s.pending.empty() || s.pending.back().first < wanted) &&
            !(s.flushed && s.nextChunk >= s.stream->chunks.size())) {
         if (!Feed(why)) return false;
@@ -192,24 +185,11 @@ bool VideoDecoder::Frame(uint32_t frame, const Picture** picture, std::string* w
     // not make is shown as the nearest one before it.
     while (s.pending.size() > 1 && s.pending[1].first <= wanted) s.pending.pop_front();
     if (s.pending.empty()) {
-        if (s.pictureNumber >= 0) {
-            *picture = &s.picture;
-            return true;
-        }
         *why = "video frame " + std::to_string(frame) + " cannot be decoded";
         return false;
     }
-    if (s.pictureNumber != s.pending.front().first) {
-        if (!s.converter.Convert(s.pending.front().second.get(), &s.picture, why)) return false;
-        s.pictureNumber = s.pending.front().first;
-    }
-    *picture = &s.picture;
+    *decoded = s.pending.front().second.get();
     return true;
-}
-
-void VideoDecoder::SwapPicture(Picture* other) {
-    std::swap(state_->picture, *other);
-    state_->pictureNumber = -1;
 }
 
 }  // namespace clipmux
