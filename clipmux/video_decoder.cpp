@@ -1,6 +1,7 @@
 #include "clipmux/video_decoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -21,6 +22,35 @@ constexpr uint32_t kBitFields = 3;
 constexpr size_t kPaletteEntries = 256;
 // Marks uncompressed rows as stored bottom row first, for the raw decoder.
 constexpr char kBottomUp[] = "BottomUp";
+
+// The pixel format of uncompressed pixels with colour masks, read as the
+// little-endian words they are; AV_PIX_FMT_NONE for masks no format has.
+AVPixelFormat BitFieldsFormat(const BitmapInfo& info) {
+    struct Layout {
+        uint16_t bitCount;
+        uint32_t red, green, blue;
+        AVPixelFormat format;
+    };
+    static constexpr Layout kLayouts[] = {
+        {16, 0x7C00, 0x03E0, 0x001F, AV_PIX_FMT_RGB555LE},
+        {16, 0xF800, 0x07E0, 0x001F, AV_PIX_FMT_RGB565LE},
+        {16, 0x0F00, 0x00F0, 0x000F, AV_PIX_FMT_RGB444LE},
+        {16, 0x001F, 0x03E0, 0x7C00, AV_PIX_FMT_BGR555LE},
+        {16, 0x001F, 0x07E0, 0xF800, AV_PIX_FMT_BGR565LE},
+        {16, 0x000F, 0x00F0, 0x0F00, AV_PIX_FMT_BGR444LE},
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, AV_PIX_FMT_BGR0},
+        {32, 0x000000FF, 0x0000FF00, 0x00FF0000, AV_PIX_FMT_RGB0},
+        {32, 0xFF000000, 0x00FF0000, 0x0000FF00, AV_PIX_FMT_0BGR},
+        {32, 0x0000FF00, 0x00FF0000, 0xFF000000, AV_PIX_FMT_0RGB},
+    };
+    for (const Layout& layout : kLayouts) {
+        if (layout.bitCount == info.bitCount && layout.red == info.redMask &&
+            layout.green == info.greenMask && layout.blue == info.blueMask) {
+            return layout.format;
+        }
+    }
+    return AV_PIX_FMT_NONE;
+}
 
 }  // namespace
 
@@ -78,6 +108,18 @@ bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, st
     c->height = std::abs(info.height);
     c->bits_per_coded_sample = info.bitCount;
     c->codec_tag = raw ? 0 : info.compression;
+    if (info.compression == kBitFields) {
+        // The raw decoder keeps a format given to it; by bit count alone it
+        // would read 16-bit pixels as five bits a channel whatever the masks.
+        c->pix_fmt = BitFieldsFormat(info);
+        if (c->pix_fmt == AV_PIX_FMT_NONE) {
+            char masks[64];
+            std::snprintf(masks, sizeof masks, "%u-bit pixels with masks %08X %08X %08X",
+                          unsigned{info.bitCount}, info.redMask, info.greenMask, info.blueMask);
+            *why = std::string("the video stream's colour layout (") + masks + ") is not supported";
+            return false;
+        }
+    }
     formats::ByteVector extra(info.extra.begin(), info.extra.end());
     if (raw) {
         if (info.bitCount <= 8 && !info.extra.empty()) {
