@@ -130,6 +130,16 @@ void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& vid
         Fail(why + "; no movie written");
         return;
     }
+    // When every source frame is taken and the chunks decode each on their
+    // own, the workers decode them too, so that decoding is no longer done
+    // on one thread alone. Anything unusual on the way (a chunk that does not
+    // give one picture, a read failure) starts again on the usual path,
+    // which decodes in order and says what went wrong.
+    if (plan.step <= kWholeFrameStep && settings_.pipelined && decoder.IsMotionJpeg() &&
+        decoder.ChunksStandAlone() &&
+        ConvertChunksOnWorkers(source, video, decoder, plan, targetRate)) {
+        return;
+    }
     FrameWriter writer(*this, true);
     if (!writer.Open(plan.frameCount, targetRate)) return;
     // The decoded frames are handed over by reference; the writer's workers
@@ -143,6 +153,32 @@ void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& vid
         if (!writer.AddDecoded(decoded)) return;
     }
     writer.Finish();
+}
+
+bool MovieJob::ConvertChunksOnWorkers(formats::ByteSource& source, const AviStream& video,
+                                      const VideoDecoder& decoder, const StepPlan& plan,
+                                      uint32_t targetRate) {
+    FrameWriter writer(*this, true);
+    writer.DecodeWith([&decoder] { return decoder.OpenTwin(); });
+    if (!writer.Open(plan.frameCount, targetRate)) return true;
+    // The chunk each source frame shows: an empty chunk repeats the one before.
+    std::vector<int64_t> shown(video.chunks.size(), -1);
+    int64_t last = -1;
+    for (size_t k = 0; k < video.chunks.size(); ++k) {
+        if (video.chunks[k].size > 0) last = static_cast<int64_t>(k);
+        shown[k] = last;
+    }
+    formats::ByteVector chunk;
+    for (uint32_t i = 0; i < plan.frameCount; ++i) {
+        const uint32_t frame = FileSourceFrame(plan, i);
+        if (frame >= shown.size() || shown[frame] < 0) return false;
+        const formats::FileRange range = video.chunks[static_cast<size_t>(shown[frame])];
+        if (range.size > (1u << 30)) return false;
+        chunk.resize(static_cast<size_t>(range.size));
+        if (!source.ReadAt(range.offset, chunk)) return false;
+        if (!writer.AddChunk(chunk)) return !writer.GaveUp();
+    }
+    return writer.Finish() || !writer.GaveUp();
 }
 
 void MovieJob::ConvertAviSound(formats::ByteSource& source, const AviStream& audio,

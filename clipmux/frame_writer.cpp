@@ -1,5 +1,6 @@
 #include "clipmux/frame_writer.h"
 
+#include <cstring>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -39,6 +40,7 @@ FrameWriter::~FrameWriter() {
 bool FrameWriter::Open(uint32_t frameCount, uint32_t frameRate) {
     job_.framesTotal_.store(static_cast<int>(std::min<uint32_t>(frameCount, INT32_MAX)),
                             std::memory_order_relaxed);
+    job_.framesWritten_.store(0, std::memory_order_relaxed);
     if (frameCount == 0) {
         job_.Fail("the source is too short for a single frame at " + std::to_string(frameRate) +
                   " fps; no movie written");
@@ -69,9 +71,40 @@ bool FrameWriter::Open(uint32_t frameCount, uint32_t frameRate) {
     return true;
 }
 
+bool FrameWriter::DecodeChunk(Pending& pending, Tools& tools) {
+    if (!tools.decoder) {
+        tools.decoder = openDecoder_ ? openDecoder_() : AvCodecPtr();
+        tools.packet.reset(av_packet_alloc());
+        tools.frame.reset(av_frame_alloc());
+        tools.spare.reset(av_frame_alloc());
+        if (!tools.decoder || !tools.packet || !tools.frame || !tools.spare) return false;
+    }
+    AVPacket* packet = tools.packet.get();
+    if (av_new_packet(packet, static_cast<int>(pending.jpeg.size())) < 0) return false;
+    std::memcpy(packet->data, pending.jpeg.data(), pending.jpeg.size());
+    const int sent = avcodec_send_packet(tools.decoder.get(), packet);
+    av_packet_unref(packet);
+    if (sent < 0 || avcodec_receive_frame(tools.decoder.get(), tools.frame.get()) != 0)
+        return false;
+    // One picture per chunk, no more.
+    const bool single =
+        avcodec_receive_frame(tools.decoder.get(), tools.spare.get()) == AVERROR(EAGAIN);
+    av_frame_unref(tools.spare.get());
+    const bool converted =
+        single && tools.converter.Convert(tools.frame.get(), &pending.picture, &pending.why);
+    av_frame_unref(tools.frame.get());
+    return converted;
+}
+
 bool FrameWriter::Make(Pending& pending, Tools& tools) {
     const Picture* source = &pending.picture;
-    if (pending.kind == Kind::kDecoded) {
+    pending.gaveUp = false;
+    if (pending.kind == Kind::kChunk) {
+        if (!DecodeChunk(pending, tools)) {
+            pending.gaveUp = true;
+            return false;
+        }
+    } else if (pending.kind == Kind::kDecoded) {
         if (!tools.converter.Convert(pending.decoded.get(), &pending.picture, &pending.why)) {
             pending.why += "; no movie written";
             return false;
@@ -145,6 +178,7 @@ void FrameWriter::Work() {
                 ++nextAppend_;
             } else {
                 workerFailed_ = true;
+                gaveUp_ = pending->gaveUp;
                 workerWhy_ = why;
                 for (std::unique_ptr<Pending>& waiting : queued_)
                     free_.push_back(std::move(waiting));
@@ -174,7 +208,7 @@ bool FrameWriter::Drain() {
     std::unique_lock<std::mutex> hold(lock_);
     changed_.wait(hold, [this] { return workerFailed_ || (queued_.empty() && working_ == 0); });
     if (!workerFailed_) return true;
-    if (!failureNoted_) {
+    if (!failureNoted_ && !gaveUp_) {
         failureNoted_ = true;
         job_.Fail(workerWhy_);
     }
@@ -207,6 +241,22 @@ bool FrameWriter::AddJpeg(formats::ByteSpan jpeg, uint32_t sourceFrame) {
     });
 }
 
+void FrameWriter::DecodeWith(std::function<AvCodecPtr()> openDecoder) {
+    openDecoder_ = std::move(openDecoder);
+}
+
+bool FrameWriter::AddChunk(formats::ByteSpan chunk) {
+    return Queue(Kind::kChunk, [chunk](Pending& slot) {
+        slot.jpeg.assign(chunk.begin(), chunk.end());
+        return true;
+    });
+}
+
+bool FrameWriter::GaveUp() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return gaveUp_;
+}
+
 template <typename Fill>
 bool FrameWriter::Queue(Kind kind, Fill fill) {
     job_.CheckStop();
@@ -218,6 +268,11 @@ bool FrameWriter::Queue(Kind kind, Fill fill) {
         ++given_;
         std::string why;
         if (Make(inline_, alone_) && Append(inline_, &why)) return true;
+        if (inline_.gaveUp) {
+            std::lock_guard<std::mutex> hold(lock_);
+            gaveUp_ = workerFailed_ = true;
+            return false;
+        }
         job_.Fail(inline_.why.empty() ? why : inline_.why);
         return false;
     }

@@ -15,6 +15,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -48,6 +49,14 @@ public:
     // A JPEG image (copied) of source frame `sourceFrame`, decoded by
     // DecodeJpegToBgr; a failure is "video frame N: REASON; no movie written".
     bool AddJpeg(formats::ByteSpan jpeg, uint32_t sourceFrame);
+    // A chunk of a stream whose chunks decode each on its own (see
+    // VideoDecoder::ChunksStandAlone), decoded by the workers with decoders
+    // `openDecoder` makes, one each. A chunk that does not give exactly one
+    // picture makes the writer give up: nothing is noted, GaveUp is true and
+    // the frames are to be made again some other way.
+    void DecodeWith(std::function<AvCodecPtr()> openDecoder);
+    bool AddChunk(formats::ByteSpan chunk);
+    bool GaveUp();
     // The source cannot give the next frame: waits for the frames given so
     // far and notes the first failure, theirs or this reason.
     void SourceFailed(const std::string& reason);
@@ -56,7 +65,7 @@ public:
     bool Finish();
 
 private:
-    enum class Kind { kPicture, kDecoded, kJpeg };
+    enum class Kind { kPicture, kDecoded, kJpeg, kChunk };
     // A frame given and not yet appended, with what its worker made of it.
     struct Pending {
         Kind kind = Kind::kPicture;
@@ -64,20 +73,28 @@ private:
         uint32_t sourceFrame = 0;  // for kJpeg's messages
         Picture picture;           // given, or converted from the two below
         AvFramePtr decoded;
-        formats::ByteVector jpeg;  // given; then the encoded frame
+        formats::ByteVector jpeg;  // given (or the chunk); then the encoded frame
         bool made = false;
+        bool gaveUp = false;
         std::string why;
     };
     // What one worker keeps from frame to frame.
     struct Tools {
+        AvCodecPtr decoder;
+        AvPacketPtr packet;
+        AvFramePtr frame;
+        AvFramePtr spare;
         FrameConverter converter;
         Picture scaled;
         formats::ByteVector encoded;
     };
 
     // Converts, scales and encodes one frame into pending.jpeg; false with
-    // pending.why.
+    // pending.why (or pending.gaveUp).
     bool Make(Pending& pending, Tools& tools);
+    // Decodes a chunk into pending.picture; false when it gave no single
+    // picture.
+    bool DecodeChunk(Pending& pending, Tools& tools);
     // Appends a made frame; false with *why.
     bool Append(const Pending& pending, std::string* why);
     void Work();
@@ -98,6 +115,7 @@ private:
     int height_;
     formats::MovieWriter writer_;
     uint32_t given_ = 0;  // frames handed over so far
+    std::function<AvCodecPtr()> openDecoder_;
     // Tools and a slot for a movie written without workers.
     Tools alone_;
     Pending inline_;
@@ -111,6 +129,7 @@ private:
     uint32_t nextAppend_ = 0;  // the frame whose turn it is to be appended
     bool closing_ = false;
     bool workerFailed_ = false;
+    bool gaveUp_ = false;  // the failure is a chunk that gave no single picture
     bool failureNoted_ = false;
     std::string workerWhy_;
     std::vector<std::thread> workers_;

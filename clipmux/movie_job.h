@@ -34,6 +34,8 @@ namespace clipmux {
 
 struct AviStream;
 struct MjFile;
+struct StepPlan;
+class VideoDecoder;
 
 enum class InputKind { kAvi = 0, kMj = 1 };
 
@@ -110,6 +112,11 @@ private:
     friend class GraphReader;
 
     void ConvertAviVideo(formats::ByteSource& source, const AviStream& video);
+    // The frames of a motion JPEG stream decoded by the frame writer's
+    // workers; false when they gave up and nothing was written or noted.
+    bool ConvertChunksOnWorkers(formats::ByteSource& source, const AviStream& video,
+                                const VideoDecoder& decoder, const StepPlan& plan,
+                                uint32_t targetRate);
     // An encoded sound track and what was said making it, kept apart from
     // the result so that it can be made on another thread while the frames
     // are converted, and saved (or dropped) afterwards.

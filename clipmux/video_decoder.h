@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "clipmux/av_support.h"
 #include "clipmux/avi_file.h"
 #include "formats/byte_source.h"
-
-struct AVFrame;
 
 namespace clipmux {
 
@@ -33,6 +32,18 @@ public:
     // The decoded frame `frame`, which is not below the last one asked for;
     // valid until the next request.
     bool Frame(uint32_t frame, const AVFrame** decoded, std::string* why);
+
+    // Motion JPEG decodes each chunk on its own, except for the tables and
+    // settings a decoder keeps from the chunks before. When every non-empty
+    // chunk starts alike up to its scan (defining the same tables, whatever
+    // their contents, with the same settings and size, one whole sequential
+    // image), any decoder opened alike gives each chunk the same picture, in
+    // any order. Reads every chunk's start; false on anything else (or a
+    // read failure).
+    bool IsMotionJpeg() const;
+    bool ChunksStandAlone();
+    // A decoder opened as this one was, on one thread; null on failure.
+    AvCodecPtr OpenTwin() const;
 
 private:
     struct State;
