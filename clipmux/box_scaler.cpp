@@ -1,6 +1,7 @@
 #include "clipmux/box_scaler.h"
 
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -235,7 +236,7 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     const size_t span = window > 0 ? static_cast<size_t>(window - 1) * 3 : 0;
     const size_t slidingLength = directSums && window > 0 && rowBytes > span ? rowBytes - span : 0;
     std::vector<uint32_t> sliding(slidingLength);
-    std::vector<uint8_t> averages(slidingLength);
+    std::vector<uint8_t> averages(slidingLength + 1);  // a byte to spare for four-byte reads
     // The run of columns of the common width around the middle.
     size_t innerFirst = static_cast<size_t>(targetWidth) / 2;
     size_t innerEnd = innerFirst;
@@ -301,8 +302,16 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     // row fits 16 bits and a divisor serves: the edge columns as below.
     auto averageRow = [&](const uint16_t* column, const Divisor& divisor, uint8_t* target) {
         SlideAverages(window, column, slidingLength, divisor, averages.data());
+        // Four bytes at a time: the fourth is the next pixel's first, written
+        // over right after; the last pixel takes its three alone.
         const uint8_t* average = averages.data();
-        for (size_t j = innerFirst; j < innerEnd; ++j) {
+        const size_t fourEnd = innerEnd > innerFirst ? innerEnd - 1 : innerFirst;
+        for (size_t j = innerFirst; j < fourEnd; ++j) {
+            uint32_t four;
+            std::memcpy(&four, average + columnFirst[j], 4);
+            std::memcpy(target + j * 3, &four, 4);
+        }
+        for (size_t j = fourEnd; j < innerEnd; ++j) {
             const uint8_t* at = average + columnFirst[j];
             uint8_t* pixel = target + j * 3;
             pixel[0] = at[0];

@@ -64,6 +64,10 @@ public:
         if (streamIndex_ < 0)
             return Fail(why, type == AVMEDIA_TYPE_VIDEO ? "no video stream" : "no sound stream");
         stream_ = context->streams[streamIndex_];
+        // The other streams' packets would only be read to be dropped.
+        for (unsigned i = 0; i < context->nb_streams; ++i) {
+            if (static_cast<int>(i) != streamIndex_) context->streams[i]->discard = AVDISCARD_ALL;
+        }
         const AVCodec* codec = avcodec_find_decoder(stream_->codecpar->codec_id);
         if (codec == nullptr) return Fail(why, "no decoder for the stream's coding");
         decoder_.reset(avcodec_alloc_context3(codec));
