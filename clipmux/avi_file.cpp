@@ -6,6 +6,9 @@ namespace clipmux {
 
 namespace {
 
+// The bitmap compression of uncompressed pixels with colour masks.
+constexpr uint32_t kBitFieldsCompression = 3;
+
 constexpr size_t kChunkHeader = 8;
 constexpr size_t kStreamHeaderSize = 48;  // the fields read here
 // A format block larger than this is taken for a damaged header.
@@ -182,6 +185,15 @@ bool ParseBitmapInfo(formats::ByteSpan format, BitmapInfo* out) {
     const uint32_t headerSize = std::clamp<uint32_t>(formats::ReadLe32(format, 0), 40,
                                                      static_cast<uint32_t>(format.size()));
     out->extra = format.subspan(headerSize);
+    if (out->compression == kBitFieldsCompression) {
+        // Headers of 52 bytes and more carry the masks themselves.
+        const size_t masks = headerSize >= 52 ? 40 : headerSize;
+        if (formats::HasRange(format, masks, 12)) {
+            out->redMask = formats::ReadLe32(format, masks);
+            out->greenMask = formats::ReadLe32(format, masks + 4);
+            out->blueMask = formats::ReadLe32(format, masks + 8);
+        }
+    }
     return true;
 }
 

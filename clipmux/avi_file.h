@@ -49,6 +49,12 @@ struct BitmapInfo {
     uint16_t bitCount = 0;
     uint32_t compression = 0;  // 0 uncompressed, 3 bit fields, else a FourCC
     formats::ByteSpan extra;   // what follows the header: palette or codec data
+    // Bit fields only: which bits of a pixel hold red, green and blue; from
+    // a larger header when it has them, else from the three words after the
+    // header. All 0 when the format has none.
+    uint32_t redMask = 0;
+    uint32_t greenMask = 0;
+    uint32_t blueMask = 0;
 };
 
 bool ReadAviFile(formats::ByteSource& source, AviFile* out, std::string* why);

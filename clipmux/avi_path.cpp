@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <system_error>
-#include <thread>
 
 #include "clipmux/avi_file.h"
 #include "clipmux/frame_step.h"
@@ -86,44 +84,33 @@ void MovieJob::RunAviPath() {
     if (audioCount > 1)
         Note("the file has " + std::to_string(audioCount) + " sound streams; the first is used");
 
-    // The sound is read and encoded beside the frames and saved only once
-    // they are written. A stop waits for the encoding under way.
-    SoundTrack sound;
-    std::thread soundWorker;
-    if (video != nullptr && audio != nullptr && settings_.pipelined) {
-        try {
-            soundWorker = std::thread([this, &source, audio, &sound] {
-                try {
-                    ConvertAviSound(*source, *audio, &sound);
-                } catch (const std::bad_alloc&) {
-                    sound.Fail("out of memory");
-                }
-            });
-        } catch (const std::system_error&) {
-            // No thread to be had: the sound follows the frames.
-        }
-    }
-    struct Joiner {
-        std::thread& thread;
-        ~Joiner() {
-            if (thread.joinable()) thread.join();
-        }
-    } joiner{soundWorker};
     if (video == nullptr) {
         Fail("the AVI file has no video stream; no .mov written");
-    } else {
-        ConvertAviVideo(*source, *video);
-    }
-    const bool soundMade = soundWorker.joinable();
-    if (soundMade) soundWorker.join();
-    if (Failed()) return;
-    if (audio == nullptr) {
-        Note("the file has no sound stream; no .mp3 written");
         return;
     }
-    if (!soundMade) ConvertAviSound(*source, *audio, &sound);
+    if (audio == nullptr) {
+        ConvertAviVideo(*source, *video);
+        if (!Failed()) Note("the file has no sound stream; no .mp3 written");
+        return;
+    }
+    // The sound is read and encoded beside the frames, through a handle of
+    // its own, and saved only once they are written. A stop waits for the
+    // encoding under way.
+    SoundWorker sound(*this, [this, audio](SoundTrack* track) {
+        std::string failure;
+        std::unique_ptr<platform::DeviceFile> own =
+            platform::DeviceFile::OpenHostFile(settings_.inputPath.string(), &failure);
+        if (!own) {
+            track->Fail("cannot open the sound: " + failure + "; no .mp3 written");
+            return;
+        }
+        ConvertAviSound(*own, *audio, track);
+    });
+    ConvertAviVideo(*source, *video);
+    if (Failed()) return;
+    SoundTrack& track = sound.Track();
     CheckStop();
-    SaveSoundTrack(sound);
+    SaveSoundTrack(track);
 }
 
 void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& video) {
@@ -143,21 +130,55 @@ void MovieJob::ConvertAviVideo(formats::ByteSource& source, const AviStream& vid
         Fail(why + "; no movie written");
         return;
     }
+    // When every source frame is taken and the chunks decode each on their
+    // own, the workers decode them too, so that decoding is no longer done
+    // on one thread alone. Anything unusual on the way (a chunk that does not
+    // give one picture, a read failure) starts again on the usual path,
+    // which decodes in order and says what went wrong.
+    if (plan.step <= kWholeFrameStep && settings_.pipelined && decoder.IsMotionJpeg() &&
+        decoder.ChunksStandAlone() &&
+        ConvertChunksOnWorkers(source, video, decoder, plan, targetRate)) {
+        return;
+    }
     FrameWriter writer(*this, true);
     if (!writer.Open(plan.frameCount, targetRate)) return;
-    // Pictures pass from the decoder to the writer and spare ones come back,
-    // so no frame is copied.
-    Picture handed;
+    // The decoded frames are handed over by reference; the writer's workers
+    // convert, scale and encode them.
     for (uint32_t i = 0; i < plan.frameCount; ++i) {
-        const Picture* picture = nullptr;
-        if (!decoder.Frame(FileSourceFrame(plan, i), &picture, &why)) {
+        const AVFrame* decoded = nullptr;
+        if (!decoder.Frame(FileSourceFrame(plan, i), &decoded, &why)) {
             writer.SourceFailed(why + "; no movie written");
             return;
         }
-        decoder.SwapPicture(&handed);
-        if (!writer.Take(&handed)) return;
+        if (!writer.AddDecoded(decoded)) return;
     }
     writer.Finish();
+}
+
+bool MovieJob::ConvertChunksOnWorkers(formats::ByteSource& source, const AviStream& video,
+                                      const VideoDecoder& decoder, const StepPlan& plan,
+                                      uint32_t targetRate) {
+    FrameWriter writer(*this, true);
+    writer.DecodeWith([&decoder] { return decoder.OpenTwin(); });
+    if (!writer.Open(plan.frameCount, targetRate)) return true;
+    // The chunk each source frame shows: an empty chunk repeats the one before.
+    std::vector<int64_t> shown(video.chunks.size(), -1);
+    int64_t last = -1;
+    for (size_t k = 0; k < video.chunks.size(); ++k) {
+        if (video.chunks[k].size > 0) last = static_cast<int64_t>(k);
+        shown[k] = last;
+    }
+    formats::ByteVector chunk;
+    for (uint32_t i = 0; i < plan.frameCount; ++i) {
+        const uint32_t frame = FileSourceFrame(plan, i);
+        if (frame >= shown.size() || shown[frame] < 0) return false;
+        const formats::FileRange range = video.chunks[static_cast<size_t>(shown[frame])];
+        if (range.size > (1u << 30)) return false;
+        chunk.resize(static_cast<size_t>(range.size));
+        if (!source.ReadAt(range.offset, chunk)) return false;
+        if (!writer.AddChunk(chunk)) return !writer.GaveUp();
+    }
+    return writer.Finish() || !writer.GaveUp();
 }
 
 void MovieJob::ConvertAviSound(formats::ByteSource& source, const AviStream& audio,

@@ -1,6 +1,8 @@
 #include "clipmux/box_scaler.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace clipmux {
@@ -53,6 +55,115 @@ Axis MakeAxis(int sourceSize, int targetSize, ScalerKind kind) {
             static_cast<int>(std::max<int64_t>(end - start, 0));
     }
     return axis;
+}
+
+// Division by n as a multiplication and shifts on 16 bits: floor(x / n) is
+// ((x * multiplier) >> 16) >> shift for every sum x a window of n pixels
+// can have (at most 255 n). Found by trial and checked for every such x, so
+// the result is the division's, bit for bit; multiplier 0 when none serves
+// (n above 257, whose sums need more than 16 bits).
+struct Divisor {
+    uint16_t multiplier = 0;
+    int shift = 0;
+};
+
+Divisor FindDivisor(int n) {
+    const uint32_t largest = 255u * static_cast<uint32_t>(n);
+    if (n <= 1 || largest > 0xFFFFu) return {};
+    for (int shift = 0; shift <= 16; ++shift) {
+        const uint64_t scale = uint64_t{1} << (16 + shift);
+        const uint64_t multiplier = (scale + static_cast<uint64_t>(n) - 1) / n;
+        if (multiplier > 0xFFFFu) break;
+        bool exact = true;
+        for (uint32_t x = 0; x <= largest && exact; ++x)
+            exact = ((x * multiplier) >> 16 >> shift) == x / static_cast<uint32_t>(n);
+        if (exact) return {static_cast<uint16_t>(multiplier), shift};
+    }
+    return {};
+}
+
+// The divisor for n, found once per thread.
+const Divisor& DivisorFor(int n) {
+    constexpr int kCached = 258;
+    thread_local Divisor cache[kCached];
+    thread_local bool found[kCached] = {};
+    static const Divisor none;
+    if (n < 0 || n >= kCached) return none;
+    if (!found[n]) {
+        cache[n] = FindDivisor(n);
+        found[n] = true;
+    }
+    return cache[n];
+}
+
+// The loops over every byte of a row are built once more for processors
+// with 256-bit vectors and picked when the program is loaded; the integers
+// they give are the same either way.
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define CLIPMUX_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef CLIPMUX_VECTOR_CLONES
+#define CLIPMUX_VECTOR_CLONES
+#endif
+
+// out[k] = the sum of the rows' bytes k, for one to three rows.
+CLIPMUX_VECTOR_CLONES void SumRows(const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                                   size_t length, uint16_t* out) {
+    if (c != nullptr) {
+        for (size_t k = 0; k < length; ++k)
+            out[k] = static_cast<uint16_t>(uint16_t{a[k]} + b[k] + c[k]);
+    } else if (b != nullptr) {
+        for (size_t k = 0; k < length; ++k) out[k] = static_cast<uint16_t>(uint16_t{a[k]} + b[k]);
+    } else {
+        for (size_t k = 0; k < length; ++k) out[k] = a[k];
+    }
+}
+
+// out[k] += the rows' bytes k, for one or two rows.
+CLIPMUX_VECTOR_CLONES void AddRows(const uint8_t* a, const uint8_t* b, size_t length,
+                                   uint16_t* out) {
+    if (b != nullptr) {
+        for (size_t k = 0; k < length; ++k) out[k] = static_cast<uint16_t>(out[k] + a[k] + b[k]);
+    } else {
+        for (size_t k = 0; k < length; ++k) out[k] = static_cast<uint16_t>(out[k] + a[k]);
+    }
+}
+
+// out[x] = the average of column[x], column[x + 3], ... (W terms) by the
+// divisor, for every start that keeps the window inside the row. The sums
+// stay in 16 bits, so that the loop runs on many bytes at once.
+template <int W>
+inline __attribute__((always_inline)) void SlideAverages(const uint16_t* column, size_t length,
+                                                         const Divisor& divisor, uint8_t* out) {
+    const uint16_t multiplier = divisor.multiplier;
+    const int shift = divisor.shift;
+    for (size_t x = 0; x < length; ++x) {
+        uint16_t sum = column[x];
+        for (int k = 1; k < W; ++k)
+            sum = static_cast<uint16_t>(sum + column[x + 3 * static_cast<size_t>(k)]);
+        const auto high = static_cast<uint16_t>((uint32_t{sum} * uint32_t{multiplier}) >> 16);
+        out[x] = static_cast<uint8_t>(high >> shift);
+    }
+}
+
+CLIPMUX_VECTOR_CLONES void SlideAverages(int window, const uint16_t* column, size_t length,
+                                         const Divisor& divisor, uint8_t* out) {
+    switch (window) {
+        case 1:
+            SlideAverages<1>(column, length, divisor, out);
+            break;
+        case 2:
+            SlideAverages<2>(column, length, divisor, out);
+            break;
+        case 3:
+            SlideAverages<3>(column, length, divisor, out);
+            break;
+        default:
+            SlideAverages<4>(column, length, divisor, out);
+            break;
+    }
 }
 
 // out[x] = column[x] + column[x + 3] + ... (W terms): the sums of W pixels
@@ -125,6 +236,7 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
     const size_t span = window > 0 ? static_cast<size_t>(window - 1) * 3 : 0;
     const size_t slidingLength = directSums && window > 0 && rowBytes > span ? rowBytes - span : 0;
     std::vector<uint32_t> sliding(slidingLength);
+    std::vector<uint8_t> averages(slidingLength + 1);  // a byte to spare for four-byte reads
     // The run of columns of the common width around the middle.
     size_t innerFirst = static_cast<size_t>(targetWidth) / 2;
     size_t innerEnd = innerFirst;
@@ -186,7 +298,56 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
         }
     };
     int reciprocalRowCount = -1;
+    // The inner columns straight to their averages, when every sum of the
+    // row fits 16 bits and a divisor serves: the edge columns as below.
+    auto averageRow = [&](const uint16_t* column, const Divisor& divisor, uint8_t* target) {
+        SlideAverages(window, column, slidingLength, divisor, averages.data());
+        // Four bytes at a time: the fourth is the next pixel's first, written
+        // over right after; the last pixel takes its three alone.
+        const uint8_t* average = averages.data();
+        const size_t fourEnd = innerEnd > innerFirst ? innerEnd - 1 : innerFirst;
+        for (size_t j = innerFirst; j < fourEnd; ++j) {
+            uint32_t four;
+            std::memcpy(&four, average + columnFirst[j], 4);
+            std::memcpy(target + j * 3, &four, 4);
+        }
+        for (size_t j = fourEnd; j < innerEnd; ++j) {
+            const uint8_t* at = average + columnFirst[j];
+            uint8_t* pixel = target + j * 3;
+            pixel[0] = at[0];
+            pixel[1] = at[1];
+            pixel[2] = at[2];
+        }
+    };
     auto writeRow = [&](const auto* column, int rowCount, uint8_t* target) {
+        if constexpr (std::is_same_v<std::remove_cv_t<std::remove_pointer_t<decltype(column)>>,
+                                     uint16_t>) {
+            const Divisor& divisor =
+                slidingLength > 0 && useReciprocals ? DivisorFor(rowCount * window) : Divisor{};
+            if (divisor.multiplier != 0) {
+                averageRow(column, divisor, target);
+                // The edge columns, summed directly.
+                auto edge = [&](size_t from, size_t to) {
+                    for (size_t j = from; j < to; ++j) {
+                        uint32_t s0 = 0, s1 = 0, s2 = 0;
+                        for (size_t k = columnFirst[j]; k < columnEnd[j]; k += 3) {
+                            s0 += column[k];
+                            s1 += column[k + 1];
+                            s2 += column[k + 2];
+                        }
+                        const uint64_t r = reciprocal[static_cast<size_t>(rowCount) *
+                                                      static_cast<size_t>(columns.count[j])];
+                        uint8_t* pixel = target + j * 3;
+                        pixel[0] = static_cast<uint8_t>((s0 * r) >> 32);
+                        pixel[1] = static_cast<uint8_t>((s1 * r) >> 32);
+                        pixel[2] = static_cast<uint8_t>((s2 * r) >> 32);
+                    }
+                };
+                edge(0, innerFirst);
+                edge(innerEnd, columns.count.size());
+                return;
+            }
+        }
         if (!directSums) runningSums(column);
         if (slidingLength > 0) slidingSums(column);
         if (useReciprocals) {
@@ -244,14 +405,13 @@ bool ScalePicture(const Picture& source, int targetWidth, int targetHeight, Scal
         if (rowCount <= kNarrowSumRows) {
             uint16_t* column = narrowSums.data();
             if (rowCount == 0) std::fill(narrowSums.begin(), narrowSums.end(), 0);
-            for (int y = rowFirst; y < rowFirst + rowCount; ++y) {
-                const uint8_t* row = source.Row(y);
-                if (y == rowFirst) {
-                    for (size_t k = 0; k < rowBytes; ++k) column[k] = row[k];
-                } else {
-                    for (size_t k = 0; k < rowBytes; ++k) column[k] += row[k];
-                }
-            }
+            const int rowEnd = rowFirst + rowCount;
+            auto rowOrNone = [&](int y) { return y < rowEnd ? source.Row(y) : nullptr; };
+            if (rowCount > 0)
+                SumRows(source.Row(rowFirst), rowOrNone(rowFirst + 1), rowOrNone(rowFirst + 2),
+                        rowBytes, column);
+            for (int y = rowFirst + 3; y < rowEnd; y += 2)
+                AddRows(source.Row(y), rowOrNone(y + 1), rowBytes, column);
             writeRow(narrowSums.data(), rowCount, out->Row(i));
         } else {
             uint32_t* column = wideSums.data();

@@ -24,6 +24,10 @@ uint32_t RoundedUpRate(uint32_t rate, uint32_t scale);
 uint32_t FileTargetRate(int choice, uint32_t sourceRate);
 uint32_t GraphTargetRate(int choice);
 
+// A file reader's step of at most one whole source frame: every source frame
+// is shown.
+inline constexpr uint32_t kWholeFrameStep = 100;
+
 struct StepPlan {
     uint32_t step = 0;        // hundredths of a source frame, or graph positions
     uint32_t frameCount = 0;  // frames the movie gets

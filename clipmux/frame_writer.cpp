@@ -1,5 +1,7 @@
 #include "clipmux/frame_writer.h"
 
+#include <cstring>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -32,12 +34,13 @@ FrameWriter::FrameWriter(MovieJob& job, bool aviFileReader)
 }
 
 FrameWriter::~FrameWriter() {
-    EndWorker();
+    EndWorkers();
 }
 
 bool FrameWriter::Open(uint32_t frameCount, uint32_t frameRate) {
     job_.framesTotal_.store(static_cast<int>(std::min<uint32_t>(frameCount, INT32_MAX)),
                             std::memory_order_relaxed);
+    job_.framesWritten_.store(0, std::memory_order_relaxed);
     if (frameCount == 0) {
         job_.Fail("the source is too short for a single frame at " + std::to_string(frameRate) +
                   " fps; no movie written");
@@ -56,81 +59,156 @@ bool FrameWriter::Open(uint32_t frameCount, uint32_t frameRate) {
         return false;
     }
     if (!job_.settings_.pipelined) return true;
-    for (size_t i = 0; i < kQueueDepth; ++i) free_.push_back(std::make_unique<Picture>());
+    for (size_t i = 0; i < kQueueDepth + kWorkers; ++i)
+        free_.push_back(std::make_unique<Pending>());
     try {
-        worker_ = std::thread(&FrameWriter::Work, this);
+        for (int i = 0; i < kWorkers; ++i) workers_.emplace_back(&FrameWriter::Work, this);
     } catch (const std::system_error&) {
-        // No thread to be had: the frames are written on this one.
-        free_.clear();
+        // No thread to be had: the frames are written on the ones there are,
+        // or on this one.
+        if (workers_.empty()) free_.clear();
     }
     return true;
 }
 
-bool FrameWriter::Write(const Picture& source, std::string* why) {
-    if (!ScalePicture(source, width_, height_, scaler_, &scaled_)) {
-        *why = "frame " + std::to_string(index_) + " has no picture of 24 or 32 bits per pixel";
+bool FrameWriter::DecodeChunk(Pending& pending, Tools& tools) {
+    if (!tools.decoder) {
+        tools.decoder = openDecoder_ ? openDecoder_() : AvCodecPtr();
+        tools.packet.reset(av_packet_alloc());
+        tools.frame.reset(av_frame_alloc());
+        tools.spare.reset(av_frame_alloc());
+        if (!tools.decoder || !tools.packet || !tools.frame || !tools.spare) return false;
+    }
+    AVPacket* packet = tools.packet.get();
+    if (av_new_packet(packet, static_cast<int>(pending.jpeg.size())) < 0) return false;
+    std::memcpy(packet->data, pending.jpeg.data(), pending.jpeg.size());
+    const int sent = avcodec_send_packet(tools.decoder.get(), packet);
+    av_packet_unref(packet);
+    if (sent < 0 || avcodec_receive_frame(tools.decoder.get(), tools.frame.get()) != 0)
+        return false;
+    // One picture per chunk, no more.
+    const bool single =
+        avcodec_receive_frame(tools.decoder.get(), tools.spare.get()) == AVERROR(EAGAIN);
+    av_frame_unref(tools.spare.get());
+    const bool converted =
+        single && tools.converter.Convert(tools.frame.get(), &pending.picture, &pending.why);
+    av_frame_unref(tools.frame.get());
+    return converted;
+}
+
+bool FrameWriter::Make(Pending& pending, Tools& tools) {
+    const Picture* source = &pending.picture;
+    pending.gaveUp = false;
+    if (pending.kind == Kind::kChunk) {
+        if (!DecodeChunk(pending, tools)) {
+            pending.gaveUp = true;
+            return false;
+        }
+    } else if (pending.kind == Kind::kDecoded) {
+        if (!tools.converter.Convert(pending.decoded.get(), &pending.picture, &pending.why)) {
+            pending.why += "; no movie written";
+            return false;
+        }
+        av_frame_unref(pending.decoded.get());
+    } else if (pending.kind == Kind::kJpeg) {
+        if (!DecodeJpegToBgr(pending.jpeg, &pending.picture, &pending.why)) {
+            pending.why = "video frame " + std::to_string(pending.sourceFrame) + ": " +
+                          pending.why + "; no movie written";
+            return false;
+        }
+    }
+    if (!ScalePicture(*source, width_, height_, scaler_, &tools.scaled)) {
+        pending.why =
+            "frame " + std::to_string(pending.index) + " has no picture of 24 or 32 bits per pixel";
         return false;
     }
     // A frame that fails to encode keeps its place with no bytes.
-    if (!EncodeFrameJpeg(scaled_, job_.quality_, &jpeg_, why)) jpeg_.clear();
-    if (jpeg_.size() > formats::kMovieMaxFrameSize) {
-        *why = "frame " + std::to_string(index_) + " takes " + std::to_string(jpeg_.size()) +
-               " bytes, more than the player's " + std::to_string(formats::kMovieMaxFrameSize) +
-               "; choose a lower picture quality";
+    if (!EncodeFrameJpeg(tools.scaled, job_.quality_, &tools.encoded, &pending.why))
+        tools.encoded.clear();
+    if (tools.encoded.size() > formats::kMovieMaxFrameSize) {
+        pending.why = "frame " + std::to_string(pending.index) + " takes " +
+                      std::to_string(tools.encoded.size()) + " bytes, more than the player's " +
+                      std::to_string(formats::kMovieMaxFrameSize) +
+                      "; choose a lower picture quality";
         return false;
     }
-    if (!writer_.AppendFrame(jpeg_, why)) return false;
-    ++index_;
+    std::swap(pending.jpeg, tools.encoded);
+    return true;
+}
+
+bool FrameWriter::Append(const Pending& pending, std::string* why) {
+    if (!writer_.AppendFrame(pending.jpeg, why)) return false;
     job_.framesWritten_.fetch_add(1, std::memory_order_relaxed);
     return true;
 }
 
 void FrameWriter::Work() {
+    Tools tools;
     std::unique_lock<std::mutex> hold(lock_);
     while (true) {
-        changed_.wait(hold, [this] { return closing_ || !queued_.empty(); });
-        if (closing_) return;
-        std::unique_ptr<Picture> picture = std::move(queued_.front());
+        changed_.wait(hold, [this] { return closing_ || workerFailed_ || !queued_.empty(); });
+        if (closing_ || workerFailed_) return;
+        std::unique_ptr<Pending> pending = std::move(queued_.front());
         queued_.pop_front();
-        working_ = true;
+        ++working_;
         hold.unlock();
-        std::string why;
-        bool written = false;
+        pending->why.clear();
         try {
-            written = Write(*picture, &why);
+            pending->made = Make(*pending, tools);
         } catch (const std::bad_alloc&) {
-            why = "out of memory";
+            pending->made = false;
+            pending->why = "out of memory";
         }
         hold.lock();
-        working_ = false;
-        free_.push_back(std::move(picture));
-        if (!written) {
-            // The frames after a failed one are never written.
-            workerFailed_ = true;
-            workerWhy_ = why;
-            for (std::unique_ptr<Picture>& waiting : queued_) free_.push_back(std::move(waiting));
-            queued_.clear();
+        // Frames are appended in the order given; after a failed frame,
+        // none is.
+        changed_.wait(hold,
+                      [&] { return closing_ || workerFailed_ || nextAppend_ == pending->index; });
+        bool appended = false;
+        if (!closing_ && !workerFailed_) {
+            std::string why = pending->why;
+            if (pending->made) {
+                // Only the frame whose turn it is gets here: the file is this
+                // worker's alone until the turn passes.
+                hold.unlock();
+                appended = Append(*pending, &why);
+                hold.lock();
+            }
+            if (appended) {
+                ++nextAppend_;
+            } else {
+                workerFailed_ = true;
+                gaveUp_ = pending->gaveUp;
+                workerWhy_ = why;
+                for (std::unique_ptr<Pending>& waiting : queued_)
+                    free_.push_back(std::move(waiting));
+                queued_.clear();
+            }
         }
+        --working_;
+        free_.push_back(std::move(pending));
         changed_.notify_all();
-        if (!written) return;
     }
 }
 
-void FrameWriter::EndWorker() {
+void FrameWriter::EndWorkers() {
     {
         std::lock_guard<std::mutex> hold(lock_);
         closing_ = true;
     }
     changed_.notify_all();
-    if (worker_.joinable()) worker_.join();
+    for (std::thread& worker : workers_) {
+        if (worker.joinable()) worker.join();
+    }
+    workers_.clear();
 }
 
 bool FrameWriter::Drain() {
-    if (!worker_.joinable()) return true;
+    if (workers_.empty()) return true;
     std::unique_lock<std::mutex> hold(lock_);
-    changed_.wait(hold, [this] { return workerFailed_ || (queued_.empty() && !working_); });
+    changed_.wait(hold, [this] { return workerFailed_ || (queued_.empty() && working_ == 0); });
     if (!workerFailed_) return true;
-    if (!failureNoted_) {
+    if (!failureNoted_ && !gaveUp_) {
         failureNoted_ = true;
         job_.Fail(workerWhy_);
     }
@@ -138,23 +216,67 @@ bool FrameWriter::Drain() {
 }
 
 bool FrameWriter::Add(const Picture& source) {
-    return Queue(&source, nullptr);
+    return Queue(Kind::kPicture, [&source](Pending& slot) {
+        slot.picture.width = source.width;
+        slot.picture.height = source.height;
+        slot.picture.bytesPerPixel = source.bytesPerPixel;
+        slot.picture.pixels.assign(source.pixels.begin(), source.pixels.end());
+        return true;
+    });
 }
 
-bool FrameWriter::Take(Picture* source) {
-    return Queue(nullptr, source);
+bool FrameWriter::AddDecoded(const AVFrame* frame) {
+    return Queue(Kind::kDecoded, [frame](Pending& slot) {
+        if (!slot.decoded) slot.decoded.reset(av_frame_alloc());
+        if (slot.decoded) av_frame_unref(slot.decoded.get());
+        return slot.decoded && av_frame_ref(slot.decoded.get(), frame) == 0;
+    });
 }
 
-bool FrameWriter::Queue(const Picture* copy, Picture* take) {
+bool FrameWriter::AddJpeg(formats::ByteSpan jpeg, uint32_t sourceFrame) {
+    return Queue(Kind::kJpeg, [jpeg, sourceFrame](Pending& slot) {
+        slot.sourceFrame = sourceFrame;
+        slot.jpeg.assign(jpeg.begin(), jpeg.end());
+        return true;
+    });
+}
+
+void FrameWriter::DecodeWith(std::function<AvCodecPtr()> openDecoder) {
+    openDecoder_ = std::move(openDecoder);
+}
+
+bool FrameWriter::AddChunk(formats::ByteSpan chunk) {
+    return Queue(Kind::kChunk, [chunk](Pending& slot) {
+        slot.jpeg.assign(chunk.begin(), chunk.end());
+        return true;
+    });
+}
+
+bool FrameWriter::GaveUp() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return gaveUp_;
+}
+
+template <typename Fill>
+bool FrameWriter::Queue(Kind kind, Fill fill) {
     job_.CheckStop();
-    const Picture& source = copy != nullptr ? *copy : *take;
-    if (!worker_.joinable()) {
+    if (workers_.empty()) {
+        inline_.kind = kind;
+        inline_.index = given_;
+        inline_.why.clear();
+        if (!fill(inline_)) throw std::bad_alloc();
+        ++given_;
         std::string why;
-        if (Write(source, &why)) return true;
-        job_.Fail(why);
+        if (Make(inline_, alone_) && Append(inline_, &why)) return true;
+        if (inline_.gaveUp) {
+            std::lock_guard<std::mutex> hold(lock_);
+            gaveUp_ = workerFailed_ = true;
+            return false;
+        }
+        job_.Fail(inline_.why.empty() ? why : inline_.why);
         return false;
     }
-    std::unique_ptr<Picture> slot;
+    std::unique_ptr<Pending> slot;
     {
         std::unique_lock<std::mutex> hold(lock_);
         changed_.wait(hold, [this] { return workerFailed_ || !free_.empty(); });
@@ -165,14 +287,14 @@ bool FrameWriter::Queue(const Picture* copy, Picture* take) {
         slot = std::move(free_.back());
         free_.pop_back();
     }
-    if (take != nullptr) {
-        std::swap(*slot, *take);
-    } else {
-        slot->width = source.width;
-        slot->height = source.height;
-        slot->bytesPerPixel = source.bytesPerPixel;
-        slot->pixels.assign(source.pixels.begin(), source.pixels.end());
+    slot->kind = kind;
+    slot->index = given_;
+    if (!fill(*slot)) {
+        std::lock_guard<std::mutex> hold(lock_);
+        free_.push_back(std::move(slot));
+        throw std::bad_alloc();
     }
+    ++given_;
     {
         std::lock_guard<std::mutex> hold(lock_);
         queued_.push_back(std::move(slot));
@@ -187,7 +309,7 @@ void FrameWriter::SourceFailed(const std::string& reason) {
 
 bool FrameWriter::Finish() {
     if (!Drain()) return false;
-    EndWorker();
+    EndWorkers();
     std::string why;
     if (!writer_.Finish(&why)) {
         job_.Fail(why);

@@ -64,6 +64,10 @@ public:
         if (streamIndex_ < 0)
             return Fail(why, type == AVMEDIA_TYPE_VIDEO ? "no video stream" : "no sound stream");
         stream_ = context->streams[streamIndex_];
+        // The other streams' packets would only be read to be dropped.
+        for (unsigned i = 0; i < context->nb_streams; ++i) {
+            if (static_cast<int>(i) != streamIndex_) context->streams[i]->discard = AVDISCARD_ALL;
+        }
         const AVCodec* codec = avcodec_find_decoder(stream_->codecpar->codec_id);
         if (codec == nullptr) return Fail(why, "no decoder for the stream's coding");
         decoder_.reset(avcodec_alloc_context3(codec));
@@ -93,9 +97,10 @@ public:
         return static_cast<uint64_t>(std::llround(seconds * kGraphPositionsPerSecond));
     }
 
-    // The picture shown at `position`: the last frame starting no later than
-    // half a position after it (the first frame for anything before that).
-    bool FrameAt(uint64_t position, bool seek, Picture* out, std::string* why) {
+    // The frame shown at `position`: the last frame starting no later than
+    // half a position after it (the first frame for anything before that);
+    // valid until the next call.
+    bool FrameAt(uint64_t position, bool seek, const AVFrame** out, std::string* why) {
         const AVRational timeBase = stream_->time_base;
         const int64_t start = stream_->start_time == AV_NOPTS_VALUE ? 0 : stream_->start_time;
         const int64_t target = start + av_rescale_q_rnd(static_cast<int64_t>(position * 2 + 1),
@@ -127,16 +132,12 @@ public:
                 std::swap(current_, ahead_);
                 haveCurrent_ = true;
                 haveAhead_ = false;
-                converted_ = false;
                 continue;
             }
             break;
         }
         if (!haveCurrent_) return Fail(why, "the stream has no frame at " + Seconds(position));
-        if (!converted_) {
-            if (!converter_.Convert(current_.get(), out, why)) return false;
-            converted_ = true;
-        }
+        *out = current_.get();
         return true;
     }
 
@@ -223,10 +224,8 @@ private:
     AvFramePtr ahead_;
     bool haveCurrent_ = false;
     bool haveAhead_ = false;
-    bool converted_ = false;
     bool ended_ = false;
     int64_t lastPts_ = AV_NOPTS_VALUE;
-    FrameConverter converter_;
     Clock::time_point deadline_{};
     bool timedOut_ = false;
 };
@@ -256,28 +255,47 @@ void MovieJob::RunGraphPath() {
         }
         FrameWriter writer(*this, false);
         if (!writer.Open(plan.frameCount, targetRate)) return;
-        Picture picture;
+        // The sound is read through a reader of its own and encoded beside
+        // the frames, and saved once they are written.
+        SoundWorker sound(*this, [this](SoundTrack* track) { ConvertGraphSound(track); });
         for (uint32_t i = 0; i < plan.frameCount; ++i) {
-            if (!reader.FrameAt(GraphPosition(plan, i), settings_.freeRunning != 0, &picture,
+            const AVFrame* decoded = nullptr;
+            if (!reader.FrameAt(GraphPosition(plan, i), settings_.freeRunning != 0, &decoded,
                                 &why)) {
                 writer.SourceFailed(why + "; no movie written");
                 return;
             }
-            if (!writer.Add(picture)) return;
+            if (!writer.AddDecoded(decoded)) return;
         }
         if (!writer.Finish()) return;
+        SoundTrack& track = sound.Track();
+        CheckStop();
+        SaveSoundTrack(track);
     }
-    ConvertGraphSound();
 }
 
 bool MovieJob::ReadGraphSound(common::WaveFormat* decoded, std::vector<uint8_t>* pcm,
                               std::string* why) {
+    SoundTrack track;
+    const bool read = ReadGraphSound(decoded, pcm, why, &track);
+    for (auto& [failure, message] : track.messages) {
+        if (failure) {
+            Fail(message);
+        } else {
+            Note(message);
+        }
+    }
+    return read;
+}
+
+bool MovieJob::ReadGraphSound(common::WaveFormat* decoded, std::vector<uint8_t>* pcm,
+                              std::string* why, SoundTrack* track) {
     pcm->clear();
     GraphReader reader(*this);
     if (!reader.Open(AVMEDIA_TYPE_AUDIO, why)) return false;
     if (reader.StreamsOfType() > 1) {
-        Note("the file has " + std::to_string(reader.StreamsOfType()) +
-             " sound streams; the first is used");
+        track->Note("the file has " + std::to_string(reader.StreamsOfType()) +
+                    " sound streams; the first is used");
     }
     AVCodecContext* decoder = reader.Decoder();
     const int sourceChannels = decoder->ch_layout.nb_channels;
@@ -336,25 +354,25 @@ bool MovieJob::ReadGraphSound(common::WaveFormat* decoded, std::vector<uint8_t>*
     return ok;
 }
 
-void MovieJob::ConvertGraphSound() {
+void MovieJob::ConvertGraphSound(SoundTrack* track) {
     std::string why;
     common::WaveFormat decodedFormat;
     std::vector<uint8_t> pcm;
-    if (!ReadGraphSound(&decodedFormat, &pcm, &why)) {
+    if (!ReadGraphSound(&decodedFormat, &pcm, &why, track)) {
         if (why == "no sound stream") {
-            Note("the file has no sound stream; no .mp3 written");
+            track->Note("the file has no sound stream; no .mp3 written");
         } else {
-            Fail("the sound cannot be read (" + why + "); no .mp3 written");
+            track->Fail("the sound cannot be read (" + why + "); no .mp3 written");
         }
         return;
     }
     const common::WaveFormat& decoded = decodedFormat;
     if (pcm.empty()) {
-        Note("the sound track is empty; no .mp3 written");
+        track->Note("the sound track is empty; no .mp3 written");
         return;
     }
     if (pcm.size() > std::numeric_limits<uint32_t>::max() - 16u) {
-        Fail("the sound track is larger than 4 GiB of PCM; no .mp3 written");
+        track->Fail("the sound track is larger than 4 GiB of PCM; no .mp3 written");
         return;
     }
     common::WaveFormat target = decoded;
@@ -364,19 +382,19 @@ void MovieJob::ConvertGraphSound() {
     target.blockAlign = 4;
     target.averageBytesPerSecond = target.samplesPerSecond * 4;
     if (decoded.channels == 2 && decoded.samplesPerSecond == target.samplesPerSecond) {
-        WriteSoundTrack(&target, pcm.data(), pcm.size(), 16, target.samplesPerSecond, 2,
-                        common::Mp3Encoder::kShortSoundLimit);
+        EncodeSoundTrack(&target, pcm.data(), pcm.size(), 16, target.samplesPerSecond, 2,
+                         common::Mp3Encoder::kShortSoundLimit, track);
         return;
     }
     std::unique_ptr<uint8_t[]> converted;
     const uint32_t bytes = common::AcmConvert(decoded, {}, target, pcm.data(),
                                               static_cast<uint32_t>(pcm.size()), &converted);
     if (bytes == 0) {
-        Fail("the sound could not be converted to 16-bit stereo; no .mp3 written");
+        track->Fail("the sound could not be converted to 16-bit stereo; no .mp3 written");
         return;
     }
-    WriteSoundTrack(&target, converted.get(), bytes, 16, target.samplesPerSecond, 2,
-                    common::Mp3Encoder::kShortSoundLimit);
+    EncodeSoundTrack(&target, converted.get(), bytes, 16, target.samplesPerSecond, 2,
+                     common::Mp3Encoder::kShortSoundLimit, track);
 }
 
 }  // namespace clipmux

@@ -41,57 +41,65 @@ void MovieJob::RunMjPath() {
     }
     FrameWriter writer(*this, false);
     if (!writer.Open(plan.frameCount, targetRate)) return;
+    // The sound is encoded beside the frames, through a handle of its own,
+    // and saved once they are written.
+    SoundWorker sound(*this, [this, &mj](SoundTrack* track) {
+        std::string failure;
+        std::unique_ptr<platform::DeviceFile> own =
+            platform::DeviceFile::OpenHostFile(settings_.inputPath.string(), &failure);
+        if (!own) {
+            track->Fail("cannot open the sound: " + failure + "; no .mp3 written");
+            return;
+        }
+        ConvertMjSound(*own, mj, track);
+    });
+    // The JPEG images are decoded by the writer's workers.
     formats::ByteVector jpeg;
-    Picture picture;
-    uint32_t decodedFrame = UINT32_MAX;
     for (uint32_t i = 0; i < plan.frameCount; ++i) {
         const uint32_t frame = FileSourceFrame(plan, i);
-        if (frame != decodedFrame) {
-            const formats::FileRange range = mj.frames[frame];
-            jpeg.resize(static_cast<size_t>(range.size));
-            if (!source->ReadAt(range.offset, jpeg)) {
-                writer.SourceFailed("cannot read video frame " + std::to_string(frame) +
-                                    "; no movie written");
-                return;
-            }
-            if (!DecodeJpegToBgr(jpeg, &picture, &why)) {
-                writer.SourceFailed("video frame " + std::to_string(frame) + ": " + why +
-                                    "; no movie written");
-                return;
-            }
-            decodedFrame = frame;
+        const formats::FileRange range = mj.frames[frame];
+        jpeg.resize(static_cast<size_t>(range.size));
+        if (!source->ReadAt(range.offset, jpeg)) {
+            writer.SourceFailed("cannot read video frame " + std::to_string(frame) +
+                                "; no movie written");
+            return;
         }
-        if (!writer.Add(picture)) return;
+        if (!writer.AddJpeg(jpeg, frame)) return;
     }
     if (!writer.Finish()) return;
-    ConvertMjSound(*source, mj);
+    SoundTrack& track = sound.Track();
+    CheckStop();
+    SaveSoundTrack(track);
 }
 
-void MovieJob::ConvertMjSound(formats::ByteSource& source, const MjFile& mj) {
+void MovieJob::ConvertMjSound(formats::ByteSource& source, const MjFile& mj,
+                              SoundTrack* track) const {
     if (mj.sounds.empty() || mj.soundBytes == 0) {
-        Note("the file has no sound; no .mp3 written");
+        track->Note("the file has no sound; no .mp3 written");
         return;
     }
     if (mj.channels < 1 || mj.channels > 2 || mj.sampleRate == 0) {
-        Fail("the mj file's sound format (" + std::to_string(mj.channels) + " channels, " +
-             std::to_string(mj.sampleRate) + " Hz) is not usable; no .mp3 written");
+        track->Fail("the mj file's sound format (" + std::to_string(mj.channels) + " channels, " +
+                    std::to_string(mj.sampleRate) + " Hz) is not usable; no .mp3 written");
         return;
     }
     if (mj.soundBytes > UINT32_MAX) {
-        Fail("the sound is larger than 4 GiB; no .mp3 written");
+        track->Fail("the sound is larger than 4 GiB; no .mp3 written");
         return;
     }
     formats::ByteVector pcm(static_cast<size_t>(mj.soundBytes));
     size_t at = 0;
     for (const formats::FileRange& chunk : mj.sounds) {
+        if (StopRequested()) return;
         if (!source.ReadAt(chunk.offset, std::span<uint8_t>(pcm.data() + at, chunk.size))) {
-            Fail("cannot read the sound; no .mp3 written");
+            track->Fail("cannot read the sound; no .mp3 written");
             return;
         }
         at += static_cast<size_t>(chunk.size);
     }
     // No format description and no short-sound limit: always MP3.
-    WriteSoundTrack(nullptr, pcm.data(), pcm.size(), kMjSoundBits, mj.sampleRate, mj.channels, 0);
+    EncodeSoundTrack(nullptr, pcm.data(), pcm.size(), kMjSoundBits, mj.sampleRate, mj.channels, 0,
+                     track);
 }
 
 }  // namespace clipmux

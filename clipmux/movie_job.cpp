@@ -1,6 +1,7 @@
 #include "clipmux/movie_job.h"
 
 #include <limits>
+#include <system_error>
 #include <utility>
 
 #include "clipmux/jpeg_codec.h"
@@ -84,12 +85,40 @@ bool MovieJob::WaitDone(std::chrono::milliseconds limit) const {
     return doneChanged_.wait_for(hold, limit, [this] { return IsDone(); });
 }
 
-bool MovieJob::WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
-                               uint32_t bits, uint32_t rate, uint32_t channels,
-                               uint32_t shortLimit) {
-    SoundTrack track;
-    EncodeSoundTrack(format, pcm, bytes, bits, rate, channels, shortLimit, &track);
-    return SaveSoundTrack(track);
+MovieJob::SoundWorker::SoundWorker(MovieJob& job, std::function<void(SoundTrack*)> make)
+    : make_(std::move(make)) {
+    if (!job.settings_.pipelined) return;
+    try {
+        thread_ = std::thread(&SoundWorker::Make, this);
+    } catch (const std::system_error&) {
+        // No thread to be had: the sound follows the frames.
+    }
+}
+
+MovieJob::SoundWorker::~SoundWorker() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void MovieJob::SoundWorker::Make() {
+    try {
+        make_(&track_);
+    } catch (const std::bad_alloc&) {
+        track_.Fail("out of memory");
+    } catch (const platform::CExKilledByCtrl&) {
+        // The job's thread sees the stop as well and reports it.
+    }
+}
+
+MovieJob::SoundTrack& MovieJob::SoundWorker::Track() {
+    if (thread_.joinable()) {
+        thread_.join();
+        made_ = true;
+    }
+    if (!made_) {
+        made_ = true;
+        make_(&track_);
+    }
+    return track_;
 }
 
 void MovieJob::EncodeSoundTrack(const common::WaveFormat* format, const uint8_t* pcm,

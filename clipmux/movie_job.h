@@ -16,9 +16,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -32,6 +34,8 @@ namespace clipmux {
 
 struct AviStream;
 struct MjFile;
+struct StepPlan;
+class VideoDecoder;
 
 enum class InputKind { kAvi = 0, kMj = 1 };
 
@@ -108,6 +112,11 @@ private:
     friend class GraphReader;
 
     void ConvertAviVideo(formats::ByteSource& source, const AviStream& video);
+    // The frames of a motion JPEG stream decoded by the frame writer's
+    // workers; false when they gave up and nothing was written or noted.
+    bool ConvertChunksOnWorkers(formats::ByteSource& source, const AviStream& video,
+                                const VideoDecoder& decoder, const StepPlan& plan,
+                                uint32_t targetRate);
     // An encoded sound track and what was said making it, kept apart from
     // the result so that it can be made on another thread while the frames
     // are converted, and saved (or dropped) afterwards.
@@ -120,20 +129,42 @@ private:
         void Note(const std::string& note) { messages.emplace_back(false, note); }
     };
 
+    // Makes a sound track beside the frames: on a thread of its own when the
+    // job is pipelined and a thread is to be had, otherwise on the job's
+    // thread when asked for. `make` touches nothing of the job's but its
+    // settings and the track; a stop ends it early.
+    class SoundWorker {
+    public:
+        SoundWorker(MovieJob& job, std::function<void(SoundTrack*)> make);
+        // Waits for the thread.
+        ~SoundWorker();
+        SoundWorker(const SoundWorker&) = delete;
+        SoundWorker& operator=(const SoundWorker&) = delete;
+        // The finished track, waited for or made now.
+        SoundTrack& Track();
+
+    private:
+        void Make();
+        std::function<void(SoundTrack*)> make_;
+        SoundTrack track_;
+        std::thread thread_;
+        bool made_ = false;
+    };
+
     void ConvertAviSound(formats::ByteSource& source, const AviStream& audio, SoundTrack* track);
-    void ConvertMjSound(formats::ByteSource& source, const MjFile& mj);
-    void ConvertGraphSound();
+    void ConvertMjSound(formats::ByteSource& source, const MjFile& mj, SoundTrack* track) const;
+    void ConvertGraphSound(SoundTrack* track);
+    bool ReadGraphSound(common::WaveFormat* decoded, std::vector<uint8_t>* pcm, std::string* why,
+                        SoundTrack* track);
 
     void MarkDone();
     void Fail(const std::string& reason) { result_.failures.push_back(reason); }
     void Note(const std::string& note) { result_.notes.push_back(note); }
 
-    // Encodes PCM as the movie's sound track and writes it. `format` may be
-    // null (always MP3); shortLimit is the encoder's short-sound limit.
-    bool WriteSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
-                         uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit);
-    // The two halves of WriteSoundTrack: encoding touches nothing of the
-    // job's but its settings; saving writes the file and records the rest.
+    // Encodes PCM as the movie's sound track (`format` may be null: always
+    // MP3; shortLimit is the encoder's short-sound limit), touching nothing
+    // of the job's but its settings; saving writes the file and records the
+    // rest.
     void EncodeSoundTrack(const common::WaveFormat* format, const uint8_t* pcm, uint64_t bytes,
                           uint32_t bits, uint32_t rate, uint32_t channels, uint32_t shortLimit,
                           SoundTrack* track) const;

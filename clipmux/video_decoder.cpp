@@ -1,6 +1,7 @@
 #include "clipmux/video_decoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -21,6 +22,87 @@ constexpr uint32_t kBitFields = 3;
 constexpr size_t kPaletteEntries = 256;
 // Marks uncompressed rows as stored bottom row first, for the raw decoder.
 constexpr char kBottomUp[] = "BottomUp";
+// The most of a chunk read to find its headers.
+constexpr uint64_t kHeaderReadLimit = 16384;
+
+// The pixel format of uncompressed pixels with colour masks, read as the
+// little-endian words they are; AV_PIX_FMT_NONE for masks no format has.
+AVPixelFormat BitFieldsFormat(const BitmapInfo& info) {
+    struct Layout {
+        uint16_t bitCount;
+        uint32_t red, green, blue;
+        AVPixelFormat format;
+    };
+    static constexpr Layout kLayouts[] = {
+        {16, 0x7C00, 0x03E0, 0x001F, AV_PIX_FMT_RGB555LE},
+        {16, 0xF800, 0x07E0, 0x001F, AV_PIX_FMT_RGB565LE},
+        {16, 0x0F00, 0x00F0, 0x000F, AV_PIX_FMT_RGB444LE},
+        {16, 0x001F, 0x03E0, 0x7C00, AV_PIX_FMT_BGR555LE},
+        {16, 0x001F, 0x07E0, 0xF800, AV_PIX_FMT_BGR565LE},
+        {16, 0x000F, 0x00F0, 0x0F00, AV_PIX_FMT_BGR444LE},
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, AV_PIX_FMT_BGR0},
+        {32, 0x000000FF, 0x0000FF00, 0x00FF0000, AV_PIX_FMT_RGB0},
+        {32, 0xFF000000, 0x00FF0000, 0x0000FF00, AV_PIX_FMT_0BGR},
+        {32, 0x0000FF00, 0x00FF0000, 0xFF000000, AV_PIX_FMT_0RGB},
+    };
+    for (const Layout& layout : kLayouts) {
+        if (layout.bitCount == info.bitCount && layout.red == info.redMask &&
+            layout.green == info.greenMask && layout.blue == info.blueMask) {
+            return layout.format;
+        }
+    }
+    return AV_PIX_FMT_NONE;
+}
+
+// The segments of a JPEG image from its start to the end of its scan's
+// header, with the contents of its quantisation and Huffman tables left out
+// but which tables it defines kept: a chunk defining the same tables as
+// another, and otherwise starting alike, leaves a decoder in the same state
+// before its scan whatever it decoded before. False for anything but one
+// sequential image of the given size.
+bool HeaderOutline(formats::ByteSpan bytes, int width, int height, formats::ByteVector* outline) {
+    outline->clear();
+    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
+    size_t at = 2;
+    bool sized = false;
+    while (true) {
+        if (at + 4 > bytes.size() || bytes[at] != 0xFF) return false;
+        const uint8_t marker = bytes[at + 1];
+        const size_t length = size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        if (length < 2 || at + 2 + length > bytes.size()) return false;
+        const formats::ByteSpan body = bytes.subspan(at + 4, length - 2);
+        outline->push_back(marker);
+        if (marker == 0xDB) {
+            // Quantisation tables: which ones, and their precision.
+            for (size_t k = 0; k < body.size();) {
+                outline->push_back(body[k]);
+                k += 1 + ((body[k] >> 4) != 0 ? 128 : 64);
+                if (k > body.size()) return false;
+            }
+        } else if (marker == 0xC4) {
+            // Huffman tables: which class and number each is.
+            for (size_t k = 0; k < body.size();) {
+                if (k + 17 > body.size()) return false;
+                outline->push_back(body[k]);
+                size_t values = 0;
+                for (size_t n = 1; n <= 16; ++n) values += body[k + n];
+                k += 17 + values;
+                if (k > body.size()) return false;
+            }
+        } else {
+            if (marker == 0xC0 || marker == 0xC1) {
+                if (body.size() < 5) return false;
+                sized = (body[1] << 8 | body[2]) == height && (body[3] << 8 | body[4]) == width;
+                if (!sized) return false;
+            } else if (marker >= 0xC2 && marker <= 0xCF && marker != 0xCC) {
+                return false;  // not a baseline or extended sequential image
+            }
+            outline->insert(outline->end(), body.begin(), body.end());
+        }
+        at += 2 + length;
+        if (marker == 0xDA) return sized;
+    }
+}
 
 }  // namespace
 
@@ -38,9 +120,10 @@ struct VideoDecoder::State {
     std::vector<uint32_t> nonEmptyUpTo;  // non-empty chunks in [0, i]
     formats::ByteVector palette;         // AV_PKT_DATA_PALETTE, sent once
     formats::ByteVector chunk;
-    FrameConverter converter;
-    Picture picture;
-    int64_t pictureNumber = -1;
+    // The decoder's settings before it was opened, for twins of it.
+    std::unique_ptr<AVCodecParameters, void (*)(AVCodecParameters*)> parameters{
+        nullptr, [](AVCodecParameters* p) { avcodec_parameters_free(&p); }};
+    const AVCodec* codec = nullptr;
 };
 
 VideoDecoder::VideoDecoder() = default;
@@ -81,6 +164,18 @@ bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, st
     c->height = std::abs(info.height);
     c->bits_per_coded_sample = info.bitCount;
     c->codec_tag = raw ? 0 : info.compression;
+    if (info.compression == kBitFields) {
+        // The raw decoder keeps a format given to it; by bit count alone it
+        // would read 16-bit pixels as five bits a channel whatever the masks.
+        c->pix_fmt = BitFieldsFormat(info);
+        if (c->pix_fmt == AV_PIX_FMT_NONE) {
+            char masks[64];
+            std::snprintf(masks, sizeof masks, "%u-bit pixels with masks %08X %08X %08X",
+                          unsigned{info.bitCount}, info.redMask, info.greenMask, info.blueMask);
+            *why = std::string("the video stream's colour layout (") + masks + ") is not supported";
+            return false;
+        }
+    }
     formats::ByteVector extra(info.extra.begin(), info.extra.end());
     if (raw) {
         if (info.bitCount <= 8 && !info.extra.empty()) {
@@ -105,6 +200,12 @@ bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, st
         std::memcpy(c->extradata, extra.data(), extra.size());
         c->extradata_size = static_cast<int>(extra.size());
     }
+    s.codec = codec;
+    s.parameters.reset(avcodec_parameters_alloc());
+    if (!s.parameters || avcodec_parameters_from_context(s.parameters.get(), c) < 0) {
+        *why = "out of memory";
+        return false;
+    }
     // The library's own threads decode ahead while this one scales and
     // encodes; frames still come out in order.
     c->thread_count = 0;
@@ -120,6 +221,39 @@ bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, st
         s.nonEmptyUpTo.push_back(count);
     }
     return true;
+}
+
+bool VideoDecoder::IsMotionJpeg() const {
+    return state_ && state_->codec != nullptr && state_->codec->id == AV_CODEC_ID_MJPEG;
+}
+
+AvCodecPtr VideoDecoder::OpenTwin() const {
+    const State& s = *state_;
+    AvCodecPtr twin(avcodec_alloc_context3(s.codec));
+    if (!twin || avcodec_parameters_to_context(twin.get(), s.parameters.get()) < 0) return {};
+    twin->thread_count = 1;
+    if (avcodec_open2(twin.get(), s.codec, nullptr) < 0) return {};
+    return twin;
+}
+
+bool VideoDecoder::ChunksStandAlone() {
+    State& s = *state_;
+    const AVCodecParameters& p = *s.parameters;
+    formats::ByteVector first;
+    formats::ByteVector bytes;
+    formats::ByteVector outline;
+    for (const formats::FileRange& range : s.stream->chunks) {
+        if (range.size == 0) continue;
+        bytes.resize(static_cast<size_t>(std::min<uint64_t>(range.size, kHeaderReadLimit)));
+        if (!s.source->ReadAt(range.offset, bytes)) return false;
+        if (!HeaderOutline(bytes, p.width, p.height, &outline)) return false;
+        if (first.empty()) {
+            first = outline;
+        } else if (outline != first) {
+            return false;
+        }
+    }
+    return !first.empty();
 }
 
 // Sends the next chunk (or, after the last, the end of stream) and takes out
@@ -173,17 +307,13 @@ bool VideoDecoder::Feed(std::string* why) {
     return true;
 }
 
-bool VideoDecoder::Frame(uint32_t frame, const Picture** picture, std::string* why) {
+bool VideoDecoder::Frame(uint32_t frame, const AVFrame** decoded, std::string* why) {
     State& s = *state_;
     if (frame >= s.nonEmptyUpTo.size() || s.nonEmptyUpTo[frame] == 0) {
         *why = "video frame " + std::to_string(frame) + " is missing from the file";
         return false;
     }
     const int64_t wanted = int64_t{s.nonEmptyUpTo[frame]} - 1;
-    if (s.pictureNumber == wanted) {
-        *picture = &s.picture;
-        return true;
-    }
     while ((s.pending.empty() || s.pending.back().first < wanted) &&
            !(s.flushed && s.nextChunk >= s.stream->chunks.size())) {
         if (!Feed(why)) return false;
@@ -192,24 +322,11 @@ bool VideoDecoder::Frame(uint32_t frame, const Picture** picture, std::string* w
     // not make is shown as the nearest one before it.
     while (s.pending.size() > 1 && s.pending[1].first <= wanted) s.pending.pop_front();
     if (s.pending.empty()) {
-        if (s.pictureNumber >= 0) {
-            *picture = &s.picture;
-            return true;
-        }
         *why = "video frame " + std::to_string(frame) + " cannot be decoded";
         return false;
     }
-    if (s.pictureNumber != s.pending.front().first) {
-        if (!s.converter.Convert(s.pending.front().second.get(), &s.picture, why)) return false;
-        s.pictureNumber = s.pending.front().first;
-    }
-    *picture = &s.picture;
+    *decoded = s.pending.front().second.get();
     return true;
-}
-
-void VideoDecoder::SwapPicture(Picture* other) {
-    std::swap(state_->picture, *other);
-    state_->pictureNumber = -1;
 }
 
 }  // namespace clipmux

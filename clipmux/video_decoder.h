@@ -1,8 +1,8 @@
 #pragma once
-// Decompresses the frames of an AVI video stream with libavcodec into 24-bit
-// pictures (blue, green, red, rows top first), whatever the stream's coding:
-// uncompressed bitmaps of any depth (palettes and 16-bit pixels included)
-// are converted, not refused.
+// Decompresses the frames of an AVI video stream with libavcodec, whatever
+// the stream's coding: uncompressed bitmaps of any depth (palettes and
+// 16-bit pixels included) are decoded, not refused. Frames come out in the
+// decoder's own pixel format; the frame writer turns them into 24 bits.
 //
 // Frames are asked for in order (the same frame may be asked for again).
 // Chunks are fed to the decoder as far as needed; an empty chunk repeats the
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "clipmux/av_support.h"
 #include "clipmux/avi_file.h"
-#include "clipmux/picture.h"
 #include "formats/byte_source.h"
 
 namespace clipmux {
@@ -29,11 +29,21 @@ public:
     // outlive the decoder.
     bool Open(formats::ByteSource& source, const AviStream& stream, std::string* why);
 
-    // The picture of frame `frame`, which is not below the last one asked for.
-    bool Frame(uint32_t frame, const Picture** picture, std::string* why);
-    // Exchanges the last picture given with *other; the next request for the
-    // same frame converts it again.
-    void SwapPicture(Picture* other);
+    // The decoded frame `frame`, which is not below the last one asked for;
+    // valid until the next request.
+    bool Frame(uint32_t frame, const AVFrame** decoded, std::string* why);
+
+    // Motion JPEG decodes each chunk on its own, except for the tables and
+    // settings a decoder keeps from the chunks before. When every non-empty
+    // chunk starts alike up to its scan (defining the same tables, whatever
+    // their contents, with the same settings and size, one whole sequential
+    // image), any decoder opened alike gives each chunk the same picture, in
+    // any order. Reads every chunk's start; false on anything else (or a
+    // read failure).
+    bool IsMotionJpeg() const;
+    bool ChunksStandAlone();
+    // A decoder opened as this one was, on one thread; null on failure.
+    AvCodecPtr OpenTwin() const;
 
 private:
     struct State;

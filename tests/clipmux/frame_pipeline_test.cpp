@@ -7,9 +7,11 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "clipmux/avi_file.h"
 #include "clipmux/mj_file.h"
 #include "clipmux/movie_job.h"
 #include "movie_fixtures.h"
+#include "platform/device_file.h"
 #include "test_support.h"
 
 namespace clipmux {
@@ -94,6 +96,44 @@ TEST_F(FramePipelineTest, PipelinedOutputIsByteForByteTheSingleThreadedOne) {
             if (c.input == std::string("in.mj")) expected.push_back(i % 20);
         }
         EXPECT_EQ(clipmux_test::ShownFrames(frames, c.frames), expected);
+    }
+}
+
+TEST_F(FramePipelineTest, MotionJpegChunksThatDoNotStandAloneGoBackToTheDecoderInOrder) {
+    // The workers decode the chunks of a motion JPEG AVI themselves; a chunk
+    // that starts unlike the others sends the movie back through one
+    // decoder in order. Either way the movie is what the job's thread alone
+    // writes, frame for frame, and so is what is said.
+    clipmux_test::MovieShape shape;
+    shape.frames = 12;
+    clipmux_test::WriteTestMovie(dir_ / "in.avi", shape);
+    const std::vector<uint8_t> original = ReadHostFile(dir_ / "in.avi");
+    std::string why;
+    std::unique_ptr<platform::DeviceFile> source =
+        platform::DeviceFile::OpenHostFile((dir_ / "in.avi").string(), &why);
+    AviFile avi;
+    ASSERT_TRUE(source && ReadAviFile(*source, &avi, &why)) << why;
+    // A chunk that is no image at all.
+    std::vector<uint8_t> unlike = original;
+    unlike[static_cast<size_t>(avi.streams[0].chunks[7].offset)] = 0;
+    WriteHostFile(dir_ / "unlike.avi", unlike);
+
+    for (const char* name : {"in.avi", "unlike.avi"}) {
+        SCOPED_TRACE(name);
+        MovieSettings pipelined = Settings(dir_ / name, dir_ / "pipelined");
+        MovieSettings alone = pipelined;
+        alone.outputFolder = dir_ / "alone";
+        fs::create_directories(alone.outputFolder);
+        alone.pipelined = false;
+        std::vector<std::string> said[2];
+        for (int i = 0; i < 2; ++i) {
+            MovieJob job(i == 0 ? pipelined : alone);
+            job.Run();
+            said[i] = job.Result().failures;
+            said[i].insert(said[i].end(), job.Result().notes.begin(), job.Result().notes.end());
+        }
+        EXPECT_EQ(said[0], said[1]);
+        EXPECT_EQ(ReadHostFile(MovieOutputPath(pipelined)), ReadHostFile(MovieOutputPath(alone)));
     }
 }
 

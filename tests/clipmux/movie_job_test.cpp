@@ -133,6 +133,123 @@ TEST_F(MovieJobTest, SixteenBitFramesAreConvertedAndSmallPicturesAreHalfSize) {
     EXPECT_NEAR(rgb[middle + 2], colour.r, 10);
 }
 
+// A hand-made AVI of uncompressed pixels with colour masks: one video
+// stream of `frames` frames, each of the same pixel; the bitmap header is
+// 40 bytes with the masks after it, or 108 bytes holding them.
+std::vector<uint8_t> BitFieldsAvi(uint16_t bitCount, uint32_t pixel, uint32_t red, uint32_t green,
+                                  uint32_t blue, bool largeHeader) {
+    constexpr int kWidth = 16, kHeight = 12, kFrames = 2;
+    std::vector<uint8_t> out;
+    auto put32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto put16 = [&](uint32_t v) {
+        out.push_back(static_cast<uint8_t>(v));
+        out.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    auto tag = [&](const char* id) { out.insert(out.end(), id, id + 4); };
+    // Opens a chunk or list; the returned place takes its size once done.
+    auto open = [&](const char* id) {
+        tag(id);
+        put32(0);
+        return out.size();
+    };
+    auto close = [&](size_t start) {
+        const auto size = static_cast<uint32_t>(out.size() - start);
+        for (int i = 0; i < 4; ++i) out[start - 4 + i] = static_cast<uint8_t>(size >> (8 * i));
+        if (size & 1) out.push_back(0);
+    };
+    const size_t riff = open("RIFF");
+    tag("AVI ");
+    const size_t hdrl = open("LIST");
+    tag("hdrl");
+    const size_t strl = open("LIST");
+    tag("strl");
+    const size_t strh = open("strh");
+    tag("vids");
+    put32(0);                              // handler
+    for (int i = 0; i < 3; ++i) put32(0);  // flags, priority, initial frames
+    put32(1);                              // scale
+    put32(15);                             // rate
+    put32(0);                              // start
+    put32(kFrames);                        // length
+    for (int i = 0; i < 5; ++i) put32(0);  // buffer, quality, sample size, frame
+    close(strh);
+    const size_t strf = open("strf");
+    put32(largeHeader ? 108 : 40);
+    put32(kWidth);
+    put32(kHeight);
+    put16(1);
+    put16(bitCount);
+    put32(3);  // bit fields
+    for (int i = 0; i < 5; ++i) put32(0);
+    put32(red);
+    put32(green);
+    put32(blue);
+    if (largeHeader) out.resize(out.size() + 108 - 52, 0);
+    close(strf);
+    close(strl);
+    close(hdrl);
+    const size_t movi = open("LIST");
+    tag("movi");
+    for (int f = 0; f < kFrames; ++f) {
+        const size_t frame = open("00db");
+        for (int p = 0; p < kWidth * kHeight; ++p) {
+            if (bitCount == 16) {
+                put16(pixel);
+            } else {
+                put32(pixel);
+            }
+        }
+        close(frame);
+    }
+    close(movi);
+    close(riff);
+    return out;
+}
+
+TEST_F(MovieJobTest, ColourMasksSayHowUncompressedPixelsRead) {
+    struct Case {
+        const char* name;
+        uint16_t bitCount;
+        uint32_t pixel, red, green, blue;
+        bool largeHeader;
+        int b, g, r;  // the colour expected
+    };
+    const Case cases[] = {
+        // Six bits of green: half way up is 130, where five bits would
+        // read red 8 and no green.
+        {"565.avi", 16, 0x0400, 0xF800, 0x07E0, 0x001F, false, 0, 130, 0},
+        {"555.avi", 16, 0x4210, 0x7C00, 0x03E0, 0x001F, true, 132, 132, 132},
+        // Red in the first byte of each pixel, blue in the third.
+        {"rgb0.avi", 32, 0x0014'64C8, 0x0000'00FF, 0x0000'FF00, 0x00FF'0000, true, 20, 100, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing_support::WriteHostFile(dir_ / c.name, BitFieldsAvi(c.bitCount, c.pixel, c.red,
+                                                                   c.green, c.blue, c.largeHeader));
+        const MovieResult result = Convert(Settings(c.name));
+        ASSERT_TRUE(result.failures.empty()) << Joined(result.failures);
+        const clipmux_test::MovieFrames movie =
+            clipmux_test::ReadMovie(dir_ / (std::string(c.name, std::strlen(c.name) - 4) + ".mov"));
+        ASSERT_EQ(movie.frames.size(), 2u);
+        int w = 0, h = 0;
+        std::vector<uint8_t> rgb;
+        ASSERT_TRUE(clipmux_test::DecodeRgb(movie.frames[1], &w, &h, &rgb));
+        const size_t middle = (120 * 320 + 160) * 3;
+        EXPECT_NEAR(rgb[middle], c.b, 6);
+        EXPECT_NEAR(rgb[middle + 1], c.g, 6);
+        EXPECT_NEAR(rgb[middle + 2], c.r, 6);
+    }
+    // Masks no pixel format has are refused rather than read wrongly.
+    testing_support::WriteHostFile(dir_ / "odd.avi",
+                                   BitFieldsAvi(16, 0x0001, 0x0003, 0x000C, 0x0030, false));
+    const MovieResult odd = Convert(Settings("odd.avi"));
+    ASSERT_EQ(odd.failures.size(), 1u);
+    EXPECT_NE(odd.failures[0].find("colour layout"), std::string::npos) << odd.failures[0];
+    EXPECT_FALSE(fs::exists(dir_ / "odd.mov"));
+}
+
 TEST_F(MovieJobTest, AviSoundIsPassedThroughOrConvertedAndShortSoundsKeepTheirPcm) {
     // Long 16-bit PCM: MP3.
     MovieShape shape;
