@@ -370,13 +370,23 @@ Samples Voice() {
     return VoiceLine(N);
 }
 
-// "voNNNN.pcm", a name with static storage for each line.
-template <int N>
+// "voNNNN.pcm", a name with static storage for each line. The main story's
+// script asks for "VOICE\voNNNN" and looks in a folder named after the
+// line's stem, so its records are "voNNNN\voNNNN.pcm".
+template <int N, bool InStemFolder>
 struct VoiceName {
-    static constexpr std::array<char, 11> value = [] {
-        std::array<char, 11> name{'v', 'o', '0', '0', '0', '0', '.', 'p', 'c', 'm', '\0'};
+    static constexpr std::array<char, 18> value = [] {
+        std::array<char, 18> name{};
+        std::array<char, 6> stem{'v', 'o', '0', '0', '0', '0'};
         for (int at = 5, rest = N; at >= 2; --at, rest /= 10)
-            name[at] = static_cast<char>('0' + rest % 10);
+            stem[at] = static_cast<char>('0' + rest % 10);
+        size_t length = 0;
+        if (InStemFolder) {
+            for (char c : stem) name[length++] = c;
+            name[length++] = '\\';
+        }
+        for (char c : stem) name[length++] = c;
+        for (char c : {'.', 'p', 'c', 'm'}) name[length++] = c;
         return name;
     }();
 };
@@ -389,7 +399,7 @@ constexpr PcmCoding VoiceCoding(int number) {
 
 template <int Base, size_t... I>
 void AddVoices(std::vector<SampleSound>* all, InstallFolder folder, std::index_sequence<I...>) {
-    (all->push_back({VoiceName<Base + static_cast<int>(I) + 1>::value.data(),
+    (all->push_back({VoiceName<Base + static_cast<int>(I) + 1, Base == 0>::value.data(),
                      Voice<Base + static_cast<int>(I) + 1>,
                      VoiceCoding(Base + static_cast<int>(I) + 1), 1, true, folder}),
      ...);

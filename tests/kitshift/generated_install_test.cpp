@@ -280,7 +280,7 @@ TEST_F(GeneratedInstallTest, StoriesAndScreensFindTheirSoundsByName) {
     std::set<std::string> first;
     std::set<std::string> second;
     for (int i = 1; i <= 30; ++i) {
-        std::snprintf(name, sizeof name, "vo%04d.pcm", i);
+        std::snprintf(name, sizeof name, "vo%04d\\vo%04d.pcm", i, i);
         first.insert(name);
         std::snprintf(name, sizeof name, "vo%04d.pcm", 1000 + i);
         second.insert(name);
