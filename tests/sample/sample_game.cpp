@@ -6,7 +6,9 @@
 
 #include "engine/core/device_layer.h"
 #include "engine/core/engine.h"
+#include "engine/game/game.h"
 #include "formats/wave_file.h"
+#include "platform/headless/headless_backend.h"
 
 namespace sample_test {
 
@@ -19,21 +21,49 @@ SampleGame::SampleGame() {
                        << " (the sample title is made by the test SampleTitle.MadeAndConverted)";
 }
 
-int SampleGame::Play(const std::string& input, std::vector<uint32_t> shotTimes, uint32_t untilMs) {
-    screen_test::Run run;
-    run.input = input;
-    run.shotTimes = std::move(shotTimes);
-    run.untilMs = untilMs;
-    run.recordSound = true;
-    run.afterPass = [this](core::Engine& engine, game::Game&) {
-        recorder_.Note(engine);
+namespace {
+
+// Notes each pass: the state the game is in and any picture that would not
+// load.
+class PassNotes : public core::EngineObserver {
+public:
+    PassNotes(screen_test::Recorder* recorder, std::vector<std::string>* missing)
+        : recorder_(recorder), missing_(missing) {}
+    void AfterPass(core::Engine& engine) override {
+        recorder_->Note(engine);
         if (engine.errorWord & core::kErrorImageLoad) {
-            missing_.push_back("a picture at " + std::to_string(engine.backend.clock->TickCount()) +
-                               " ms");
+            missing_->push_back("a picture at " +
+                                std::to_string(engine.backend.clock->TickCount()) + " ms");
             engine.errorWord &= ~core::kErrorImageLoad;
         }
-    };
-    const int status = screen_test::RunGame(Folder(), run);
+    }
+
+private:
+    screen_test::Recorder* recorder_;
+    std::vector<std::string>* missing_;
+};
+
+}  // namespace
+
+int SampleGame::Play(const std::string& input, std::vector<uint32_t> shotTimes, uint32_t untilMs) {
+    // The MP3 decoder modules lie beside the programs, not beside the tests.
+    testing_support::EnvironmentVariable modules("MIRELO_MODULE_PATH", MIRELO_MODULE_DIR);
+    platform::BackendOptions options;
+    options.programFolder = Folder().string() + "/";
+    options.untilMs = untilMs;
+    testing_support::WriteHostFile(Folder() / "input.txt", input);
+    options.inputScriptPath = (Folder() / "input.txt").string();
+    options.shotTimes = std::move(shotTimes);
+    options.shotsFolder = (Folder() / "shots").string();
+    fs::create_directories(Folder() / "shots");
+    options.audioOutPath = (Folder() / "sound.wav").string();
+    std::string error;
+    platform::Backend backend = platform::CreateHeadlessBackend(options, &error);
+    EXPECT_TRUE(backend.window) << error;
+    if (!backend.window) return -1;
+    // As the program runs it: with the settings file of the program folder.
+    PassNotes notes(&recorder_, &missing_);
+    const int status = game::RunGame(backend, options.programFolder, &notes, {});
 
     formats::ByteVector wav = testing_support::ReadHostFile(Folder() / "sound.wav");
     formats::WaveInfo info;

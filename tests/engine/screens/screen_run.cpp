@@ -157,7 +157,6 @@ int RunGame(const fs::path& folder, const Run& run) {
     }
     options.shotTimes = run.shotTimes;
     options.shotsFolder = (folder / "shots").string();
-    if (run.recordSound) options.audioOutPath = (folder / "sound.wav").string();
     fs::create_directories(folder / "shots");
     std::string error;
     platform::Backend backend = platform::CreateHeadlessBackend(options, &error);

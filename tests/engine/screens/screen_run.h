@@ -62,7 +62,6 @@ struct Run {
     std::vector<uint32_t> shotTimes;  // ascending
     uint32_t untilMs = 0;
     game::DirectStart start;
-    bool recordSound = false;  // everything played, as sound.wav in the folder
     // Called after every pass of the loop.
     std::function<void(core::Engine&, game::Game&)> afterPass;
 };
