@@ -354,7 +354,9 @@ TEST_F(GeneratedInstallTest, HoldsEverySystemPictureTheEngineLoads) {
          {"system/KEY_WAIT", "system/sky_a", "system/ICATCHBT", "char/back/black"})
         wanted.emplace_back(name, Folder::kSecond);
 
-    for (const auto& [name, folder] : wanted) {
+    for (const auto& want : wanted) {
+        const std::string& name = want.first;
+        const Folder folder = want.second;
         SCOPED_TRACE(name);
         const std::string path = "GameData/" + name + ".crx";
         auto found =
