@@ -11,6 +11,7 @@
 
 extern "C" {
 #include <libavutil/mem.h>
+#include <libavutil/pixdesc.h>
 }
 
 namespace clipmux {
@@ -52,6 +53,29 @@ AVPixelFormat BitFieldsFormat(const BitmapInfo& info) {
         }
     }
     return AV_PIX_FMT_NONE;
+}
+
+// Every motion JPEG picture buffer starts black. The parts of a damaged
+// frame the decoder never writes then read the same whichever buffer the
+// pool hands back, so a conversion gives the same bytes every run, on one
+// decoder or on the workers' several.
+int ClearedPictureBuffer(AVCodecContext* context, AVFrame* frame, int flags) {
+    const int got = avcodec_default_get_buffer2(context, frame, flags);
+    if (got < 0) return got;
+    const AVPixFmtDescriptor* format =
+        av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+    if (format == nullptr) return got;
+    const bool chroma = (format->flags & AV_PIX_FMT_FLAG_PLANAR) != 0 &&
+                        (format->flags & AV_PIX_FMT_FLAG_RGB) == 0 && format->nb_components >= 3;
+    for (int plane = 0; plane < AV_NUM_DATA_POINTERS && frame->data[plane] != nullptr; ++plane) {
+        const bool chromaPlane = chroma && (plane == 1 || plane == 2);
+        const int rows =
+            chromaPlane ? AV_CEIL_RSHIFT(frame->height, format->log2_chroma_h) : frame->height;
+        if (frame->linesize[plane] <= 0 || rows <= 0) continue;
+        std::memset(frame->data[plane], chromaPlane ? 128 : 0,
+                    static_cast<size_t>(frame->linesize[plane]) * static_cast<size_t>(rows));
+    }
+    return got;
 }
 
 // The segments of a JPEG image from its start to the end of its scan's
@@ -209,6 +233,7 @@ bool VideoDecoder::Open(formats::ByteSource& source, const AviStream& stream, st
     // The library's own threads decode ahead while this one scales and
     // encodes; frames still come out in order.
     c->thread_count = 0;
+    if (codec->id == AV_CODEC_ID_MJPEG) c->get_buffer2 = ClearedPictureBuffer;
     const int opened = avcodec_open2(c, codec, nullptr);
     if (opened < 0) {
         *why = "cannot open the video decoder: " + AvErrorText(opened);
@@ -232,6 +257,7 @@ AvCodecPtr VideoDecoder::OpenTwin() const {
     AvCodecPtr twin(avcodec_alloc_context3(s.codec));
     if (!twin || avcodec_parameters_to_context(twin.get(), s.parameters.get()) < 0) return {};
     twin->thread_count = 1;
+    if (s.codec->id == AV_CODEC_ID_MJPEG) twin->get_buffer2 = ClearedPictureBuffer;
     if (avcodec_open2(twin.get(), s.codec, nullptr) < 0) return {};
     return twin;
 }

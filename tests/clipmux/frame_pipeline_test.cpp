@@ -117,8 +117,19 @@ TEST_F(FramePipelineTest, MotionJpegChunksThatDoNotStandAloneGoBackToTheDecoderI
     std::vector<uint8_t> unlike = original;
     unlike[static_cast<size_t>(avi.streams[0].chunks[7].offset)] = 0;
     WriteHostFile(dir_ / "unlike.avi", unlike);
+    // A chunk whose scan ends a third of the way in: the rest of its picture
+    // is never written by the decoder, and must not show what a buffer held
+    // before (that would differ from run to run).
+    std::vector<uint8_t> cut = original;
+    const formats::FileRange damaged = avi.streams[0].chunks[7];
+    for (size_t at = static_cast<size_t>(damaged.offset + damaged.size / 3);
+         at + 2 < damaged.offset + damaged.size; at += 2) {
+        cut[at] = 0xFF;
+        cut[at + 1] = 0xD9;
+    }
+    WriteHostFile(dir_ / "cut.avi", cut);
 
-    for (const char* name : {"in.avi", "unlike.avi"}) {
+    for (const char* name : {"in.avi", "unlike.avi", "cut.avi"}) {
         SCOPED_TRACE(name);
         MovieSettings pipelined = Settings(dir_ / name, dir_ / "pipelined");
         MovieSettings alone = pipelined;
