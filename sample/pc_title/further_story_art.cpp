@@ -108,8 +108,11 @@ DrawnPicture DrawRoom() {
     c.Box(90, 90, 310, 330, {236, 226, 210});
     c.Box(102, 102, 298, 318, kNightTop);
     Lcg random(77);
-    for (int i = 0; i < 60; ++i)
-        c.Ellipse(104 + random.Below(192), 104 + random.Below(212), 2, 2, {230, 236, 250});
+    for (int i = 0; i < 60; ++i) {
+        const int x = 104 + random.Below(192);
+        const int y = 104 + random.Below(212);
+        c.Ellipse(x, y, 2, 2, {230, 236, 250});
+    }
     c.Box(196, 102, 204, 318, {236, 226, 210});
     c.Box(102, 206, 298, 214, {236, 226, 210});
     // The fireplace.
@@ -264,8 +267,11 @@ DrawnPicture Rooftop(bool people) {
         c.Ellipse(470, 340, 38, 42, {40, 36, 48});
         c.Ellipse(510, 310, 18, 34, {40, 36, 48});
         Lcg petals(404);
-        for (int i = 0; i < 30; ++i)
-            c.Ellipse(petals.Below(kW), petals.Below(420), 5, 3, {250, 200, 214});
+        for (int i = 0; i < 30; ++i) {
+            const int x = petals.Below(kW);
+            const int y = petals.Below(420);
+            c.Ellipse(x, y, 5, 3, {250, 200, 214});
+        }
     }
     return c.Take();
 }
@@ -433,7 +439,11 @@ DrawnPicture DrawEventStar() {
     Glow(c, 560, 150, 170, {190, 210, 255}, 0.8);
     c.Ellipse(560, 150, 7, 7, {255, 255, 255});
     Lcg snow(1227);
-    for (int i = 0; i < 70; ++i) c.Ellipse(snow.Below(kW), snow.Below(kH), 3, 3, {236, 240, 250});
+    for (int i = 0; i < 70; ++i) {
+        const int x = snow.Below(kW);
+        const int y = snow.Below(kH);
+        c.Ellipse(x, y, 3, 3, {236, 240, 250});
+    }
     for (int x = 0; x < kW; ++x) {
         int top = static_cast<int>(470 + 20 * std::sin(x / 130.0));
         for (int y = top; y < kH; ++y)

@@ -255,8 +255,11 @@ DrawnPicture DrawStarrySky() {
     // A faint band of the galaxy across the picture.
     for (int x = 0; x < kW; x += 2) {
         int cy = 260 + static_cast<int>(0.3 * (x - 400));
-        for (int k = 0; k < 14; ++k)
-            c.Set(x + random.Below(3), cy + random.Below(90) - 45, {120, 120, 160});
+        for (int k = 0; k < 14; ++k) {
+            const int dx = random.Below(3);
+            const int dy = random.Below(90) - 45;
+            c.Set(x + dx, cy + dy, {120, 120, 160});
+        }
     }
     return c.Take();
 }
@@ -318,7 +321,11 @@ DrawnPicture Event() {
     Lcg random(static_cast<uint32_t>(kWho) + 90);
     Colour flake = kWho == Heroine::kEmi || kWho == Heroine::kSora ? Colour{250, 200, 220}
                                                                    : Colour{250, 250, 255};
-    for (int i = 0; i < 60; ++i) c.Ellipse(random.Below(kW), random.Below(kH), 4, 3, flake);
+    for (int i = 0; i < 60; ++i) {
+        const int x = random.Below(kW);
+        const int y = random.Below(kH);
+        c.Ellipse(x, y, 4, 3, flake);
+    }
     return c.Take();
 }
 
@@ -352,8 +359,9 @@ DrawnPicture EndingLeft() {
     Lcg random(who * 10 + kMoment);
     for (int i = 0; i < 10; ++i) {
         double r = 10 + random.Below(30);
-        c.Ellipse(random.Below(kLeftWidth), random.Below(kH), r, r,
-                  Mix(low, Colour{255, 255, 255}, 0.4));
+        const int x = random.Below(kLeftWidth);
+        const int y = random.Below(kH);
+        c.Ellipse(x, y, r, r, Mix(low, Colour{255, 255, 255}, 0.4));
     }
     const Expression look = kMoment == 1 ? Expression::kCalm : Expression::kSmile;
     const double scale = 0.7 + 0.15 * kMoment;

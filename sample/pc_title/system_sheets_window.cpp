@@ -229,9 +229,11 @@ DrawnPicture DrawSummerSky() {
     // Clouds of overlapping discs.
     for (int cloud = 0; cloud < 5; ++cloud) {
         double cx = 80 + cloud * 170 + random.Below(60), cy = 70 + random.Below(80);
-        for (int k = 0; k < 6; ++k)
-            c.Ellipse(cx + (k - 3) * 28, cy + random.Below(20), 40 + random.Below(20), 26,
-                      {250, 252, 255});
+        for (int k = 0; k < 6; ++k) {
+            const int dy = random.Below(20);
+            const int width = 40 + random.Below(20);
+            c.Ellipse(cx + (k - 3) * 28, cy + dy, width, 26, {250, 252, 255});
+        }
     }
     for (int i = 0; i < 90; ++i) {
         int x = random.Below(800), y = 410 + random.Below(190);
