@@ -19,6 +19,17 @@ namespace platform {
 
 namespace {
 
+// Why no window can be shown: no display named at all, or a named one that
+// the video system could not open.
+std::string NoDisplayReason() {
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0')
+            return std::string("the display ") + name + "=" + value + " could not be opened";
+    }
+    return "no display to open a window on (DISPLAY and WAYLAND_DISPLAY are not set)";
+}
+
 constexpr int kPictureWidth = 320;
 constexpr int kPictureHeight = 240;
 constexpr WindowHandle kMainWindow = 1;
@@ -64,12 +75,7 @@ public:
         const char* asked = std::getenv("SDL_VIDEODRIVER");
         if (driver != nullptr && (asked == nullptr || asked[0] == '\0') &&
             (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)) {
-            if (error != nullptr) {
-                *error = std::string(
-                             "no display to open a window on (DISPLAY and "
-                             "WAYLAND_DISPLAY are not set)") +
-                         kUseHeadless;
-            }
+            if (error != nullptr) *error = NoDisplayReason() + kUseHeadless;
             return false;
         }
         // Without controller support the keyboard still plays the game.
