@@ -201,7 +201,7 @@ bool WriteCrx(const CrxSource& source, const CrxWriteOptions& options, ByteVecto
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
     ByteVector packed(packedSize);
     if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()),
-                  Z_BEST_COMPRESSION) != Z_OK)
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
         return Fail(error, "zlib compression failed");
     file.insert(file.end(), packed.begin(), packed.begin() + packedSize);
     *out = std::move(file);
