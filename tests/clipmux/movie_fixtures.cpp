@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "formats/movie_container.h"
+#include "sample/pc_title/avi_writer.h"
 #include "sample/pc_title/mj_writer.h"
 #include "test_support.h"
 
@@ -225,39 +226,17 @@ void PatchAviVideoRate(const fs::path& path, uint32_t rate) {
 }
 
 std::vector<uint8_t> SolidJpeg(int width, int height, Bgr colour, bool grey) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    for (int x = 0; x < width; ++x) {
-        if (grey) {
-            row[x] = static_cast<uint8_t>(colour.b);
-        } else {
-            row[x * 3] = static_cast<uint8_t>(colour.r);
-            row[x * 3 + 1] = static_cast<uint8_t>(colour.g);
-            row[x * 3 + 2] = static_cast<uint8_t>(colour.b);
-        }
+    // A grey picture takes the blue value as its level.
+    pc_title::DrawnPicture picture;
+    picture.width = static_cast<uint16_t>(width);
+    picture.height = static_cast<uint16_t>(height);
+    picture.pixels.resize(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0; i < picture.pixels.size(); i += 3) {
+        picture.pixels[i] = static_cast<uint8_t>(colour.b);
+        picture.pixels[i + 1] = static_cast<uint8_t>(grey ? colour.b : colour.g);
+        picture.pixels[i + 2] = static_cast<uint8_t>(grey ? colour.b : colour.r);
     }
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::vector<uint8_t> result(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return result;
+    return pc_title::EncodeJpeg(picture, 95, grey);
 }
 
 std::vector<uint8_t> MakeMjFile(const MjShape& shape) {
